@@ -1,0 +1,34 @@
+#include "app/VelmoraApp.h"
+
+#include <commctrl.h>
+
+#include "app/VelmoraDlg.h"
+#include "framework/Gdi.h"
+
+namespace {
+const DWORD kRestartSupportRestart = 1;   // restart after a crash or an update restart
+}
+
+CVelmoraApp::CVelmoraApp() : m_dwRestartManagerSupportFlags(kRestartSupportRestart) {}
+
+BOOL CVelmoraApp::InitInstance()
+{
+    CGdiplusSession gdiplus;
+    gdiplus.Startup();
+
+    INITCOMMONCONTROLSEX icc{8, 0xFF};
+    ::InitCommonControlsEx(&icc);
+
+    if (m_dwRestartManagerSupportFlags & kRestartSupportRestart)
+        ::RegisterApplicationRestart(nullptr, 0);
+
+    // Template 102 holds a "RichEdit20W" control.
+    ::LoadLibraryW(L"riched20.dll");
+
+    {
+        CVelmoraDlg dlg;
+        dlg.DoModal();
+    }
+    gdiplus.Shutdown();
+    return FALSE;
+}

@@ -1,0 +1,158 @@
+#include "framework/Dialog.h"
+
+HWND CDialog::s_hMainWnd = nullptr;
+
+CDialog::CDialog(UINT nIdTemplate, HWND hParent) : m_nIdTemplate(nIdTemplate), m_hParent(hParent) {}
+
+CDialog::~CDialog()
+{
+    if (m_hWnd && ::IsWindow(m_hWnd)) {
+        HWND h = m_hWnd;
+        UnsubclassWindow();
+        ::DestroyWindow(h);
+    }
+}
+
+INT_PTR CALLBACK CDialog::DlgProc(HWND hWnd, UINT msg, WPARAM, LPARAM lParam)
+{
+    if (msg != WM_INITDIALOG)
+        return FALSE;
+    auto* self = reinterpret_cast<CDialog*>(lParam);
+    self->SubclassWindow(hWnd);
+    self->DoDataExchange();
+    return self->OnInitDialog();
+}
+
+bool CDialog::Create(UINT nIdTemplate, HWND hParent)
+{
+    m_nIdTemplate = nIdTemplate;
+    m_hParent = hParent;
+    HWND h = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIdTemplate), hParent,
+                                  &CDialog::DlgProc, reinterpret_cast<LPARAM>(this));
+    return h != nullptr;
+}
+
+HWND CDialog::ChooseOwner() const
+{
+    HWND owner = m_hParent ? m_hParent : s_hMainWnd;
+    if (owner == m_hWnd)
+        return nullptr;
+    // A child window cannot own a dialog: use its top-level window.
+    while (owner && (::GetWindowLongW(owner, GWL_STYLE) & WS_CHILD))
+        owner = ::GetParent(owner);
+    return (owner && ::IsWindow(owner)) ? owner : nullptr;
+}
+
+void CDialog::CenterOver(HWND hOwner)
+{
+    RECT rc = GetWindowRect();
+    RECT area{};
+    if (hOwner && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner)) {
+        ::GetWindowRect(hOwner, &area);
+    } else {
+        MONITORINFO mi{sizeof(mi)};
+        ::GetMonitorInfoW(::MonitorFromWindow(hOwner ? hOwner : m_hWnd, MONITOR_DEFAULTTOPRIMARY), &mi);
+        area = mi.rcWork;
+    }
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    int x = area.left + (area.right - area.left - w) / 2;
+    int y = area.top + (area.bottom - area.top - h) / 2;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CDialog::DoModal()
+{
+    HWND owner = ChooseOwner();
+    bool disabledOwner = false;
+    if (owner && ::IsWindowEnabled(owner)) {
+        ::EnableWindow(owner, FALSE);
+        disabledOwner = true;
+    }
+
+    m_bEndModal = false;
+    m_nResult = -1;
+    m_bInModal = true;
+
+    // Created modeless, then run by our own loop.
+    HWND h = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIdTemplate), owner,
+                                  &CDialog::DlgProc, reinterpret_cast<LPARAM>(this));
+    if (h && !m_bEndModal) {
+        // A dialog that was not placed during initialisation is centred over its
+        // owner, or over the work area when it has none.
+        RECT rc = GetWindowRect();
+        if (rc.left == 0 && rc.top == 0)
+            CenterOver(owner);
+        if (!::IsWindowVisible(h))
+            ::ShowWindow(h, SW_SHOWNORMAL);
+        MSG msg;
+        while (!m_bEndModal) {
+            BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+            if (got == 0) {
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            if (got == -1)
+                break;
+            if (!PreTranslateMessage(&msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+    }
+
+    // Re-enable the owner before the dialog disappears so activation returns to it.
+    if (disabledOwner)
+        ::EnableWindow(owner, TRUE);
+    if (m_hWnd) {
+        HWND hw = m_hWnd;
+        if (owner && ::GetActiveWindow() == hw)
+            ::SetActiveWindow(owner);
+        ::DestroyWindow(hw);
+    }
+    m_bInModal = false;
+    return h ? m_nResult : -1;
+}
+
+void CDialog::EndDialog(INT_PTR nResult)
+{
+    if (m_bInModal) {
+        m_nResult = nResult;
+        m_bEndModal = true;
+        ::PostMessageW(m_hWnd, WM_NULL, 0, 0);   // wake the loop
+    } else if (m_hWnd) {
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg)
+{
+    // Give the dialogs between the target window and this one their say first
+    // (a modeless content window inside a modal box swallows its own keys).
+    for (HWND h = pMsg->hwnd; h && h != m_hWnd; h = ::GetParent(h)) {
+        CWnd* w = CWnd::FromHandle(h);
+        auto* dlg = dynamic_cast<CDialog*>(w);
+        if (dlg && dlg != this)
+            return dlg->PreTranslateMessage(pMsg);
+    }
+    if (!m_hWnd)
+        return FALSE;
+    HWND target = pMsg->hwnd;
+    if (target != m_hWnd && !::IsChild(m_hWnd, target))
+        return FALSE;
+    return ::IsDialogMessageW(m_hWnd, pMsg);
+}
+
+LRESULT CDialog::WindowProc(UINT msg, WPARAM w, LPARAM)
+{
+    if (msg == WM_COMMAND && (HIWORD(w) == BN_CLICKED || HIWORD(w) == 0)) {
+        if (LOWORD(w) == IDOK) {
+            OnOK();
+            return 0;
+        }
+        if (LOWORD(w) == IDCANCEL) {
+            OnCancel();
+            return 0;
+        }
+    }
+    return Default();
+}

@@ -1,0 +1,43 @@
+// Dialog base: modal run with its own message loop (so PreTranslateMessage sees
+// every message and messages sent from other threads are dispatched), modeless
+// creation, OnOK/OnCancel, and the owner choice for a dialog without a parent.
+#pragma once
+#include "framework/Wnd.h"
+
+class CDialog : public CWnd {
+public:
+    CDialog(UINT nIdTemplate, HWND hParent = nullptr);
+    ~CDialog() override;
+
+    INT_PTR DoModal();
+    bool Create(UINT nIdTemplate, HWND hParent);   // modeless
+    void EndDialog(INT_PTR nResult);
+    bool IsRunningModal() const { return m_bInModal; }
+
+    virtual BOOL OnInitDialog() { return TRUE; }
+    virtual void DoDataExchange() {}
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // The application's main window: owner of every modal dialog that is run
+    // without a parent.
+    static void SetMainWindow(HWND hWnd) { s_hMainWnd = hWnd; }
+    static HWND GetMainWindow() { return s_hMainWnd; }
+
+protected:
+    UINT m_nIdTemplate;
+    HWND m_hParent;
+
+private:
+    static INT_PTR CALLBACK DlgProc(HWND, UINT, WPARAM, LPARAM);
+    HWND ChooseOwner() const;
+    void CenterOver(HWND hOwner);
+
+    bool m_bInModal = false;
+    bool m_bEndModal = false;
+    INT_PTR m_nResult = -1;
+    static HWND s_hMainWnd;
+};

@@ -1,0 +1,266 @@
+#include "tests/support/TestSupport.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+namespace vt {
+
+std::string Utf8(const std::wstring& s)
+{
+    if (s.empty())
+        return {};
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Wide(const std::string& s)
+{
+    if (s.empty())
+        return {};
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &out[0], n);
+    return out;
+}
+
+std::wstring BinDir()
+{
+    wchar_t buf[MAX_PATH + 1] = {};
+    ::GetModuleFileNameW(nullptr, buf, MAX_PATH);
+    std::wstring p(buf);
+    return p.substr(0, p.find_last_of(L'\\'));
+}
+
+bool PathExists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool RemoveTree(const std::wstring& dir)
+{
+    if (!PathExists(dir))
+        return true;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = ::FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring p = dir + L"\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(p);
+            } else {
+                ::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(p.c_str());
+            }
+        } while (::FindNextFileW(h, &fd));
+        ::FindClose(h);
+    }
+    return ::RemoveDirectoryW(dir.c_str()) != 0;
+}
+
+std::wstring ScratchDir(const std::wstring& name)
+{
+    const std::wstring base = L"C:\\velmora-tests";
+    ::CreateDirectoryW(base.c_str(), nullptr);
+    std::wstring dir = base + L"\\" + name;
+    RemoveTree(dir);
+    ::SHCreateDirectoryExW(nullptr, dir.c_str(), nullptr);
+    return dir;
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {};
+    std::string out;
+    char buf[65536];
+    DWORD n = 0;
+    while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n)
+        out.append(buf, n);
+    ::CloseHandle(h);
+    return out;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD n = 0;
+    BOOL ok = bytes.empty() || ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    ::CloseHandle(h);
+    return ok && n == bytes.size();
+}
+
+bool CopyFileTo(const std::wstring& from, const std::wstring& to)
+{
+    return ::CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, DWORD pollMs)
+{
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        if (cond())
+            return true;
+        if (::GetTickCount() - start >= timeoutMs)
+            return false;
+        ::Sleep(pollMs);
+    }
+}
+
+CProcess::~CProcess()
+{
+    Kill();
+}
+
+bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd,
+                     const std::map<std::wstring, std::wstring>& env)
+{
+    // Environment: ours with the overrides applied, sorted as Windows expects.
+    std::map<std::wstring, std::wstring, bool (*)(const std::wstring&, const std::wstring&)> vars(
+        [](const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; });
+    if (wchar_t* block = ::GetEnvironmentStringsW()) {
+        for (const wchar_t* p = block; *p; p += wcslen(p) + 1) {
+            std::wstring kv = p;
+            size_t eq = kv.find(L'=', 1);
+            if (eq != std::wstring::npos)
+                vars[kv.substr(0, eq)] = kv.substr(eq + 1);
+        }
+        ::FreeEnvironmentStringsW(block);
+    }
+    for (const auto& [k, v] : env) {
+        if (v.empty())
+            vars.erase(k);
+        else
+            vars[k] = v;
+    }
+    std::wstring block;
+    for (const auto& [k, v] : vars)
+        block += k + L"=" + v + L'\0';
+    block += L'\0';
+
+    std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
+    STARTUPINFOW si{sizeof(si)};
+    BOOL ok = ::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                               &block[0], cwd.empty() ? nullptr : cwd.c_str(), &si, &m_pi);
+    if (!ok) {
+        m_pi = {};
+        return false;
+    }
+    return true;
+}
+
+bool CProcess::WaitExit(DWORD timeoutMs, DWORD* exitCode)
+{
+    if (!m_pi.hProcess)
+        return false;
+    if (::WaitForSingleObject(m_pi.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    if (exitCode)
+        ::GetExitCodeProcess(m_pi.hProcess, exitCode);
+    return true;
+}
+
+bool CProcess::Running() const
+{
+    return m_pi.hProcess && ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void CProcess::Kill()
+{
+    if (Running()) {
+        ::TerminateProcess(m_pi.hProcess, 99);
+        ::WaitForSingleObject(m_pi.hProcess, 5000);
+    }
+    if (m_pi.hThread)
+        ::CloseHandle(m_pi.hThread);
+    if (m_pi.hProcess)
+        ::CloseHandle(m_pi.hProcess);
+    m_pi = {};
+}
+
+std::vector<HWND> TopLevelWindows(DWORD pid)
+{
+    struct Ctx { DWORD pid; std::vector<HWND> out; } ctx{pid, {}};
+    ::EnumWindows(
+        [](HWND h, LPARAM l) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(l);
+            DWORD p = 0;
+            ::GetWindowThreadProcessId(h, &p);
+            if (p == c->pid && ::IsWindowVisible(h))
+                c->out.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.out;
+}
+
+HWND WaitTopLevel(DWORD pid, const std::wstring& title, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND h : TopLevelWindows(pid))
+                if (Text(h) == title) {
+                    found = h;
+                    return true;
+                }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+std::vector<HWND> Children(HWND parent)
+{
+    std::vector<HWND> out;
+    for (HWND h = ::GetWindow(parent, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
+        out.push_back(h);
+    return out;
+}
+
+std::wstring Text(HWND h)
+{
+    wchar_t buf[4096] = {};
+    // WM_GETTEXT works across processes for any window class.
+    ::SendMessageTimeoutW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return buf;
+}
+
+std::wstring ClassOf(HWND h)
+{
+    wchar_t buf[256] = {};
+    ::GetClassNameW(h, buf, 256);
+    return buf;
+}
+
+RECT ScreenRect(HWND h)
+{
+    RECT rc{};
+    ::GetWindowRect(h, &rc);
+    return rc;
+}
+
+RECT RectInParent(HWND h)
+{
+    RECT rc = ScreenRect(h);
+    HWND parent = ::GetParent(h);
+    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+bool Click(HWND button)
+{
+    if (!button || !::IsWindowEnabled(button) || !::IsWindowVisible(button))
+        return false;
+    return ::PostMessageW(button, BM_CLICK, 0, 0) != 0;
+}
+
+}  // namespace vt

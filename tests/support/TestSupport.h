@@ -1,0 +1,62 @@
+// Helpers shared by the Windows test tiers: scratch folders, files, launching
+// a program with a chosen environment, finding and driving its windows.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vt {
+
+std::string Utf8(const std::wstring& s);
+std::wstring Wide(const std::string& utf8);
+
+// Folder of the running test program: the win64 build's bin folder, which also
+// holds Velmora.exe, the development feedback library and the stand-ins.
+std::wstring BinDir();
+
+// An empty folder C:\velmora-tests\<name> inside the test prefix (made anew).
+std::wstring ScratchDir(const std::wstring& name);
+bool RemoveTree(const std::wstring& dir);
+bool PathExists(const std::wstring& path);
+
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool CopyFileTo(const std::wstring& from, const std::wstring& to);
+
+// Polls cond every pollMs until it holds or timeoutMs has passed.
+bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, DWORD pollMs = 20);
+
+// A child process, ended on destruction if still running.
+class CProcess {
+public:
+    ~CProcess();
+    // env: variables to set (an empty value removes the variable) on top of ours.
+    bool Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd,
+               const std::map<std::wstring, std::wstring>& env = {});
+    bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    bool Running() const;
+    void Kill();
+    DWORD Pid() const { return m_pi.dwProcessId; }
+    HANDLE Handle() const { return m_pi.hProcess; }
+
+private:
+    PROCESS_INFORMATION m_pi{};
+};
+
+// Visible top-level windows of a process (any class), in Z order.
+std::vector<HWND> TopLevelWindows(DWORD pid);
+// The first visible top-level window of pid whose text is title; waits.
+HWND WaitTopLevel(DWORD pid, const std::wstring& title, DWORD timeoutMs);
+std::vector<HWND> Children(HWND parent);
+std::wstring Text(HWND h);
+std::wstring ClassOf(HWND h);
+RECT ScreenRect(HWND h);
+RECT RectInParent(HWND h);   // client coordinates of the parent
+// BM_CLICK, posted, only when the button is enabled (wine fires BN_CLICKED even
+// on disabled buttons, a real user cannot).
+bool Click(HWND button);
+
+}  // namespace vt
