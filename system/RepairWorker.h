@@ -1,0 +1,38 @@
+// Everything the tool asks of or does to the host runs through this object:
+// the Windows version check, the host-information worker (model and graphics
+// device), the repair worker and the restart.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Worker messages, sent synchronously to the message window (lParam 0).
+#define WM_CLOSE_EXECUTE_PROMPT (WM_USER + 501)   // 0x5F5, wParam 0
+#define WM_HOST_CHECK_RESULT    (WM_USER + 502)   // 0x5F6, wParam: host result code 1..7
+#define WM_REPAIR_RESULT        (WM_USER + 503)   // 0x5F7, wParam: 1 done, 2 failed
+
+class CRepairWorker {
+public:
+    bool SetMsgWnd(HWND hWnd);
+    bool CheckSystemVersion();
+    bool StartHostInfoThread();
+    bool GetHostInfo();
+    bool StartRepairThread();
+    bool DoRepair();
+    bool RebootSystem();
+
+    HWND m_hMsgWnd = nullptr;
+    std::wstring m_strHardwareId;
+
+    // Reporting rule of both workers: WM_CLOSE_EXECUTE_PROMPT, then the result.
+    void Report(UINT resultMsg, WPARAM code);
+
+private:
+    // Second half of GetHostInfo: the listed graphics device; reports 1, 6 or 7.
+    bool CheckGraphicsDevice();
+};
+
+// The program's folder without a trailing backslash.
+std::wstring GetExeDir();
+// Wide → ANSI code page.
+std::string WideToAnsi(const wchar_t* text);

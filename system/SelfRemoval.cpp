@@ -1,0 +1,4 @@
+// First version: nothing is removed yet.
+#include "system/SelfRemoval.h"
+
+bool StartSelfRemoval() { return true; }
