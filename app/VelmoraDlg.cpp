@@ -1,10 +1,304 @@
 #include "app/VelmoraDlg.h"
 
-CVelmoraDlg::CVelmoraDlg() : CDialog(IDD_VELMORA_DIALOG) {}
+#include <cstdlib>
+
+#include "app/AboutDlg.h"
+#include "app/FlowTexts.h"
+#include "log/LogSave.h"
+#include "system/SelfRemoval.h"
+#include "ui/ExecutePromptDlg.h"
+#include "ui/PromptDlg.h"
+
+namespace {
+void LogLine(const char* line)
+{
+    CLogSave::GetInstance()->Log(line, FlowLog::kFile, true);
+}
+}  // namespace
+
+CVelmoraDlg::CVelmoraDlg() : CDialog(IDD_VELMORA_DIALOG)
+{
+    m_hIcon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                              0, 0, LR_DEFAULTSIZE | LR_SHARED));
+}
+
+CVelmoraDlg::~CVelmoraDlg()
+{
+    // A please-wait dialog still shown by the host-check thread belongs to that thread.
+    CExecutePromptDlg* p = m_pExecutePrompt.exchange(nullptr);
+    if (p && !p->IsRunningModal())
+        delete p;
+}
+
+void CVelmoraDlg::DoDataExchange()
+{
+    m_btnClose.SubclassDlgItem(IDC_BTN_CLOSE, m_hWnd);
+    m_btnMin.SubclassDlgItem(IDC_BTN_MIN, m_hWnd);
+    m_reAgreement.SubclassDlgItem(IDC_RE_AGREEMENT, m_hWnd);
+    m_chkAgree.SubclassDlgItem(IDC_CHK_AGREE, m_hWnd);
+    m_btnStart.SubclassDlgItem(IDC_BTN_START, m_hWnd);
+}
 
 BOOL CVelmoraDlg::OnInitDialog()
 {
+    CDialog::OnInitDialog();
     CDialog::SetMainWindow(m_hWnd);
+
+    if (HMENU sys = ::GetSystemMenu(m_hWnd, FALSE)) {
+        wchar_t about[128] = {};
+        if (::LoadStringW(::GetModuleHandleW(nullptr), IDS_ABOUTBOX, about, 128) > 0) {
+            ::AppendMenuW(sys, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(sys, MF_STRING, IDM_ABOUTBOX, about);
+        }
+    }
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     SetWindowText(L"Velmora");
+
+    InitTool();
+
+    ::SendMessageW(m_chkAgree, BM_SETCHECK, BST_CHECKED, 0);
+    m_bLayoutDone = 1;
+    ::SetTimer(m_hWnd, IDT_START_CHECKS, 100, nullptr);
     return TRUE;
+}
+
+void CVelmoraDlg::EndProcessNow()
+{
+    std::exit(0);
+}
+
+INT_PTR CVelmoraDlg::ShowPrompt(HWND hParent, const wchar_t* text, int type)
+{
+    auto* prompt = new CPromptDlg(hParent);
+    prompt->m_fScale = m_fScale;
+    prompt->SetMessage(text);
+    prompt->SetPromptType(type);
+    INT_PTR r = prompt->DoModal();
+    delete prompt;
+    return r;
+}
+
+void CVelmoraDlg::InitTool()
+{
+    struct Failure { const char* log; FlowText text; };
+    auto fail = [this](const Failure& f) {
+        LogLine(f.log);
+        ShowPrompt(nullptr, GetFlowText(f.text), kPromptOk);
+        EndProcessNow();
+    };
+    if (!m_repairWorker.SetMsgWnd(m_hWnd))
+        fail({FlowLog::kSetMsgWndFailed, FlowText::ToolInitFailed});
+    if (!m_repairWorker.CheckSystemVersion())
+        fail({FlowLog::kSystemNotSupported, FlowText::SystemNotSupported});
+    if (m_feedback.Load() != 1)
+        fail({FlowLog::kFeedbackLoadFailed, FlowText::ToolInitFailed});
+    if (m_feedback.InitFreedbackDll(&m_feedbackInfo) == 0)
+        fail({FlowLog::kFeedbackInitFailed, FlowText::ToolInitFailed});
+}
+
+BOOL CVelmoraDlg::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN))
+        return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
+{
+    switch (msg) {
+    case WM_SYSCOMMAND:
+        if ((w & 0xFFF0) == IDM_ABOUTBOX) {
+            CAboutDlg(m_hWnd).DoModal();
+            return 0;
+        }
+        break;
+    case WM_TIMER:
+        OnTimer(w);
+        return Default();
+    case WM_CLOSE:
+        OnClose();
+        return Default();
+    case WM_DESTROY:
+        Default();
+        OnDestroy();
+        return 0;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<LRESULT>(m_hIcon);
+    case WM_CLOSE_EXECUTE_PROMPT:
+        return OnCloseExecutePrompt();
+    case WM_HOST_CHECK_RESULT:
+        return OnHostCheckResult(w);
+    case WM_REPAIR_RESULT:
+        return OnRepairResult(w);
+    case WM_COMMAND:
+        if (HIWORD(w) == BN_CLICKED) {
+            switch (LOWORD(w)) {
+            case IDC_CHK_AGREE:
+                OnBnClickedChkAgree();
+                return 0;
+            case IDC_BTN_CLOSE:
+                SendMessage(WM_CLOSE);
+                return 0;
+            case IDC_BTN_MIN:
+                ::PostMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+                return 0;
+            case IDC_BTN_START:
+                OnBnClickedBtnStart();
+                return 0;
+            }
+        }
+        break;
+    }
+    return CDialog::WindowProc(msg, w, l);
+}
+
+void CVelmoraDlg::OnTimer(UINT_PTR id)
+{
+    if (id != IDT_START_CHECKS)
+        return;
+    ::KillTimer(m_hWnd, IDT_START_CHECKS);
+    if (m_feedback.GetToolIsNewVersion(kToolId, kToolVersion) == 3) {
+        ShowPrompt(m_hWnd, GetFlowText(FlowText::NewVersionAvailable), kPromptOk);
+        m_feedback.OpenToolDownUrl();
+        EndProcessNow();
+    }
+    StartCheckHostThread();
+}
+
+bool CVelmoraDlg::StartCheckHostThread()
+{
+    HANDLE h = ::CreateThread(nullptr, 0, &CVelmoraDlg::CheckHostThreadProc, this, 0, nullptr);
+    if (!h) {
+        LogLine(FlowLog::kHostThreadFailed);
+        ShowPrompt(nullptr, GetFlowText(FlowText::HostThreadFailed), kPromptOk);
+        return false;
+    }
+    ::CloseHandle(h);
+    return true;
+}
+
+DWORD WINAPI CVelmoraDlg::CheckHostThreadProc(LPVOID param)
+{
+    static_cast<CVelmoraDlg*>(param)->RunCheckHost();
+    return 0;
+}
+
+// Replaces the current please-wait dialog by a new one (not yet shown). The
+// dialog exists before its worker starts, so the worker's close request can
+// never come too early; one that is still showing is left to its thread.
+CExecutePromptDlg* CVelmoraDlg::NewExecutePrompt(const wchar_t* text)
+{
+    auto* dlg = new CExecutePromptDlg(nullptr);
+    dlg->SetMessage(text);
+    dlg->SetLayoutMode(PleaseWaitLayoutMode(g_nLanguage));
+    dlg->m_fScale = m_fScale;
+    CExecutePromptDlg* old = m_pExecutePrompt.exchange(dlg);
+    if (old && !old->IsRunningModal())
+        delete old;
+    return dlg;
+}
+
+void CVelmoraDlg::RunCheckHost()
+{
+    CExecutePromptDlg* dlg = NewExecutePrompt(GetFlowText(FlowText::HostCheckRunning));
+    if (!m_repairWorker.StartHostInfoThread()) {
+        CExecutePromptDlg* expected = dlg;
+        if (m_pExecutePrompt.compare_exchange_strong(expected, nullptr))
+            delete dlg;
+        LogLine(FlowLog::kHostWorkerFailed);
+        ShowPrompt(m_hWnd, GetFlowText(FlowText::HostWorkerFailed), kPromptOk);
+        return;
+    }
+    dlg->DoModal();
+    // Replaced while it was showing: nobody else will delete it.
+    if (m_pExecutePrompt.load() != dlg)
+        delete dlg;
+}
+
+LRESULT CVelmoraDlg::OnCloseExecutePrompt()
+{
+    if (CExecutePromptDlg* p = m_pExecutePrompt.load())
+        p->RequestClose();
+    return 1;
+}
+
+LRESULT CVelmoraDlg::OnHostCheckResult(WPARAM code)
+{
+    HostResultReaction r = ReactToHostResult(static_cast<int>(code));
+    if (!r.fatal)
+        return 1;
+    ShowPrompt(nullptr, GetFlowText(r.text), kPromptOk);
+    ::SetForegroundWindow(m_hWnd);
+    DeleteSelf();
+    EndProcessNow();
+}
+
+void CVelmoraDlg::OnBnClickedChkAgree()
+{
+    HANDLE h = ::CreateThread(nullptr, 0, &CVelmoraDlg::EnableStartThreadProc, this, 0, nullptr);
+    if (h)
+        ::CloseHandle(h);
+}
+
+DWORD WINAPI CVelmoraDlg::EnableStartThreadProc(LPVOID param)
+{
+    auto* self = static_cast<CVelmoraDlg*>(param);
+    bool checked = ::SendMessageW(self->m_chkAgree, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    ::EnableWindow(self->m_btnStart, checked ? TRUE : FALSE);
+    ::InvalidateRect(self->m_btnStart, nullptr, TRUE);
+    return 1;
+}
+
+void CVelmoraDlg::OnBnClickedBtnStart()
+{
+    CExecutePromptDlg* dlg = NewExecutePrompt(GetFlowText(FlowText::RepairRunning));
+    if (!m_repairWorker.StartRepairThread()) {
+        CExecutePromptDlg* expected = dlg;
+        if (m_pExecutePrompt.compare_exchange_strong(expected, nullptr))
+            delete dlg;
+        ShowPrompt(nullptr, GetFlowText(FlowText::RepairStartFailed), kPromptOk);
+        return;
+    }
+    dlg->DoModal();
+}
+
+LRESULT CVelmoraDlg::OnRepairResult(WPARAM code)
+{
+    if (code == 1) {
+        if (ShowPrompt(nullptr, GetFlowText(FlowText::RestartQuestion), kPromptYesNo) == IDOK) {
+            std::wstring timeText = CurrentFeedbackTime();
+            m_feedback.CustomerFeedbackEx(kToolId, kToolVersion, 1, &timeText[0]);
+            m_repairWorker.RebootSystem();
+        }
+        ::SetForegroundWindow(m_hWnd);
+    } else if (code == 2) {
+        ShowPrompt(nullptr, GetFlowText(FlowText::RepairFailed), kPromptOk);
+        ::SetForegroundWindow(m_hWnd);
+    }
+    return 1;
+}
+
+void CVelmoraDlg::SendClosingFeedback()
+{
+    // Without the library (the background image failed to load) there is nobody to tell.
+    if (!m_feedback.IsBound())
+        return;
+    std::wstring timeText = CurrentFeedbackTime();
+    m_feedback.CustomerFeedbackEx(kToolId, kToolVersion, 1, &timeText[0]);
+}
+
+void CVelmoraDlg::OnClose()
+{
+    SendClosingFeedback();
+}
+
+void CVelmoraDlg::OnDestroy()
+{
+    DeleteSelf();
+}
+
+bool CVelmoraDlg::DeleteSelf()
+{
+    return StartSelfRemoval();
 }

@@ -1,9 +1,69 @@
+// The main window and the repair flow: start-up checks, the timer that starts
+// the automatic checks, the host-check and repair threads, their reports, the
+// prompts, and every way the run ends.
 #pragma once
+#include <atomic>
+
+#include "feedback/FeedbackDll.h"
 #include "framework/Dialog.h"
+#include "framework/Gdi.h"
 #include "res/resource.h"
+#include "system/RepairWorker.h"
+
+class CExecutePromptDlg;
+
+#define IDT_START_CHECKS 33
 
 class CVelmoraDlg : public CDialog {
 public:
     CVelmoraDlg();
+    ~CVelmoraDlg() override;
+
     BOOL OnInitDialog() override;
+    void DoDataExchange() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    bool DeleteSelf();
+
+private:
+    void InitTool();
+    bool StartCheckHostThread();
+    static DWORD WINAPI CheckHostThreadProc(LPVOID param);
+    static DWORD WINAPI EnableStartThreadProc(LPVOID param);
+    void RunCheckHost();
+    CExecutePromptDlg* NewExecutePrompt(const wchar_t* text);
+
+    void OnTimer(UINT_PTR id);
+    void OnClose();
+    void OnDestroy();
+    LRESULT OnCloseExecutePrompt();
+    LRESULT OnHostCheckResult(WPARAM code);
+    LRESULT OnRepairResult(WPARAM code);
+    void OnBnClickedChkAgree();
+    void OnBnClickedBtnStart();
+    void SendClosingFeedback();
+
+    // Shows a prompt box modally and returns its result.
+    INT_PTR ShowPrompt(HWND hParent, const wchar_t* text, int type);
+    [[noreturn]] static void EndProcessNow();
+
+    HICON m_hIcon = nullptr;
+    RECT m_rcClient{};
+    int m_bLayoutDone = 0;
+    int m_bInCaption = 0;
+    Gdiplus::GpImage* m_pBkImage = nullptr;
+    int m_bVersionFontCreated = 0;
+    CFontObj m_fontVersion;
+    HFONT m_pOldFont = nullptr;
+    CButton m_btnClose;
+    CButton m_btnMin;
+    CWnd m_reAgreement;
+    CButton m_chkAgree;
+    CButton m_btnStart;
+    CRepairWorker m_repairWorker;
+    std::atomic<CExecutePromptDlg*> m_pExecutePrompt{nullptr};
+    CFeedbackDll m_feedback;
+    FeedbackInitInfo m_feedbackInfo;
+    float m_fScale = 1.0f;
 };

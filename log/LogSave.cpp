@@ -1,4 +1,4 @@
-// First version: appends "message\r\n" (UTF-8) to <root>ToolLog\<file>.
+// First version: appends "message\r\n" in code page 936 to <root>ToolLog\<file>.
 #include "log/LogSave.h"
 
 #include <windows.h>
@@ -53,8 +53,12 @@ void CLogSave::Log(std::string message, std::string fileName, bool force)
                              nullptr, OPEN_ALWAYS, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return;
-    message += "\r\n";
+    std::wstring wide = FromUtf8(message) + L"\r\n";
+    int len = ::WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(len > 0 ? len : 0), '\0');
+    if (len > 0)
+        ::WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), &bytes[0], len, nullptr, nullptr);
     DWORD n = 0;
-    ::WriteFile(h, message.data(), static_cast<DWORD>(message.size()), &n, nullptr);
+    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
     ::CloseHandle(h);
 }

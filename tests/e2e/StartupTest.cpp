@@ -2,24 +2,18 @@
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/VelmoraRun.h"
 
-TEST(Startup, ShowsTheMainWindowAndEndsWhenClosed)
+TEST(Startup, ShowsTheMainWindowWithItsControlsAndEndsWhenClosed)
 {
-    std::wstring dir = vt::ScratchDir(L"e2e-startup");
-    ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\Velmora.exe", dir + L"\\Velmora.exe"));
-
-    vt::CProcess p;
-    ASSERT_TRUE(p.Start(dir + L"\\Velmora.exe", L"", dir));
-    HWND main = vt::WaitTopLevel(p.Pid(), L"Velmora", 15000);
+    vt::CVelmoraRun run(L"e2e-startup");
+    ASSERT_TRUE(run.Start());
+    HWND main = run.WaitMain();
     ASSERT_TRUE(main) << "no top-level window \"Velmora\"";
-
-    int ids[] = {IDC_BTN_START, IDC_BTN_CLOSE, IDC_BTN_MIN, IDC_RE_AGREEMENT, IDC_CHK_AGREE};
-    for (int id : ids)
+    for (int id : {IDC_BTN_START, IDC_BTN_CLOSE, IDC_BTN_MIN, IDC_RE_AGREEMENT, IDC_CHK_AGREE})
         EXPECT_TRUE(::GetDlgItem(main, id)) << id;
-
     ::PostMessageW(main, WM_CLOSE, 0, 0);
     DWORD code = 1;
-    EXPECT_TRUE(p.WaitExit(15000, &code));
+    EXPECT_TRUE(run.WaitExit(15000, &code));
     EXPECT_EQ(code, 0u);
 }

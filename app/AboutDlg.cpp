@@ -1,0 +1,1 @@
+#include "app/AboutDlg.h"

@@ -1,0 +1,59 @@
+#include "feedback/FeedbackDll.h"
+
+#include <ctime>
+
+#include "feedback/TimeText.h"
+
+const char* const CFeedbackDll::kExportNames[11] = {
+    "InitFreedbackDll", "FeedbackQuestion", "OpenUrl", "GetInterNetState", "CustomerFeedback",
+    "CustomerFeedbackEx", "WriteCustomerFeedbackInfoFile", "GetToolIsNewVersion", "GetToolIsNewVersionDown",
+    "OpenToolDownUrl", "OpenUseAgreementUrl",
+};
+
+int CFeedbackDll::Load()
+{
+    wchar_t buf[261] = {};
+    ::GetModuleFileNameW(nullptr, buf, 260);
+    std::wstring path(buf);
+    path = path.substr(0, path.find_last_of(L'\\')) + L"\\TarnexFeedbackInformation.dll";
+    m_hModule = ::LoadLibraryW(path.c_str());
+
+    FARPROC* slots[11] = {
+        reinterpret_cast<FARPROC*>(&m_pfnInitFreedbackDll), &m_pfnFeedbackQuestion, &m_pfnOpenUrl,
+        &m_pfnGetInterNetState, &m_pfnCustomerFeedback, reinterpret_cast<FARPROC*>(&m_pfnCustomerFeedbackEx),
+        &m_pfnWriteCustomerFeedbackInfoFile, reinterpret_cast<FARPROC*>(&m_pfnGetToolIsNewVersion),
+        &m_pfnGetToolIsNewVersionDown, reinterpret_cast<FARPROC*>(&m_pfnOpenToolDownUrl), &m_pfnOpenUseAgreementUrl,
+    };
+    for (int i = 0; i < 11; ++i) {
+        *slots[i] = m_hModule ? ::GetProcAddress(m_hModule, kExportNames[i]) : nullptr;
+        if (!*slots[i])
+            return 0;
+    }
+    m_bBound = true;
+    return 1;
+}
+
+int CFeedbackDll::InitFreedbackDll(FeedbackInitInfo* info) const
+{
+    return m_pfnInitFreedbackDll ? m_pfnInitFreedbackDll(info) : 0;
+}
+
+int CFeedbackDll::CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* version, int kind, wchar_t* timeText) const
+{
+    return m_bBound ? m_pfnCustomerFeedbackEx(toolId, version, kind, timeText) : 0;
+}
+
+int CFeedbackDll::GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version) const
+{
+    return m_bBound ? m_pfnGetToolIsNewVersion(toolId, version) : 0;
+}
+
+int CFeedbackDll::OpenToolDownUrl() const
+{
+    return m_bBound ? m_pfnOpenToolDownUrl() : 0;
+}
+
+std::wstring CurrentFeedbackTime()
+{
+    return FormatFeedbackTime(static_cast<int64_t>(_time64(nullptr)));
+}

@@ -1,0 +1,296 @@
+// The repair flow of the real program: start-up failures, the version check,
+// the host-check reactions, the agreement gating, the repair results, closing.
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "res/resource.h"
+#include "system/RepairWorker.h"
+#include "tests/support/VelmoraRun.h"
+
+using vt::CVelmoraRun;
+
+namespace {
+
+const int kFirst = IDC_BTN_PROMPT_FIRST, kSecond = IDC_BTN_PROMPT_SECOND, kClose = IDC_BTN_PROMPT_CLOSE;
+
+// Starts the program and waits until the automatic checks are over and the
+// main window is ready for the user.
+HWND StartReady(CVelmoraRun& run)
+{
+    if (!run.Start())
+        return nullptr;
+    HWND main = run.WaitMain();
+    if (!main)
+        return nullptr;
+    bool asked = vt::WaitFor([&] { return run.CountFeedbackCalls("GetToolIsNewVersion") == 1; }, 10000);
+    bool settled = asked && vt::WaitFor(
+        [&] { return !run.WaitPleaseWait(0) && ::IsWindowEnabled(main); }, 15000);
+    return settled ? main : nullptr;
+}
+
+// The "CustomerFeedbackEx" entries of the journal, checked for their arguments.
+void ExpectClosingFeedback(const CVelmoraRun& run, int expectedCalls)
+{
+    int calls = 0;
+    for (const std::string& c : run.FeedbackCalls()) {
+        if (c.rfind("CustomerFeedbackEx|", 0) != 0)
+            continue;
+        ++calls;
+        const std::string prefix = "CustomerFeedbackEx|10149|1.0.22.419|1|";
+        ASSERT_EQ(c.substr(0, prefix.size()), prefix) << c;
+        long long t = std::stoll(c.substr(prefix.size()));
+        EXPECT_LE(std::llabs(t - static_cast<long long>(std::time(nullptr))), 60) << c;
+    }
+    EXPECT_EQ(calls, expectedCalls);
+}
+
+// Real keyboard input, as a user would press it.
+void PressAltF4(HWND target)
+{
+    ::SetForegroundWindow(target);
+    INPUT in[4] = {};
+    WORD keys[4] = {VK_MENU, VK_F4, VK_F4, VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+        in[i].type = INPUT_KEYBOARD;
+        in[i].ki.wVk = keys[i];
+        in[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    ::SendInput(4, in, sizeof(INPUT));
+}
+
+}  // namespace
+
+// ---- start-up failures ------------------------------------------------------
+
+TEST(Flow, FeedbackLibraryProblemsEndTheStartWithTheInitPrompt)
+{
+    struct Case { const wchar_t* name; int what; const wchar_t* log; } cases[] = {
+        {L"flow-lib-missing", 0, L"加载反馈DLL失败"},
+        {L"flow-lib-incomplete", 1, L"加载反馈DLL失败"},
+        {L"flow-lib-init0", 2, L"初始化反馈DLL失败"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(vt::Utf8(c.name));
+        CVelmoraRun run(c.name);
+        if (c.what == 0)
+            run.RemoveFeedbackLibrary();
+        else if (c.what == 1)
+            run.UseIncompleteFeedbackLibrary();
+        else
+            run.SetFeedbackAnswers(0, 0);
+        ASSERT_TRUE(run.Start());
+        HWND prompt = run.WaitPrompt();
+        ASSERT_TRUE(prompt);
+        EXPECT_EQ(run.PromptText(prompt), L"工具初始化失败");
+        EXPECT_TRUE(run.PromptButtonVisible(prompt, kFirst));
+        EXPECT_FALSE(run.PromptButtonVisible(prompt, kSecond));
+        ASSERT_TRUE(run.Answer(prompt, kFirst));
+        DWORD code = 99;
+        ASSERT_TRUE(run.WaitExit(10000, &code));
+        EXPECT_EQ(code, 0u);
+        std::vector<std::wstring> lines = run.LogLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(vt::LogMessage(lines[0]), c.log);
+        EXPECT_EQ(run.CountFeedbackCalls("CustomerFeedbackEx"), 0);
+        EXPECT_EQ(run.CountFeedbackCalls("GetToolIsNewVersion"), 0);   // the timer was never armed
+        EXPECT_TRUE(vt::PathExists(run.ProgramDir() + L"\\Velmora.exe"));
+    }
+}
+
+// ---- version check ------------------------------------------------------------
+
+TEST(Flow, NewerVersionShowsTheUpdatePromptThenOpensTheDownloadAndEnds)
+{
+    CVelmoraRun run(L"flow-newer");
+    run.SetFeedbackAnswers(1, 3);
+    ASSERT_TRUE(run.Start());
+    HWND prompt = run.WaitPrompt();
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ(run.PromptText(prompt), L"检测到当前工具有新的版本更新，请下载最新版本使用。");
+    EXPECT_EQ(run.CountFeedbackCalls("OpenToolDownUrl"), 0);   // only after the prompt
+    ASSERT_TRUE(run.Answer(prompt, kClose));                    // however it is dismissed
+    DWORD code = 99;
+    ASSERT_TRUE(run.WaitExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+    std::vector<std::string> calls = run.FeedbackCalls();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls[0], "InitFreedbackDll|record|0");
+    EXPECT_EQ(calls[1], "GetToolIsNewVersion|10149|1.0.22.419");
+    EXPECT_EQ(calls[2], "OpenToolDownUrl");
+    EXPECT_EQ(calls.size(), 3u);
+    ::Sleep(3500);   // a removal would have happened by now
+    EXPECT_TRUE(vt::PathExists(run.ProgramDir() + L"\\Velmora.exe"));
+}
+
+TEST(Flow, OtherVersionAnswersLetTheHostCheckRun)
+{
+    for (int answer : {0, 1, 2}) {
+        SCOPED_TRACE(answer);
+        CVelmoraRun run(L"flow-version-" + std::to_wstring(answer));
+        run.SetFeedbackAnswers(1, answer);
+        HWND main = StartReady(run);
+        ASSERT_TRUE(main);
+        EXPECT_EQ(run.CountFeedbackCalls("GetToolIsNewVersion"), 1);   // the timer fires once
+        EXPECT_EQ(run.CountFeedbackCalls("OpenToolDownUrl"), 0);
+        EXPECT_TRUE(run.NoPromptFor(300));
+        EXPECT_TRUE(run.LogLines().empty());
+    }
+}
+
+// ---- keyboard and agreement -----------------------------------------------------
+
+TEST(Flow, EscAndEnterDoNothingAndTheBoxGatesTheStartButton)
+{
+    CVelmoraRun run(L"flow-keys");
+    HWND main = StartReady(run);
+    ASSERT_TRUE(main);
+    HWND start = ::GetDlgItem(main, IDC_BTN_START);
+    HWND box = ::GetDlgItem(main, IDC_CHK_AGREE);
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        for (HWND target : {main, start, box}) {
+            ::PostMessageW(target, WM_KEYDOWN, key, 1);
+            ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+        }
+    }
+    EXPECT_TRUE(run.NoPromptFor(500));
+    EXPECT_TRUE(run.Process().Running());
+    EXPECT_EQ(run.CountFeedbackCalls("CustomerFeedbackEx"), 0);
+
+    EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(::IsWindowEnabled(start));
+    ASSERT_TRUE(vt::Click(box));
+    EXPECT_TRUE(vt::WaitFor([&] { return !::IsWindowEnabled(start); }, 5000)) << "unticking disables start";
+    ASSERT_TRUE(vt::Click(box));
+    EXPECT_TRUE(vt::WaitFor([&] { return ::IsWindowEnabled(start) != FALSE; }, 5000)) << "ticking enables start";
+}
+
+// ---- closing ------------------------------------------------------------------------
+
+TEST(Flow, EveryWayOfClosingMakesOneFeedbackCall)
+{
+    enum How { CloseButton, CloseMessage, AltF4, SystemMenuClose };
+    for (How how : {CloseButton, CloseMessage, AltF4, SystemMenuClose}) {
+        SCOPED_TRACE(how);
+        CVelmoraRun run(L"flow-close-" + std::to_wstring(how));
+        HWND main = StartReady(run);
+        ASSERT_TRUE(main);
+        switch (how) {
+        case CloseButton: ASSERT_TRUE(vt::Click(::GetDlgItem(main, IDC_BTN_CLOSE))); break;
+        case CloseMessage: ::PostMessageW(main, WM_CLOSE, 0, 0); break;
+        case AltF4: PressAltF4(main); break;
+        case SystemMenuClose: ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+        }
+        DWORD code = 99;
+        ASSERT_TRUE(run.WaitExit(10000, &code));
+        EXPECT_EQ(code, 0u);
+        ExpectClosingFeedback(run, 1);
+    }
+}
+
+// ---- host-check results -----------------------------------------------------------
+
+TEST(Flow, FatalHostResultsShowTheirTextAndEnd)
+{
+    struct Case { int code; const wchar_t* text; } cases[] = {
+        {2, L"您机器的主机信息与工具指定的机型不符，仔细确认机型后再使用本工具"},
+        {7, L"您机器的主机信息与工具指定的机型不符，仔细确认机型后再使用本工具"},
+        {3, L"确认本机信息失败，请与软件提拱商联系，点击“确定”退出"},
+        {4, L"确认本机信息失败，请与软件提拱商联系，点击“确定”退出"},
+        {5, L"确认本机信息失败，请与软件提拱商联系，点击“确定”退出"},
+        {6, L"确认本机信息失败，请与软件提拱商联系，点击“确定”退出"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        CVelmoraRun run(L"flow-host-" + std::to_wstring(c.code));
+        HWND main = StartReady(run);
+        ASSERT_TRUE(main);
+        ::PostMessageW(main, WM_HOST_CHECK_RESULT, static_cast<WPARAM>(c.code), 0);
+        HWND prompt = run.WaitPrompt();
+        ASSERT_TRUE(prompt);
+        EXPECT_EQ(run.PromptText(prompt), c.text);
+        EXPECT_TRUE(run.PromptButtonVisible(prompt, kFirst));
+        EXPECT_FALSE(run.PromptButtonVisible(prompt, kSecond));
+        ASSERT_TRUE(run.Answer(prompt, kFirst));
+        DWORD code = 99;
+        ASSERT_TRUE(run.WaitExit(10000, &code));
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(run.CountFeedbackCalls("CustomerFeedbackEx"), 0);   // no closing feedback on this path
+    }
+}
+
+TEST(Flow, ReadyAndUnknownHostResultsChangeNothing)
+{
+    CVelmoraRun run(L"flow-host-ok");
+    HWND main = StartReady(run);
+    ASSERT_TRUE(main);
+    for (WPARAM code : {1, 0, 8, 100}) {
+        DWORD_PTR r = 0;
+        ASSERT_TRUE(::SendMessageTimeoutW(main, WM_HOST_CHECK_RESULT, code, 0, SMTO_ABORTIFHUNG, 5000, &r));
+        EXPECT_EQ(r, 1u) << code;
+    }
+    EXPECT_TRUE(run.NoPromptFor(300));
+    EXPECT_TRUE(run.Process().Running());
+}
+
+// ---- repair -------------------------------------------------------------------------
+
+TEST(Flow, RepairDoneAsksToRestartAndNoKeepsTheWindowWithoutFeedback)
+{
+    CVelmoraRun run(L"flow-restart-no");
+    HWND main = StartReady(run);
+    ASSERT_TRUE(main);
+    ::PostMessageW(main, WM_REPAIR_RESULT, 1, 0);
+    HWND prompt = run.WaitPrompt();
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ(run.PromptText(prompt), L"修复方案安装完成，重启计算机后生效, 是否重启？");
+    EXPECT_TRUE(run.PromptButtonVisible(prompt, kFirst));
+    EXPECT_TRUE(run.PromptButtonVisible(prompt, kSecond));
+    ASSERT_TRUE(run.Answer(prompt, kSecond));
+    EXPECT_TRUE(vt::WaitFor([&] { return !run.WaitPrompt(0); }, 5000));
+    EXPECT_TRUE(vt::WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }, 5000));
+    EXPECT_EQ(run.CountFeedbackCalls("CustomerFeedbackEx"), 0);
+    EXPECT_TRUE(run.Process().Running());
+}
+
+TEST(Flow, RepairDoneAndYesMakesOneFeedbackCall)
+{
+    CVelmoraRun run(L"flow-restart-yes");
+    HWND main = StartReady(run);
+    ASSERT_TRUE(main);
+    ::PostMessageW(main, WM_REPAIR_RESULT, 1, 0);
+    HWND prompt = run.WaitPrompt();
+    ASSERT_TRUE(prompt);
+    ASSERT_TRUE(run.Answer(prompt, kFirst));
+    EXPECT_TRUE(vt::WaitFor([&] { return run.CountFeedbackCalls("CustomerFeedbackEx") == 1; }, 5000));
+    ExpectClosingFeedback(run, 1);
+}
+
+TEST(Flow, RepairFailedShowsItsPromptAndTheWindowStaysUsable)
+{
+    CVelmoraRun run(L"flow-repair-failed");
+    HWND main = StartReady(run);
+    ASSERT_TRUE(main);
+    ::PostMessageW(main, WM_REPAIR_RESULT, 2, 0);
+    HWND prompt = run.WaitPrompt();
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ(run.PromptText(prompt), L"修复方案安装失败");
+    EXPECT_FALSE(::IsWindowEnabled(main));   // the prompt is modal over the main window
+    ASSERT_TRUE(run.Answer(prompt, kFirst));
+    EXPECT_TRUE(vt::WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }, 5000));
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main, IDC_BTN_START)));
+    EXPECT_TRUE(run.Process().Running());
+}
+
+TEST(Flow, StartButtonRunsTheRepairBehindThePleaseWaitDialog)
+{
+    CVelmoraRun run(L"flow-start");
+    HWND main = StartReady(run);
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(vt::Click(::GetDlgItem(main, IDC_BTN_START)));
+    // The worker reports; the please-wait dialog closes and the answer follows.
+    HWND prompt = run.WaitPrompt(20000);
+    ASSERT_TRUE(prompt);
+    EXPECT_FALSE(run.WaitPleaseWait(0));
+    run.Answer(prompt, kSecond);
+}

@@ -1,0 +1,207 @@
+#include "tests/support/VelmoraRun.h"
+
+#include <shlobj.h>
+
+namespace vt {
+
+const char* const kAcceptedCsproduct =
+    "\r\r\nCaption=Computer System Product\r\r\nDescription=Computer System Product\r\r\n"
+    "IdentifyingNumber=PF2XK9QZ\r\r\nName=31XRV05\r\r\nSKUNumber=\r\r\nUUID=4C4C4544-0042-3910-8052-B4C04F4E3132\r\r\n"
+    "Vendor=KESTRA\r\r\nVersion=KESTRA Q5 31XRV05\r\r\n\r\r\n\r\r\n";
+
+namespace {
+const int kPromptMessageId = 1006;
+const int kPleaseWaitStaticId = 1004;
+
+std::vector<std::wstring> SplitLines(const std::wstring& text)
+{
+    std::vector<std::wstring> out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        std::wstring line = text.substr(start, end - start);
+        while (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        out.push_back(line);
+        start = end + 1;
+    }
+    return out;
+}
+
+HWND FindWindowWithChild(DWORD pid, int childId)
+{
+    for (HWND h : TopLevelWindows(pid)) {
+        HWND c = ::GetDlgItem(h, childId);
+        if (c && ::IsWindowVisible(c))
+            return h;
+    }
+    return nullptr;
+}
+
+void CopyIfPresent(const std::wstring& from, const std::wstring& to)
+{
+    if (PathExists(from))
+        CopyFileTo(from, to);
+}
+}  // namespace
+
+std::wstring ToolLogDir()
+{
+    wchar_t buf[MAX_PATH] = {};
+    ::SHGetSpecialFolderPathW(nullptr, buf, CSIDL_COMMON_APPDATA, FALSE);
+    return std::wstring(buf) + L"\\ToolLog";
+}
+
+void ClearToolLog()
+{
+    for (const wchar_t* f : {L"Velmora.txt", L"Velmora.txtbak", L"Quorrant.txt", L"Quorrant.txtbak"})
+        ::DeleteFileW((ToolLogDir() + L"\\" + f).c_str());
+}
+
+std::wstring LogMessage(const std::wstring& line)
+{
+    // "[yyyy-mm-dd hh:mm:ss mmmms]   message"
+    size_t close = line.find(L"]   ");
+    return close == std::wstring::npos ? line : line.substr(close + 4);
+}
+
+CVelmoraRun::CVelmoraRun(const std::wstring& name)
+{
+    m_root = ScratchDir(name);
+    m_programDir = m_root + L"\\Velmora";
+    m_standinDir = m_root + L"\\bin";
+    m_feedbackDir = m_root + L"\\feedback";
+    for (const std::wstring& d : {m_programDir, m_standinDir, m_feedbackDir})
+        ::CreateDirectoryW(d.c_str(), nullptr);
+
+    const std::wstring bin = BinDir();
+    CopyFileTo(bin + L"\\Velmora.exe", m_programDir + L"\\Velmora.exe");
+    CopyFileTo(bin + L"\\TarnexFeedbackInformation.dll", m_programDir + L"\\TarnexFeedbackInformation.dll");
+    CopyIfPresent(bin + L"\\standins\\devcon.exe", m_programDir + L"\\devcon.exe");
+    CopyIfPresent(bin + L"\\standins\\wmic.exe", m_standinDir + L"\\wmic.exe");
+    CopyIfPresent(bin + L"\\standins\\timeout.exe", m_standinDir + L"\\timeout.exe");
+    SetCsproduct(kAcceptedCsproduct);
+    ClearToolLog();
+}
+
+CVelmoraRun::~CVelmoraRun()
+{
+    m_process.Kill();
+}
+
+void CVelmoraRun::SetFeedbackAnswers(int initResult, int newVersionResult)
+{
+    WriteFileBytes(m_feedbackDir + L"\\feedback-answers.txt",
+                   "InitFreedbackDll=" + std::to_string(initResult) +
+                       "\r\nGetToolIsNewVersion=" + std::to_string(newVersionResult) + "\r\n");
+}
+
+void CVelmoraRun::UseIncompleteFeedbackLibrary()
+{
+    CopyFileTo(BinDir() + L"\\standins\\incomplete-feedback\\TarnexFeedbackInformation.dll",
+               m_programDir + L"\\TarnexFeedbackInformation.dll");
+}
+
+void CVelmoraRun::RemoveFeedbackLibrary()
+{
+    ::DeleteFileW((m_programDir + L"\\TarnexFeedbackInformation.dll").c_str());
+}
+
+void CVelmoraRun::SetCsproduct(const std::string& bytes)
+{
+    WriteFileBytes(m_standinDir + L"\\wmic-csproduct.bin", bytes);
+}
+
+bool CVelmoraRun::Start()
+{
+    wchar_t path[32767] = {};
+    ::GetEnvironmentVariableW(L"PATH", path, 32767);
+    std::map<std::wstring, std::wstring> env = m_env;
+    env[L"PATH"] = m_standinDir + L";" + path;
+    env[L"VELMORA_FEEDBACK_DIR"] = m_feedbackDir;
+    return m_process.Start(m_programDir + L"\\Velmora.exe", L"", m_programDir, env);
+}
+
+HWND CVelmoraRun::WaitMain(DWORD timeoutMs)
+{
+    m_main = WaitTopLevel(m_process.Pid(), L"Velmora", timeoutMs);
+    return m_main;
+}
+
+HWND CVelmoraRun::WaitPrompt(DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindWindowWithChild(m_process.Pid(), kPromptMessageId)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+HWND CVelmoraRun::WaitPleaseWait(DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindWindowWithChild(m_process.Pid(), kPleaseWaitStaticId)) != nullptr; },
+            timeoutMs);
+    return found;
+}
+
+bool CVelmoraRun::NoPromptFor(DWORD ms)
+{
+    return !WaitFor([&] { return FindWindowWithChild(m_process.Pid(), kPromptMessageId) != nullptr; }, ms);
+}
+
+std::wstring CVelmoraRun::PromptText(HWND prompt)
+{
+    return Text(::GetDlgItem(prompt, kPromptMessageId));
+}
+
+bool CVelmoraRun::PromptButtonVisible(HWND prompt, int id)
+{
+    HWND b = ::GetDlgItem(prompt, id);
+    return b && ::IsWindowVisible(b);
+}
+
+bool CVelmoraRun::Answer(HWND prompt, int buttonId)
+{
+    return Click(::GetDlgItem(prompt, buttonId));
+}
+
+bool CVelmoraRun::WaitExit(DWORD timeoutMs, DWORD* exitCode)
+{
+    return m_process.WaitExit(timeoutMs, exitCode);
+}
+
+std::vector<std::string> CVelmoraRun::FeedbackCalls() const
+{
+    std::vector<std::string> out;
+    for (const std::wstring& l : SplitLines(Wide(ReadFileBytes(m_feedbackDir + L"\\feedback-calls.txt"))))
+        if (!l.empty())
+            out.push_back(Utf8(l));
+    return out;
+}
+
+int CVelmoraRun::CountFeedbackCalls(const std::string& exportName) const
+{
+    int n = 0;
+    for (const std::string& c : FeedbackCalls())
+        if (c == exportName || c.rfind(exportName + "|", 0) == 0)
+            ++n;
+    return n;
+}
+
+std::vector<std::wstring> CVelmoraRun::LogLines(const std::wstring& file) const
+{
+    std::string bytes = ReadFileBytes(ToolLogDir() + L"\\" + file);
+    if (bytes.empty())
+        return {};
+    int n = ::MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], n);
+    std::vector<std::wstring> lines;
+    for (const std::wstring& l : SplitLines(text))
+        if (!l.empty())
+            lines.push_back(l);
+    return lines;
+}
+
+}  // namespace vt

@@ -1,0 +1,75 @@
+// One run of the real Velmora.exe in a prepared folder, driven like a user.
+//
+// Layout of a run named N (all inside the test prefix):
+//   C:\velmora-tests\N\Velmora\    the program folder: Velmora.exe, the development
+//                                   feedback library, devcon.exe (stand-in)
+//   C:\velmora-tests\N\bin\        stand-ins first on the program's PATH (wmic, timeout)
+//   C:\velmora-tests\N\feedback\   answers and journal of the feedback library
+// The default run is a supported PC: an accepted model from the wmic stand-in.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/TestSupport.h"
+
+namespace vt {
+
+// The accepted model as the model query prints it.
+extern const char* const kAcceptedCsproduct;
+
+class CVelmoraRun {
+public:
+    explicit CVelmoraRun(const std::wstring& name);
+    ~CVelmoraRun();
+
+    // Before Start().
+    void SetFeedbackAnswers(int initResult, int newVersionResult);
+    void UseIncompleteFeedbackLibrary();      // lacks "OpenUseAgreementUrl"
+    void RemoveFeedbackLibrary();
+    void SetCsproduct(const std::string& bytes);   // what "wmic csproduct list full" prints
+    void SetEnv(const std::wstring& name, const std::wstring& value) { m_env[name] = value; }
+
+    bool Start();
+    CProcess& Process() { return m_process; }
+
+    HWND WaitMain(DWORD timeoutMs = 15000);
+    // A prompt box's content window (it holds the message static 1006).
+    HWND WaitPrompt(DWORD timeoutMs = 10000);
+    // The please-wait dialog (it holds the static 1004).
+    HWND WaitPleaseWait(DWORD timeoutMs = 10000);
+    bool NoPromptFor(DWORD ms);                 // no prompt box shows up within ms
+    std::wstring PromptText(HWND prompt);
+    bool PromptButtonVisible(HWND prompt, int id);
+    bool Answer(HWND prompt, int buttonId);     // 1007 first, 1008 second, 1005 close
+    bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+
+    // Journal of the feedback library, one entry per call ("Export|arg|...").
+    std::vector<std::string> FeedbackCalls() const;
+    int CountFeedbackCalls(const std::string& exportName) const;
+    // Lines of a log file under C:\ProgramData\ToolLog, decoded from code page 936.
+    std::vector<std::wstring> LogLines(const std::wstring& file = L"Velmora.txt") const;
+
+    const std::wstring& Root() const { return m_root; }
+    const std::wstring& ProgramDir() const { return m_programDir; }
+    const std::wstring& StandinDir() const { return m_standinDir; }
+    const std::wstring& FeedbackDir() const { return m_feedbackDir; }
+    HWND Main() const { return m_main; }
+
+private:
+    std::wstring m_root, m_programDir, m_standinDir, m_feedbackDir;
+    std::map<std::wstring, std::wstring> m_env;
+    CProcess m_process;
+    HWND m_main = nullptr;
+};
+
+// The log folder the program writes to in the test prefix.
+std::wstring ToolLogDir();
+// Removes the log files of earlier runs.
+void ClearToolLog();
+// The message text of a log line (after its time stamp).
+std::wstring LogMessage(const std::wstring& line);
+
+}  // namespace vt
