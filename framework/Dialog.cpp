@@ -118,6 +118,12 @@ void CDialog::EndDialog(INT_PTR nResult)
     if (m_bInModal) {
         m_nResult = nResult;
         m_bEndModal = true;
+        // Gone from the screen at once, as the system's own dialogs are, even
+        // while a handler further up the stack still runs (a worker's report
+        // that closes the please-wait dialog and then asks a question).
+        if (m_hWnd)
+            ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                           SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ::PostMessageW(m_hWnd, WM_NULL, 0, 0);   // wake the loop
     } else if (m_hWnd) {
         ::DestroyWindow(m_hWnd);
