@@ -4,9 +4,11 @@
 
 #include "app/AboutDlg.h"
 #include "app/FlowTexts.h"
+#include "app/MainLayout.h"
 #include "log/LogSave.h"
 #include "system/SelfRemoval.h"
 #include "ui/ExecutePromptDlg.h"
+#include "ui/PngResource.h"
 #include "ui/PromptDlg.h"
 
 namespace {
@@ -14,6 +16,11 @@ void LogLine(const char* line)
 {
     CLogSave::GetInstance()->Log(line, FlowLog::kFile, true);
 }
+
+mainwnd::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT ToRECT(const mainwnd::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+const wchar_t kVersionText[] = L"1.0.22.419";
 }  // namespace
 
 CVelmoraDlg::CVelmoraDlg() : CDialog(IDD_VELMORA_DIALOG)
@@ -55,9 +62,16 @@ BOOL CVelmoraDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     SetWindowText(L"Velmora");
 
+    ComputeScale();
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, mainwnd::WindowWidth(m_fScale), mainwnd::WindowHeight(m_fScale),
+                   SWP_NOMOVE | SWP_NOZORDER);
+
+    if (!m_pBkImage && !LoadPngResource(&m_pBkImage, IDB_PNG_MAIN_BK))
+        return TRUE;
+
     InitTool();
 
-    ::SendMessageW(m_chkAgree, BM_SETCHECK, BST_CHECKED, 0);
+    LayoutControls(true);
     m_bLayoutDone = 1;
     ::SetTimer(m_hWnd, IDT_START_CHECKS, 100, nullptr);
     return TRUE;
@@ -125,6 +139,20 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
         return 0;
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(m_hIcon);
+    case WM_ERASEBKGND:
+        return OnEraseBkgnd(reinterpret_cast<HDC>(w));
+    case WM_PAINT:
+        if (::IsIconic(m_hWnd)) {
+            OnPaint();
+            return 0;
+        }
+        break;
+    case WM_NCHITTEST:
+        return OnNcHitTest(l);
+    case WM_SIZE:
+        Default();
+        OnSize();
+        return 0;
     case WM_CLOSE_EXECUTE_PROMPT:
         return OnCloseExecutePrompt();
     case WM_HOST_CHECK_RESULT:
@@ -245,8 +273,7 @@ DWORD WINAPI CVelmoraDlg::EnableStartThreadProc(LPVOID param)
 {
     auto* self = static_cast<CVelmoraDlg*>(param);
     bool checked = ::SendMessageW(self->m_chkAgree, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    ::EnableWindow(self->m_btnStart, checked ? TRUE : FALSE);
-    ::InvalidateRect(self->m_btnStart, nullptr, TRUE);
+    self->m_btnStart.EnableButton(checked);
     return 1;
 }
 
@@ -295,10 +322,147 @@ void CVelmoraDlg::OnClose()
 
 void CVelmoraDlg::OnDestroy()
 {
+    m_btnClose.ReleaseImages();
+    m_btnMin.ReleaseImages();
+    DeletePngImage(&m_pBkImage);
     DeleteSelf();
 }
 
 bool CVelmoraDlg::DeleteSelf()
 {
     return StartSelfRemoval();
+}
+
+// ---- looks ------------------------------------------------------------------
+
+void CVelmoraDlg::ComputeScale()
+{
+    // Computed once: a factor that differs from 1.0 is never recomputed.
+    if (m_fScale != 1.0f)
+        return;
+    if (HDC dc = ::GetDC(nullptr)) {
+        int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+        ::ReleaseDC(nullptr, dc);
+        m_fScale = mainwnd::ScaleFromDpi(dpi);
+    }
+}
+
+void CVelmoraDlg::OnSize()
+{
+    ComputeScale();
+    int e = mainwnd::CornerEllipse(m_fScale);
+    SetWindowRoundRegion(m_hWnd, e, e);
+    if (m_bLayoutDone)
+        LayoutControls(false);
+}
+
+void CVelmoraDlg::LayoutControls(bool first)
+{
+    m_rcClient = GetClientRect();
+    const float s = m_fScale;
+
+    const wchar_t* caption = g_nLanguage == 1 ? L"我同意" : L"Agree";
+    int w = 0;
+    {
+        CWindowDCRef dc(m_hWnd);
+        w = MeasureTextWidth(m_hWnd, dc.Get(), caption, 0, 0);
+    }
+    const mainwnd::Layout l = mainwnd::LayoutControls(ToRect(m_rcClient), s, w);
+
+    struct TitleButton { CPngButton& btn; const mainwnd::Rect& place; const mainwnd::Rect& src; UINT firstImage; };
+    for (const TitleButton& b : {TitleButton{m_btnClose, l.close, mainwnd::kCloseSource, IDB_PNG_CLOSE_NORMAL},
+                                 TitleButton{m_btnMin, l.minimise, mainwnd::kMinimiseSource, IDB_PNG_MIN_NORMAL}}) {
+        if (first) {
+            b.btn.m_fScale = s;
+            b.btn.SetBackgroundImage(m_pBkImage);
+            b.btn.SetBackgroundRect(b.src.left, b.src.top, b.src.right, b.src.bottom);
+            b.btn.LoadStateImages(b.firstImage, b.firstImage + 1, b.firstImage + 2, b.firstImage + 3);
+        }
+        b.btn.MoveWindow(ToRECT(b.place), TRUE);
+    }
+
+    if (first) {
+        m_chkAgree.SetWindowText(caption);
+        m_chkAgree.SetBackgroundImage(m_pBkImage);
+        const mainwnd::Rect src = mainwnd::CheckSource(s, w);
+        m_chkAgree.SetBackgroundRect(src.left, src.top, src.right, src.bottom);
+        m_chkAgree.SetTextColor(RGB(255, 255, 255));
+        m_chkAgree.InitFont();
+        m_chkAgree.m_fScale = s;
+        ::SendMessageW(m_chkAgree, BM_SETCHECK, BST_CHECKED, 0);
+    }
+    m_chkAgree.MoveWindow(ToRECT(l.check), TRUE);
+
+    if (first) {
+        const mainwnd::Rect& src = mainwnd::kStartSource;
+        m_btnStart.SetBackgroundImage(m_pBkImage);
+        m_btnStart.SetBackgroundRect(src.left, src.top, src.right, src.bottom);
+        m_btnStart.LoadStateImages(IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED,
+                                   IDB_PNG_START_DISABLED);
+    }
+    m_btnStart.MoveWindow(ToRECT(l.start), TRUE);
+
+    m_reAgreement.MoveWindow(ToRECT(l.agreement), TRUE);
+
+    if (first && g_nLanguage == 1)
+        SetAgreementText();
+}
+
+// The agreement and privacy policy: a UTF-8 text resource, set with one call.
+void CVelmoraDlg::SetAgreementText()
+{
+    HMODULE mod = ::GetModuleHandleW(nullptr);
+    HRSRC res = ::FindResourceW(mod, MAKEINTRESOURCEW(IDR_AGREEMENT_TEXT), L"TEXT");
+    HGLOBAL data = res ? ::LoadResource(mod, res) : nullptr;
+    const char* bytes = data ? static_cast<const char*>(::LockResource(data)) : nullptr;
+    if (!bytes)
+        return;
+    int size = static_cast<int>(::SizeofResource(mod, res));
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, bytes, size, nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes, size, &text[0], n);
+    m_reAgreement.SetWindowText(text);
+}
+
+BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)
+{
+    RECT rc = GetClientRect();
+    if (!m_pBkImage && !LoadPngResource(&m_pBkImage, IDB_PNG_MAIN_BK))
+        return TRUE;
+    CGraphics g(hDC);
+    gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
+    DrawImageStretched(g.Get(), m_pBkImage, rc);
+
+    if (!m_bVersionFontCreated) {
+        CreateFontFromParent(m_hWnd, 2, 2, m_fontVersion);
+        m_bVersionFontCreated = 1;
+    }
+    ::SetBkMode(hDC, TRANSPARENT);
+    m_pOldFont = static_cast<HFONT>(::SelectObject(hDC, m_fontVersion.Get()));
+    ::SetTextColor(hDC, RGB(255, 255, 255));
+    RECT text = ToRECT(mainwnd::VersionTextRect(ToRect(rc), m_fScale));
+    ::DrawTextW(hDC, kVersionText, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    ::SelectObject(hDC, m_pOldFont);
+    return TRUE;
+}
+
+void CVelmoraDlg::OnPaint()
+{
+    CPaintDCRef dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
+    RECT rc = GetClientRect();
+    int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
+    int x = (rc.right - rc.left - cx + 1) / 2;
+    int y = (rc.bottom - rc.top - cy + 1) / 2;
+    ::DrawIcon(dc.Get(), x, y, m_hIcon);
+}
+
+LRESULT CVelmoraDlg::OnNcHitTest(LPARAM lParam)
+{
+    RECT rc = GetClientRect();
+    ::MapWindowPoints(m_hWnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&rc), 2);
+    mainwnd::Rect band = mainwnd::DragBand(ToRect(rc), m_fScale);
+    const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+    m_bInCaption = band.Contains(x, y) ? 1 : 0;
+    return m_bInCaption ? HTCAPTION : Default();
 }

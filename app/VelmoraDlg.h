@@ -9,6 +9,8 @@
 #include "framework/Gdi.h"
 #include "res/resource.h"
 #include "system/RepairWorker.h"
+#include "ui/CheckBoxBtn.h"
+#include "ui/ImageButton.h"
 
 class CExecutePromptDlg;
 
@@ -44,6 +46,15 @@ private:
     void OnBnClickedBtnStart();
     void SendClosingFeedback();
 
+    // Looks (scale, size, shape, background, version text, drag band, layout).
+    void ComputeScale();
+    void LayoutControls(bool first);
+    void SetAgreementText();
+    BOOL OnEraseBkgnd(HDC hDC);
+    void OnPaint();
+    LRESULT OnNcHitTest(LPARAM lParam);
+    void OnSize();
+
     // Shows a prompt box modally and returns its result.
     INT_PTR ShowPrompt(HWND hParent, const wchar_t* text, int type);
     [[noreturn]] static void EndProcessNow();
@@ -56,11 +67,11 @@ private:
     int m_bVersionFontCreated = 0;
     CFontObj m_fontVersion;
     HFONT m_pOldFont = nullptr;
-    CButton m_btnClose;
-    CButton m_btnMin;
+    CPngButton m_btnClose;
+    CPngButton m_btnMin;
     CWnd m_reAgreement;
-    CButton m_chkAgree;
-    CButton m_btnStart;
+    CCheckBoxBtn m_chkAgree;
+    CImageButton m_btnStart;
     CRepairWorker m_repairWorker;
     std::atomic<CExecutePromptDlg*> m_pExecutePrompt{nullptr};
     CFeedbackDll m_feedback;
