@@ -1,0 +1,79 @@
+#include "tests/support/FakeDevices.h"
+
+#include <windows.h>
+
+namespace vt {
+
+const wchar_t* const kListedDeviceInstance = L"PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1c3b2a0&0&0008";
+const wchar_t* const kListedDeviceFirstId = L"PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1";
+
+namespace {
+
+const wchar_t* const kEnumRoot = L"System\\CurrentControlSet\\Enum";
+const wchar_t* const kSystemClassGuid = L"{4d36e97d-e325-11ce-bfc1-08002be10318}";
+
+// Keys under kEnumRoot this process created, in the order created.
+std::vector<std::wstring>& CreatedKeys()
+{
+    static std::vector<std::wstring> keys;
+    return keys;
+}
+
+bool SetString(HKEY key, const wchar_t* name, DWORD type, const std::wstring& data)
+{
+    return ::RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool AddFakeDevice(const std::wstring& instanceId, const std::vector<std::wstring>& hardwareIds)
+{
+    if (instanceId.empty())
+        return false;
+    // Part by part, so that every key this call makes is known and can go again.
+    std::wstring relative;
+    HKEY key = nullptr;
+    size_t start = 0;
+    while (start <= instanceId.size()) {
+        size_t end = instanceId.find(L'\\', start);
+        if (end == std::wstring::npos)
+            end = instanceId.size();
+        relative += (relative.empty() ? L"" : L"\\") + instanceId.substr(start, end - start);
+        start = end + 1;
+        if (key)
+            ::RegCloseKey(key);
+        key = nullptr;
+        DWORD disposition = 0;
+        std::wstring full = std::wstring(kEnumRoot) + L"\\" + relative;
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              &disposition) != ERROR_SUCCESS)
+            return false;
+        if (disposition == REG_CREATED_NEW_KEY)
+            CreatedKeys().push_back(relative);
+    }
+    bool ok = SetString(key, L"ClassGUID", REG_SZ, kSystemClassGuid) && SetString(key, L"Class", REG_SZ, L"System") &&
+              SetString(key, L"DeviceDesc", REG_SZ, L"Velmora test device");
+    if (ok && !hardwareIds.empty()) {
+        std::wstring multi;
+        for (const std::wstring& id : hardwareIds)
+            multi += id + L'\0';
+        // SetString adds the closing NUL of the list.
+        ok = SetString(key, L"HardwareID", REG_MULTI_SZ, multi);
+    }
+    ::RegCloseKey(key);
+    return ok;
+}
+
+void RemoveFakeDevices()
+{
+    std::vector<std::wstring>& keys = CreatedKeys();
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+        std::wstring full = std::wstring(kEnumRoot) + L"\\" + *it;
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, full.c_str());
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, full.c_str());
+    }
+    keys.clear();
+}
+
+}  // namespace vt
