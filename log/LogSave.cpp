@@ -1,64 +1,83 @@
-// First version: appends "message\r\n" in code page 936 to <root>ToolLog\<file>.
 #include "log/LogSave.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
-namespace {
+#include "log/LogRules.h"
+#include "log/LogSaveCloseFile.h"
+
 std::wstring g_strLogRoot;
 
-std::wstring FromUtf8(const std::string& s)
+namespace {
+
+// Guards g_strLogRoot: GetInstance(root) may store while an instance reads it.
+SRWLOCK g_rootLock = SRWLOCK_INIT;
+
+std::wstring CurrentRoot()
 {
-    int n = ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
+    ::AcquireSRWLockShared(&g_rootLock);
+    std::wstring root = g_strLogRoot;
+    ::ReleaseSRWLockShared(&g_rootLock);
+    return root;
 }
+
+std::wstring GetIniString(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+                          const wchar_t* fallback)
+{
+    wchar_t buf[kLogIniBufferChars] = {};
+    ::GetPrivateProfileStringW(section, key, fallback, buf, static_cast<DWORD>(kLogIniBufferChars), file.c_str());
+    buf[kLogIniBufferChars - 1] = L'\0';
+    return buf;
+}
+
 }  // namespace
 
 CLogSave* CLogSave::GetInstance()
 {
-    static CLogSave instance(g_strLogRoot);
+    // Built once, on first use, under the run-time's one-time guard.
+    static CLogSave instance;
     return &instance;
 }
 
 CLogSave* CLogSave::GetInstance(const std::wstring& root)
 {
+    ::AcquireSRWLockExclusive(&g_rootLock);
     g_strLogRoot = root;
-    static CLogSave instance(g_strLogRoot);
+    ::ReleaseSRWLockExclusive(&g_rootLock);
+    static CLogSave instance;
     return &instance;
 }
 
-CLogSave::CLogSave(const std::wstring& root)
+CLogSave::CLogSave()
 {
-    std::wstring base = root;
-    if (base.empty()) {
-        wchar_t buf[MAX_PATH] = {};
+    std::wstring root = LogRootWithSeparator(CurrentRoot());
+    if (root.empty()) {
+        wchar_t buf[MAX_PATH + 1] = {};
         if (::SHGetSpecialFolderPathW(nullptr, buf, CSIDL_COMMON_APPDATA, FALSE))
-            base = std::wstring(buf) + L"\\";
+            root = std::wstring(buf) + L"\\";
+        // Otherwise the root stays empty and the paths below are relative.
     }
-    m_strLogDir = base + L"ToolLog";
-    ::CreateDirectoryW(m_strLogDir.c_str(), nullptr);
+
+    m_strLogDir = root + L"ToolLog";
+    if (::GetFileAttributesW(m_strLogDir.c_str()) == INVALID_FILE_ATTRIBUTES)
+        ::CreateDirectoryW(m_strLogDir.c_str(), nullptr);   // one level; a failure drops the entries later
     m_strLogDir += L"\\";
+
+    const std::wstring cfg = root + L"logCfg.ini";
+    m_bPrint = LogPrintSwitchOn(GetIniString(cfg, L"Log", L"print", L"-1"));
+
+    m_pLogSave = std::make_unique<CLogSaveCloseFile>(m_strLogDir);
 }
 
-CLogSave::~CLogSave() = default;
+CLogSave::~CLogSave()
+{
+    m_pLogSave.reset();
+}
 
 void CLogSave::Log(std::string message, std::string fileName, bool force)
 {
-    if (!force)
+    if (!m_pLogSave)
         return;
-    std::wstring path = m_strLogDir + FromUtf8(fileName);
-    HANDLE h = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
-    std::wstring wide = FromUtf8(message) + L"\r\n";
-    int len = ::WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(len > 0 ? len : 0), '\0');
-    if (len > 0)
-        ::WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), &bytes[0], len, nullptr, nullptr);
-    DWORD n = 0;
-    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    ::CloseHandle(h);
+    if (force || m_bPrint)
+        m_pLogSave->SaveText(std::move(message), std::move(fileName));
 }

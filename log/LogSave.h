@@ -1,6 +1,9 @@
 // Process-wide log front end: every failure line of the tool goes through Log().
 #pragma once
+#include <memory>
 #include <string>
+
+class CLogBase;
 
 class CLogSave {
 public:
@@ -16,6 +19,17 @@ public:
     void Log(std::string message, std::string fileName, bool force);
 
 private:
-    explicit CLogSave(const std::wstring& root);
-    std::wstring m_strLogDir;
+    // Builds on g_strLogRoot as it stands (the common application data folder
+    // when it is empty).
+    CLogSave();
+    CLogSave(const CLogSave&) = delete;
+    CLogSave& operator=(const CLogSave&) = delete;
+
+    bool m_bPrint = false;                   // "print" of logCfg.ini is 1
+    std::wstring m_strLogDir;                // <root>ToolLog\ .
+    std::unique_ptr<CLogBase> m_pLogSave;    // the writer, on m_strLogDir
 };
+
+// The root override, stored by every GetInstance(root) call; it decides the
+// folder of each instance built while it is set. Empty at start-up.
+extern std::wstring g_strLogRoot;

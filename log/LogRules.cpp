@@ -1,0 +1,54 @@
+#include "log/LogRules.h"
+
+#include <climits>
+#include <cstdio>
+
+std::string FormatLogStamp(const LogTime& t)
+{
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "[%04d-%02d-%02d %02d:%02d:%02d %03dms]   ", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second, t.millisecond);
+    return buf;
+}
+
+bool LogNeedsRotation(uint64_t fileLength)
+{
+    return static_cast<uint32_t>(fileLength) > kLogRotateLimit;
+}
+
+int LogIniToInt(const std::wstring& text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == L' ' || (text[i] >= L'\t' && text[i] <= L'\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
+        negative = text[i++] == L'-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        value = value * 10 + (text[i] - L'0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            break;   // saturated; the rest cannot bring it back
+    }
+    if (negative)
+        return value > static_cast<long long>(INT_MAX) ? INT_MIN : static_cast<int>(-value);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+bool LogPrintSwitchOn(const std::wstring& value)
+{
+    std::wstring v = value.substr(0, kLogIniBufferChars - 1);
+    const wchar_t* blanks = L" \t\r\n\v\f";
+    size_t first = v.find_first_not_of(blanks);
+    if (first == std::wstring::npos)
+        return false;
+    v = v.substr(first, v.find_last_not_of(blanks) - first + 1);
+    return LogIniToInt(v) == 1;
+}
+
+std::wstring LogRootWithSeparator(const std::wstring& root)
+{
+    if (root.empty() || root.back() == L'\\' || root.back() == L'/')
+        return root;
+    return root + L"\\";
+}
