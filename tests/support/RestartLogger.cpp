@@ -1,0 +1,75 @@
+#include "tests/support/RestartLogger.h"
+
+#include <windows.h>
+
+#include "tests/support/TestSupport.h"
+
+namespace vt {
+
+const wchar_t* const kRestartMarker = L"VELMORA_RESTART_LOG";
+
+namespace {
+
+std::wstring System32()
+{
+    wchar_t buf[MAX_PATH + 1] = {};
+    ::GetSystemDirectoryW(buf, MAX_PATH);
+    return buf;
+}
+
+const wchar_t* const kOverrides = L"Software\\Wine\\DllOverrides";
+
+}  // namespace
+
+std::wstring RestartLogPath()
+{
+    return L"C:\\velmora-tests\\restart-logger\\restart-log.txt";
+}
+
+bool InstallRestartLogger()
+{
+    const std::wstring sys = System32();
+    const std::wstring real = sys + L"\\wineboot.exe", saved = sys + L"\\wineboot-builtin.exe";
+    const std::wstring logger = BinDir() + L"\\standins\\wineboot.exe";
+    if (!PathExists(logger))
+        return false;
+    ::CreateDirectoryW(L"C:\\velmora-tests", nullptr);
+    ::CreateDirectoryW(L"C:\\velmora-tests\\restart-logger", nullptr);
+    ::DeleteFileW(RestartLogPath().c_str());
+    // The real one is saved once; a second install must not save the logger.
+    if (!PathExists(saved) && !::CopyFileW(real.c_str(), saved.c_str(), TRUE))
+        return false;
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const wchar_t native[] = L"native";
+    bool ok = ::RegSetValueExW(key, L"wineboot.exe", 0, REG_SZ, reinterpret_cast<const BYTE*>(native),
+                               sizeof(native)) == ERROR_SUCCESS;
+    ::RegCloseKey(key);
+    if (!ok || !::CopyFileW(logger.c_str(), real.c_str(), FALSE)) {
+        RemoveRestartLogger();
+        return false;
+    }
+    return true;
+}
+
+void RemoveRestartLogger()
+{
+    const std::wstring sys = System32();
+    const std::wstring real = sys + L"\\wineboot.exe", saved = sys + L"\\wineboot-builtin.exe";
+    if (PathExists(saved) && ::CopyFileW(saved.c_str(), real.c_str(), FALSE))
+        ::DeleteFileW(saved.c_str());
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kOverrides, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        ::RegDeleteValueW(key, L"wineboot.exe");
+        ::RegCloseKey(key);
+    }
+}
+
+std::string RestartLog()
+{
+    return ReadFileBytes(RestartLogPath());
+}
+
+}  // namespace vt

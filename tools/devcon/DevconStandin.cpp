@@ -1,0 +1,74 @@
+// Stand-in for devcon.exe, copied by the tests into the program folder.
+//
+// Contract (all files in the stand-in's own folder):
+//   devcon-output.txt  printed to standard output byte for byte (nothing when absent)
+//   devcon.cfg         optional; a line "exit=<n>" sets the exit code (default 0)
+//   devcon-calls.txt   one line appended per run, UTF-8:
+//                      <full command line> TAB <current directory> CR LF
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::wstring OwnFolder()
+{
+    wchar_t buf[MAX_PATH + 1] = {};
+    ::GetModuleFileNameW(nullptr, buf, MAX_PATH);
+    std::wstring p(buf);
+    return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+std::string ReadAll(const std::wstring& path)
+{
+    std::string out;
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return out;
+    char buf[4096];
+    DWORD n = 0;
+    while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n)
+        out.append(buf, n);
+    ::CloseHandle(h);
+    return out;
+}
+
+std::string Utf8(const std::wstring& s)
+{
+    if (s.empty())
+        return {};
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
+int main()
+{
+    const std::wstring dir = OwnFolder();
+
+    wchar_t cwd[MAX_PATH + 1] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, cwd);
+    std::string line = Utf8(::GetCommandLineW()) + "\t" + Utf8(cwd) + "\r\n";
+    HANDLE log = ::CreateFileW((dir + L"devcon-calls.txt").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (log != INVALID_HANDLE_VALUE) {
+        DWORD n = 0;
+        ::WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &n, nullptr);
+        ::CloseHandle(log);
+    }
+
+    std::string output = ReadAll(dir + L"devcon-output.txt");
+    if (!output.empty()) {
+        DWORD n = 0;
+        ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), output.data(), static_cast<DWORD>(output.size()), &n, nullptr);
+    }
+
+    std::string cfg = ReadAll(dir + L"devcon.cfg");
+    size_t at = cfg.find("exit=");
+    return at == std::string::npos ? 0 : std::atoi(cfg.c_str() + at + 5);
+}
