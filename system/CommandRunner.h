@@ -1,9 +1,29 @@
 // Runs a console command through cmd in a hidden window and collects what it
 // writes to standard output and standard error.
+//
+// The interpreter is the system folder's cmd.exe, started by its full path, so a
+// cmd.exe beside the program or in its current folder is never run. A command
+// that is still running after kCommandTimeLimitMs has its whole process tree
+// ended, and the runner returns false with the output untouched.
 #pragma once
+#include <windows.h>
+
+#include <functional>
 #include <string>
 
 // Wide variant: each chunk read is converted from the ANSI code page.
 bool ExecCommand(std::wstring command, std::wstring& output);
 // Narrow variant: the bytes as the command wrote them.
 bool ExecCommandA(const wchar_t* command, std::string& output);
+
+// 120 s: a first WMI query on a slow PC that has just started can take tens of
+// seconds; a command that takes this long has hung, and the caller reports a
+// failure instead of leaving its please-wait dialog up for ever.
+extern const DWORD kCommandTimeLimitMs;
+
+// The engine of both variants. Reads at most bufferBytes - 1 bytes at a time into
+// a zeroed buffer, hands each chunk (NUL-terminated) to onChunk, then pauses
+// pauseMs. Returns false when the pipe or the process cannot be created or the
+// command outlives timeLimitMs.
+bool RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD pauseMs, DWORD timeLimitMs,
+                      const std::function<void(const char* chunk)>& onChunk);

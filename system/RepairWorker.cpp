@@ -1,12 +1,85 @@
-// First version of the host checks: every check succeeds.
+// The Windows version check and the model part of the host-information worker.
 #include "system/RepairWorker.h"
 
+#include <winternl.h>
+
+#include <vector>
+
+#include "log/LogSave.h"
+#include "system/CommandRunner.h"
+#include "system/HostRules.h"
+
 namespace {
+
+const char* const kLogFile = "Velmora.txt";
+
 DWORD WINAPI HostInfoThreadProc(LPVOID p)
 {
     static_cast<CRepairWorker*>(p)->GetHostInfo();
     return 1;
 }
+
+struct CPebVersion {
+    ULONG major = 0, minor = 0, build = 0;
+};
+
+// The version fields the system records for this process in its environment block.
+CPebVersion ReadPebVersion()
+{
+    const BYTE* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+#ifdef _WIN64
+    const size_t kMajor = 0x118, kMinor = 0x11C, kBuild = 0x120;
+#else
+    const size_t kMajor = 0xA4, kMinor = 0xA8, kBuild = 0xAC;
+#endif
+    CPebVersion v;
+    v.major = *reinterpret_cast<const ULONG*>(peb + kMajor);
+    v.minor = *reinterpret_cast<const ULONG*>(peb + kMinor);
+    v.build = *reinterpret_cast<const USHORT*>(peb + kBuild);
+    return v;
+}
+
+std::wstring EnvVar(const wchar_t* name)
+{
+    DWORD n = ::GetEnvironmentVariableW(name, nullptr, 0);
+    if (n == 0)
+        return {};
+    std::wstring v(n, L'\0');
+    n = ::GetEnvironmentVariableW(name, &v[0], n);
+    v.resize(n);
+    return v;
+}
+
+// Whether cmd would find "wmic" where it looks: the current folder, then the
+// search path. Windows 11 24H2 and later may ship without it.
+bool WmicOnSearchPath()
+{
+    wchar_t cwd[MAX_PATH] = {};
+    DWORD n = ::GetCurrentDirectoryW(MAX_PATH, cwd);
+    std::wstring current = n > 0 && n < MAX_PATH ? cwd : L"";
+    for (const std::wstring& f : CommandCandidates(L"wmic", current, EnvVar(L"PATH"), EnvVar(L"PATHEXT"))) {
+        DWORD a = ::GetFileAttributesW(f.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY))
+            return true;
+    }
+    return false;
+}
+
+// The raw SMBIOS table from the firmware table service.
+bool ReadRawSmbios(std::vector<uint8_t>& table)
+{
+    const DWORD kRsmb = 0x52534D42;   // 'RSMB'
+    UINT size = ::GetSystemFirmwareTable(kRsmb, 0, nullptr, 0);
+    if (size == 0)
+        return false;
+    table.assign(size, 0);
+    UINT got = ::GetSystemFirmwareTable(kRsmb, 0, table.data(), size);
+    if (got == 0 || got > size)
+        return false;
+    table.resize(got);
+    return true;
+}
+
 }  // namespace
 
 bool CRepairWorker::SetMsgWnd(HWND hWnd)
@@ -17,20 +90,51 @@ bool CRepairWorker::SetMsgWnd(HWND hWnd)
     return true;
 }
 
-bool CRepairWorker::CheckSystemVersion() { return true; }
+// Runs on the user-interface thread; for an unlisted version it blocks that
+// thread while the OS query runs.
+bool CRepairWorker::CheckSystemVersion()
+{
+    const CPebVersion v = ReadPebVersion();
+    return IsSupportedWindows(v.major, v.minor, [&](std::wstring& text) {
+        if (!WmicOnSearchPath()) {
+            text = OsTextFromBuild(v.build);
+            return true;
+        }
+        return ExecCommand(L"WMIC OS List status", text);
+    });
+}
 
 bool CRepairWorker::StartHostInfoThread()
 {
     HANDLE h = ::CreateThread(nullptr, 0, HostInfoThreadProc, this, 0, nullptr);
-    if (!h)
+    if (!h) {
+        CLogSave::GetInstance()->Log("创建获取本机信息线程失败", kLogFile, true);
         return false;
+    }
     ::CloseHandle(h);
     return true;
 }
 
+// Runs on its own thread: the machine model, then the graphics device.
 bool CRepairWorker::GetHostInfo()
 {
-    return CheckGraphicsDevice();
+    int code;
+    if (WmicOnSearchPath()) {
+        std::string answer;
+        bool ran = ExecCommandA(L"wmic csproduct list full", answer);
+        code = CheckModelAnswer(ran, answer);
+    } else {
+        std::vector<uint8_t> table;
+        bool read = ReadRawSmbios(table);
+        code = CheckModelFromSmbios(read, table.data(), table.size());
+    }
+    if (code == kModelAccepted)
+        return CheckGraphicsDevice();
+
+    if (const char* message = ModelCheckLogMessage(code))
+        CLogSave::GetInstance()->Log(message, kLogFile, true);
+    Report(WM_HOST_CHECK_RESULT, static_cast<WPARAM>(code));
+    return false;
 }
 
 void CRepairWorker::Report(UINT resultMsg, WPARAM code)

@@ -1,0 +1,163 @@
+#include "system/CommandRunner.h"
+
+#include <vector>
+
+#include "system/HostRules.h"
+
+const DWORD kCommandTimeLimitMs = 120 * 1000;
+
+namespace {
+
+// While the pipe is empty but still open, look again after this long.
+const DWORD kIdlePollMs = 10;
+// After the tree was ended, how long to wait for the interpreter to be gone.
+const DWORD kEndWaitMs = 5000;
+
+std::wstring SystemCmdPath()
+{
+    wchar_t dir[MAX_PATH] = {};
+    UINT n = ::GetSystemDirectoryW(dir, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return {};
+    return std::wstring(dir) + L"\\cmd.exe";
+}
+
+// Owns one kernel handle.
+class CHandle {
+public:
+    CHandle() = default;
+    explicit CHandle(HANDLE h) : m_h(h) {}
+    ~CHandle() { Close(); }
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+    void Reset(HANDLE h) { Close(); m_h = h; }
+    void Close()
+    {
+        if (m_h)
+            ::CloseHandle(m_h);
+        m_h = nullptr;
+    }
+    HANDLE Get() const { return m_h; }
+    HANDLE* Out() { Close(); return &m_h; }
+
+private:
+    HANDLE m_h = nullptr;
+};
+
+}  // namespace
+
+bool RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD pauseMs, DWORD timeLimitMs,
+                      const std::function<void(const char* chunk)>& onChunk)
+{
+    if (bufferBytes < 2)
+        return false;
+
+    SECURITY_ATTRIBUTES sa = {};
+    sa.nLength = sizeof(sa);
+    sa.lpSecurityDescriptor = nullptr;
+    sa.bInheritHandle = TRUE;
+    CHandle readEnd, writeEnd;
+    if (!::CreatePipe(readEnd.Out(), writeEnd.Out(), &sa, 0))
+        return false;
+
+    STARTUPINFOW si;
+    ::ZeroMemory(&si, sizeof(si));
+    si.cb = sizeof(si);
+    ::GetStartupInfoW(&si);
+    si.hStdOutput = writeEnd.Get();
+    si.hStdError = writeEnd.Get();
+    si.wShowWindow = SW_HIDE;
+    si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+
+    const std::wstring cmdExe = SystemCmdPath();
+    if (cmdExe.empty())
+        return false;
+
+    // The whole tree the command starts belongs to this job, so a command that
+    // outlives the limit can be ended with everything it started.
+    CHandle job(::CreateJobObjectW(nullptr, nullptr));
+    PROCESS_INFORMATION pi = {};
+    {
+        std::vector<wchar_t> line(kMaxCommandLineChars + 1, L'\0');
+        const std::wstring composed = ComposeCommandLine(command);
+        composed.copy(line.data(), kMaxCommandLineChars);
+        if (!::CreateProcessW(cmdExe.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                              nullptr, &si, &pi))
+            return false;   // both pipe ends close with their owners
+    }
+    CHandle process(pi.hProcess), thread(pi.hThread);
+    if (job.Get() && !::AssignProcessToJobObject(job.Get(), process.Get()))
+        job.Close();   // e.g. already in a job that forbids nesting: end the interpreter alone
+    ::ResumeThread(thread.Get());
+
+    // Our copy of the write end goes at once: the pipe then breaks when the
+    // interpreter and everything it started have closed theirs.
+    writeEnd.Close();
+
+    const ULONGLONG deadline = ::GetTickCount64() + timeLimitMs;
+    bool timedOut = false;
+    std::vector<char> buffer(bufferBytes);
+    for (;;) {
+        if (::GetTickCount64() >= deadline) {
+            timedOut = true;
+            break;
+        }
+        DWORD available = 0;
+        if (!::PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr))
+            break;   // broken: every writer is gone
+        if (available == 0) {
+            ::Sleep(kIdlePollMs);
+            continue;
+        }
+        ::ZeroMemory(buffer.data(), buffer.size());
+        DWORD got = 0;
+        if (!::ReadFile(readEnd.Get(), buffer.data(), bufferBytes - 1, &got, nullptr))
+            break;
+        onChunk(buffer.data());
+        ::Sleep(pauseMs);
+    }
+    readEnd.Close();
+
+    if (!timedOut) {
+        ULONGLONG now = ::GetTickCount64();
+        DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+        timedOut = ::WaitForSingleObject(process.Get(), left) != WAIT_OBJECT_0;
+    }
+    if (timedOut) {
+        if (job.Get())
+            ::TerminateJobObject(job.Get(), 1);
+        else
+            ::TerminateProcess(process.Get(), 1);
+        ::WaitForSingleObject(process.Get(), kEndWaitMs);
+        return false;
+    }
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(process.Get(), &exitCode);   // read, not part of the result
+    return true;
+}
+
+bool ExecCommand(std::wstring command, std::wstring& output)
+{
+    std::wstring collected;
+    bool ok = RunCommandChunks(command, 4096, 500, kCommandTimeLimitMs, [&](const char* chunk) {
+        int n = ::MultiByteToWideChar(CP_ACP, 0, chunk, -1, nullptr, 0);
+        if (n <= 1)
+            return;
+        std::wstring wide(static_cast<size_t>(n), L'\0');
+        ::MultiByteToWideChar(CP_ACP, 0, chunk, -1, &wide[0], n);
+        collected.append(wide.c_str(), static_cast<size_t>(n) - 1);
+    });
+    if (ok)
+        output += collected;
+    return ok;
+}
+
+bool ExecCommandA(const wchar_t* command, std::string& output)
+{
+    std::string collected;
+    bool ok = RunCommandChunks(command ? command : L"", 1024, 10, kCommandTimeLimitMs,
+                               [&](const char* chunk) { collected += chunk; });
+    if (ok)
+        output += collected;
+    return ok;
+}
