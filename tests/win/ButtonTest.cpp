@@ -1,0 +1,262 @@
+// The image buttons on a skinned host: which image shows in which state,
+// driven by the mouse messages a real pointer produces.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+
+#include "res/resource.h"
+#include "tests/win/SkinTestSupport.h"
+#include "ui/ImageButton.h"
+
+namespace {
+
+using skintest::Capture;
+using skintest::CHostWnd;
+using skintest::Pixels;
+
+LPARAM Pt(int x, int y) { return MAKELPARAM(x, y); }
+
+const RECT kStart{321, 427, 479, 471};
+
+// Blackens a control behind its back, has it repainted and captures it: what
+// the control draws replaces the black, what it leaves alone stays.
+Pixels Blackened(HWND h)
+{
+    {
+        CWindowDCRef dc(h);
+        RECT rc{};
+        ::GetClientRect(h, &rc);
+        ::FillRect(dc.Get(), &rc, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    }
+    ::InvalidateRect(h, nullptr, TRUE);
+    return Capture(h);
+}
+const RECT kClose{768, 24, 781, 37};
+
+template <class T>
+class ButtonTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_host.Create(0, 0, 800, 500)); }
+
+    std::unique_ptr<T> Make(const RECT& rc, UINT normal, UINT hover, UINT pressed, UINT disabled)
+    {
+        auto b = std::make_unique<T>();
+        HWND h = m_host.AddChild(L"Button", BS_OWNERDRAW, 1009, rc);
+        EXPECT_TRUE(b->SubclassWindow(h));
+        b->SetBackgroundImage(m_host.Background());
+        b->SetBackgroundRect(rc.left, rc.top, rc.right, rc.bottom);
+        b->LoadStateImages(normal, hover, pressed, disabled);
+        b->Invalidate();
+        return b;
+    }
+    CHostWnd m_host;
+};
+
+using ImageButton = ButtonTest<CImageButton>;
+using PngButton = ButtonTest<CPngButton>;
+
+}  // namespace
+
+TEST_F(ImageButton, EachStateShowsItsOwnImage)
+{
+    auto b = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    Pixels normal = Capture(*b);
+    b->SendMessage(WM_MOUSEHOVER, 0, Pt(10, 10));
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_HOVER);
+    Pixels hover = Capture(*b);
+    b->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Pt(10, 10));
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_PRESSED);
+    Pixels pressed = Capture(*b);
+    b->SendMessage(WM_LBUTTONUP, 0, Pt(10, 10));
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_HOVER);
+    EXPECT_EQ(Capture(*b), hover);
+    b->SendMessage(WM_MOUSELEAVE);
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_NORMAL);
+    EXPECT_EQ(Capture(*b), normal);
+    EXPECT_NE(normal, hover);
+    EXPECT_NE(hover, pressed);
+    EXPECT_NE(normal, pressed);
+}
+
+TEST_F(ImageButton, DisabledImageWhateverTheState)
+{
+    auto b = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    Pixels normal = Capture(*b);
+    b->EnableButton(false);
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_DISABLED);
+    Pixels disabled = Capture(*b);
+    EXPECT_NE(disabled, normal);
+
+    // Hover and press first, then disable the window behind the button's back.
+    for (UINT msg : {static_cast<UINT>(WM_MOUSEHOVER), static_cast<UINT>(WM_LBUTTONDOWN)}) {
+        b->EnableButton(true);
+        b->SendMessage(msg, 0, Pt(5, 5));
+        ASSERT_NE(b->GetButtonState(), skin::STATE_NORMAL);
+        ::EnableWindow(*b, FALSE);
+        EXPECT_EQ(Capture(*b), disabled) << msg;
+        b->SendMessage(WM_MOUSELEAVE);
+    }
+    // A disabled button ignores the mouse.
+    b->EnableButton(false);
+    b->SendMessage(WM_MOUSEHOVER, 0, Pt(5, 5));
+    b->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Pt(5, 5));
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_DISABLED);
+    EXPECT_EQ(Capture(*b), disabled);
+}
+
+TEST_F(ImageButton, EnableReturnsToNormalEvenUnderThePointer)
+{
+    auto b = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    Pixels normal = Capture(*b);
+    b->SendMessage(WM_MOUSEHOVER, 0, Pt(20, 20));
+    b->EnableButton(false);
+    b->EnableButton(true);
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_NORMAL);
+    EXPECT_TRUE(::IsWindowEnabled(*b));
+    EXPECT_EQ(Capture(*b), normal);
+}
+
+TEST_F(ImageButton, PointOutsideTheButtonIsNoHoverOrPress)
+{
+    auto b = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    b->SendMessage(WM_MOUSEHOVER, 0, Pt(158, 10));   // right edge is outside
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_NORMAL);
+    b->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Pt(-1, 5));
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_NORMAL);
+    // Pressed, then released outside: stays pressed until the leave.
+    b->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Pt(157, 43));
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_PRESSED);
+    b->SendMessage(WM_LBUTTONUP, 0, Pt(300, 10));
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_PRESSED);
+    b->SendMessage(WM_MOUSELEAVE);
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_NORMAL);
+}
+
+int g_nClicks = 0;
+WNDPROC g_pfnHost = nullptr;
+LRESULT CALLBACK CountClicks(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_COMMAND && LOWORD(w) == 1009 && HIWORD(w) == BN_CLICKED)
+        ++g_nClicks;
+    return ::CallWindowProcW(g_pfnHost, h, m, w, l);
+}
+
+TEST_F(ImageButton, ClickReachesTheParentAsBnClicked)
+{
+    auto b = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    g_nClicks = 0;
+    g_pfnHost = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(m_host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountClicks)));
+    b->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Pt(30, 20));
+    b->SendMessage(WM_LBUTTONUP, 0, Pt(30, 20));
+    skintest::Pump(20);
+    EXPECT_EQ(g_nClicks, 1);
+    ::SetWindowLongPtrW(m_host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_pfnHost));
+}
+
+TEST_F(ImageButton, MissingStateImageDrawsNothing)
+{
+    // Whatever the platform leaves in a button that draws nothing, no state
+    // image and no background part appear, and the mouse changes nothing.
+    auto full = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    Pixels normal = Capture(*full);
+    ::DestroyWindow(*full);
+    auto b = Make(kStart, IDB_PNG_START_NORMAL, 137, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    Pixels blank = Blackened(*b);
+    EXPECT_NE(blank, normal);
+    b->SendMessage(WM_MOUSEHOVER, 0, Pt(5, 5));
+    EXPECT_EQ(Capture(*b), blank);
+    b->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Pt(5, 5));
+    EXPECT_EQ(Capture(*b), blank);
+}
+
+TEST_F(ImageButton, ReleaseImagesTwiceIsHarmless)
+{
+    auto b = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    Pixels normal = Capture(*b);
+    b->ReleaseImages();
+    b->ReleaseImages();
+    Pixels released = Blackened(*b);
+    EXPECT_NE(released, normal);       // nothing left to draw, nothing drawn
+    b->SendMessage(WM_MOUSEHOVER, 0, Pt(5, 5));
+    EXPECT_EQ(Capture(*b), released);
+    // The prompt buttons pass their pressed image again as the disabled one.
+    b->LoadStateImages(IDB_PNG_YES_NORMAL, IDB_PNG_YES_HOVER, IDB_PNG_YES_PRESSED, IDB_PNG_YES_PRESSED);
+    b->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Pt(5, 5));
+    Pixels pressed = Capture(*b);
+    EXPECT_NE(pressed, released);
+    b->EnableButton(false);
+    EXPECT_EQ(Capture(*b), pressed);
+    b->ReleaseImages();
+}
+
+TEST_F(ImageButton, RealPointerHoversAndLeaves)
+{
+    auto b = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    Pixels normal = Capture(*b);
+    ::SetCursorPos(600, 300);
+    skintest::Pump(50);
+    ::SetCursorPos(400, 450);
+    for (int i = 0; i < 100 && b->GetButtonState() != skin::STATE_HOVER; ++i)
+        skintest::Pump(10);
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_HOVER);
+    EXPECT_TRUE(b->IsTracking());
+    EXPECT_NE(Capture(*b), normal);
+    ::SetCursorPos(600, 300);
+    for (int i = 0; i < 100 && b->GetButtonState() != skin::STATE_NORMAL; ++i)
+        skintest::Pump(10);
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_NORMAL);
+    EXPECT_FALSE(b->IsTracking());
+    EXPECT_EQ(Capture(*b), normal);
+}
+
+TEST_F(PngButton, HoverPressAndLeaveWithoutPointTest)
+{
+    auto b = Make(kClose, IDB_PNG_CLOSE_NORMAL, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_PRESSED, IDB_PNG_CLOSE_DISABLED);
+    Pixels normal = Capture(*b);
+    b->SendMessage(WM_MOUSEHOVER, 0, Pt(500, 500));   // no point test
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_HOVER);
+    Pixels hover = Capture(*b);
+    EXPECT_NE(hover, normal);
+    b->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Pt(3, 3));
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_PRESSED);
+    b->SendMessage(WM_LBUTTONUP, 0, Pt(300, 300));   // released outside: hover
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_HOVER);
+    b->SendMessage(WM_MOUSELEAVE);
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_NORMAL);
+    EXPECT_EQ(Capture(*b), normal);
+}
+
+TEST_F(PngButton, DisabledWindowShowsTheDisabledImage)
+{
+    auto b = Make(kClose, IDB_PNG_CLOSE_NORMAL, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_PRESSED, IDB_PNG_CLOSE_DISABLED);
+    Pixels normal = Capture(*b);
+    b->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Pt(3, 3));
+    Pixels pressed = Capture(*b);
+    ::EnableWindow(*b, FALSE);
+    Pixels disabled = Capture(*b);
+    EXPECT_NE(disabled, pressed);
+    EXPECT_NE(disabled, normal);
+    b->SendMessage(WM_MOUSELEAVE);                   // leave while disabled: state kept
+    EXPECT_EQ(b->GetButtonState(), skin::STATE_PRESSED);
+    EXPECT_FALSE(b->IsTracking());
+    EXPECT_EQ(Capture(*b), disabled);
+}
+
+TEST_F(PngButton, EnlargedButtonLeavesOutTheLastRowAndColumn)
+{
+    // 1.25: the 13 × 13 close image from its 12 × 12 top-left part into 16 × 16.
+    // The normal close image's last row and column are transparent ground, so
+    // the enlarged cross reaches further than a plain stretch would put it.
+    const RECT rc{700, 100, 716, 116};
+    auto whole = Make(rc, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_PRESSED, IDB_PNG_CLOSE_DISABLED);
+    Pixels one = Capture(*whole);
+    whole->m_fScale = 1.25f;
+    whole->Invalidate();
+    Pixels cut = Capture(*whole);
+    EXPECT_NE(one, cut);
+    whole->m_fScale = 1.0f;
+    whole->Invalidate();
+    EXPECT_EQ(Capture(*whole), one);
+}

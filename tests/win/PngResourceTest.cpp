@@ -1,0 +1,163 @@
+// PNG resources and the shared drawing helpers on real windows.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "res/resource.h"
+#include "tests/win/SkinTestSupport.h"
+#include "ui/PngResource.h"
+
+namespace {
+
+using skintest::CHostWnd;
+
+struct PngEntry { UINT first, last, w, h; bool alpha; };
+
+// Every image the program carries: size and kind (RGBA or RGB).
+const PngEntry kTable[] = {
+    {134, 134, 800, 500, true},  {135, 136, 476, 289, true}, {138, 140, 118, 34, true},
+    {141, 143, 12, 12, false},   {144, 152, 118, 34, true},  {153, 153, 48, 16, true},
+    {154, 154, 13, 13, true},    {155, 157, 13, 13, false},  {158, 161, 13, 13, true},
+    {162, 165, 158, 44, true},   {169, 169, 438, 251, false},
+};
+
+}  // namespace
+
+TEST(PngResource, MissingIdFailsAndLeavesTheSlotAlone)
+{
+    skintest::EnsureGdiplus();
+    for (UINT id : {137u, 133u, 166u, 170u, 0u}) {
+        Gdiplus::GpImage* slot = nullptr;
+        EXPECT_FALSE(LoadPngResource(&slot, id)) << id;
+        EXPECT_EQ(slot, nullptr) << id;
+    }
+    EXPECT_FALSE(LoadPngResource(nullptr, IDB_PNG_MAIN_BK));
+}
+
+TEST(PngResource, EveryImageLoadsWithItsSizeAndKind)
+{
+    skintest::EnsureGdiplus();
+    for (const auto& e : kTable) {
+        for (UINT id = e.first; id <= e.last; ++id) {
+            SCOPED_TRACE(id);
+            Gdiplus::GpImage* img = nullptr;
+            ASSERT_TRUE(LoadPngResource(&img, id));
+            ASSERT_NE(img, nullptr);
+            EXPECT_EQ(PngImageWidth(img), e.w);
+            EXPECT_EQ(PngImageHeight(img), e.h);
+            Gdiplus::PixelFormat fmt = 0;
+            gp::GdipGetImagePixelFormat(img, &fmt);
+            EXPECT_EQ(Gdiplus::IsAlphaPixelFormat(fmt) != FALSE, e.alpha) << std::hex << fmt;
+            DeletePngImage(&img);
+            EXPECT_EQ(img, nullptr);
+        }
+    }
+}
+
+TEST(PngResource, ImageStaysUsableAfterManyLoads)
+{
+    // The stream's block must outlive the image: draw long after loading.
+    skintest::EnsureGdiplus();
+    Gdiplus::GpImage* keep = nullptr;
+    ASSERT_TRUE(LoadPngResource(&keep, IDB_PNG_START_NORMAL));
+    for (int i = 0; i < 50; ++i) {
+        Gdiplus::GpImage* tmp = nullptr;
+        ASSERT_TRUE(LoadPngResource(&tmp, IDB_PNG_PROMPT_BK));
+        DeletePngImage(&tmp);
+    }
+    Gdiplus::GpBitmap* bmp = nullptr;
+    ASSERT_EQ(gp::GdipCreateBitmapFromScan0(158, 44, 0, PixelFormat32bppARGB, nullptr, &bmp), Gdiplus::Ok);
+    Gdiplus::GpGraphics* g = nullptr;
+    gp::GdipGetImageGraphicsContext(bmp, &g);
+    EXPECT_EQ(gp::GdipDrawImageRectI(g, keep, 0, 0, 158, 44), Gdiplus::Ok);
+    Gdiplus::ARGB centre = 0;
+    gp::GdipBitmapGetPixel(bmp, 79, 22, &centre);
+    EXPECT_EQ(centre >> 24, 0xFFu);   // the button face is opaque in the middle
+    gp::GdipDeleteGraphics(g);
+    gp::GdipDisposeImage(bmp);
+    DeletePngImage(&keep);
+}
+
+TEST(SkinHelpers, MeasureTextWidthNeedsWindowAndDc)
+{
+    CHostWnd host;
+    ASSERT_TRUE(host.Create(0, 0, 200, 100));
+    CWindowDCRef dc(host);
+    const int before = static_cast<int>(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
+    EXPECT_EQ(MeasureTextWidth(nullptr, dc.Get(), L"我同意", 0, 0), -1);
+    EXPECT_EQ(MeasureTextWidth(host, nullptr, L"我同意", 0, 0), -1);
+    const int one = MeasureTextWidth(host, dc.Get(), L"我", 0, 0);
+    const int three = MeasureTextWidth(host, dc.Get(), L"我同意", 0, 0);
+    EXPECT_GT(one, 0);
+    EXPECT_EQ(three, 3 * one);
+    EXPECT_GT(MeasureTextWidth(host, dc.Get(), L"我同意", 6, 700), three);   // bigger and bolder
+    EXPECT_EQ(MeasureTextWidth(host, dc.Get(), L"", 0, 0), 0);
+    const int after = static_cast<int>(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
+    if (before > 0) {
+        EXPECT_EQ(after, before);   // the temporary fonts are deleted
+    }
+}
+
+TEST(SkinHelpers, FontFromParent)
+{
+    CHostWnd host;
+    ASSERT_TRUE(host.Create(0, 0, 100, 100));
+    LOGFONTW base{};
+    base.lfHeight = -13;
+    base.lfWeight = FW_NORMAL;
+    lstrcpyW(base.lfFaceName, L"宋体");
+    CFontObj parentFont(::CreateFontIndirectW(&base));
+    host.SetFont(parentFont.Get());
+
+    struct Case { int delta, weight; LONG height, wantWeight; } cases[] = {
+        {0, 700, -13, FW_NORMAL},   // delta 0: the parent's font unchanged, weight too
+        {2, 2, -15, 2},
+        {2, 0, -15, FW_NORMAL},     // weight 0 is not applied
+        {-3, 700, -10, 700},
+    };
+    for (const auto& c : cases) {
+        CFontObj out;
+        ASSERT_TRUE(CreateFontFromParent(host, c.delta, c.weight, out));
+        LOGFONTW lf{};
+        ::GetObjectW(out.Get(), sizeof(lf), &lf);
+        EXPECT_EQ(lf.lfHeight, c.height) << c.delta;
+        EXPECT_EQ(lf.lfWeight, c.wantWeight) << c.delta;
+        EXPECT_STREQ(lf.lfFaceName, L"宋体");
+        EXPECT_NE(out.Get(), parentFont.Get());   // always a font of its own
+    }
+
+    // No font on the parent (nor a parent): the stock GUI font.
+    host.SetFont(nullptr);
+    LOGFONTW gui{};
+    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
+    for (HWND parent : {static_cast<HWND>(host), static_cast<HWND>(nullptr)}) {
+        CFontObj out;
+        ASSERT_TRUE(CreateFontFromParent(parent, 0, 0, out));
+        LOGFONTW lf{};
+        ::GetObjectW(out.Get(), sizeof(lf), &lf);
+        EXPECT_EQ(lf.lfHeight, gui.lfHeight);
+        EXPECT_STREQ(lf.lfFaceName, gui.lfFaceName);
+    }
+}
+
+TEST(SkinHelpers, RoundRegionCoversTheWindowWithRoundedCorners)
+{
+    CHostWnd host;
+    ASSERT_TRUE(host.Create(40, 30, 300, 200));
+    SetWindowRoundRegion(host, 36, 36);
+    HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(::GetWindowRgn(host, rgn), ERROR);
+    RECT box{};
+    ::GetRgnBox(rgn, &box);
+    EXPECT_EQ(box.left, 0);
+    EXPECT_EQ(box.top, 0);
+    EXPECT_GE(box.right, 299);   // a rounded region leaves out its last pixel
+    EXPECT_LE(box.right, 300);
+    EXPECT_GE(box.bottom, 199);
+    EXPECT_LE(box.bottom, 200);
+    EXPECT_FALSE(::PtInRegion(rgn, 1, 1));       // corners cut
+    EXPECT_FALSE(::PtInRegion(rgn, 298, 198));
+    EXPECT_TRUE(::PtInRegion(rgn, 150, 1));      // edges kept
+    EXPECT_TRUE(::PtInRegion(rgn, 18, 18));
+    ::DeleteObject(rgn);
+    SetWindowRoundRegion(nullptr, 36, 36);       // no window: nothing happens
+}

@@ -1,0 +1,182 @@
+#include "tests/win/SkinTestSupport.h"
+
+#include "res/resource.h"
+#include "ui/PngResource.h"
+
+namespace skintest {
+
+void EnsureGdiplus()
+{
+    static CGdiplusSession* session = [] {
+        auto* s = new CGdiplusSession();
+        s->Startup();
+        return s;
+    }();
+    (void)session;
+}
+
+void Pump(DWORD ms)
+{
+    const DWORD end = ::GetTickCount() + ms;
+    MSG m;
+    do {
+        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageW(&m);
+        }
+        ::Sleep(2);
+    } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
+}
+
+Pixels Pixels::Crop(const RECT& r) const
+{
+    Pixels out;
+    out.w = r.right - r.left;
+    out.h = r.bottom - r.top;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            out.px.push_back(At(x, y));
+    return out;
+}
+
+int Pixels::CountNot(uint32_t colour) const
+{
+    int n = 0;
+    for (uint32_t p : px)
+        n += p != colour;
+    return n;
+}
+
+bool Pixels::SaveBmp(const std::wstring& path) const
+{
+    BITMAPFILEHEADER fh{};
+    BITMAPINFOHEADER ih{};
+    ih.biSize = sizeof(ih);
+    ih.biWidth = w;
+    ih.biHeight = -h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 32;
+    const DWORD bytes = static_cast<DWORD>(px.size() * 4);
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof(fh) + sizeof(ih);
+    fh.bfSize = fh.bfOffBits + bytes;
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD n = 0;
+    bool ok = ::WriteFile(f, &fh, sizeof(fh), &n, nullptr) && ::WriteFile(f, &ih, sizeof(ih), &n, nullptr) &&
+              ::WriteFile(f, px.data(), bytes, &n, nullptr);
+    ::CloseHandle(f);
+    return ok;
+}
+
+Pixels Capture(HWND hWnd)
+{
+    Pixels out;
+    ::UpdateWindow(hWnd);
+    Pump(20);
+    RECT rc{};
+    ::GetClientRect(hWnd, &rc);
+    out.w = rc.right;
+    out.h = rc.bottom;
+    if (out.w <= 0 || out.h <= 0)
+        return out;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = out.w;
+    bi.bmiHeader.biHeight = -out.h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    CWindowDCRef src(hWnd);
+    CBitmapObj dib(::CreateDIBSection(src.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    CMemoryDC mem(src.Get());
+    if (!dib || !mem || !bits)
+        return out;
+    {
+        CSelectObject sel(mem.Get(), dib.Get());
+        ::BitBlt(mem.Get(), 0, 0, out.w, out.h, src.Get(), 0, 0, SRCCOPY);
+        ::GdiFlush();
+    }
+    const auto* p = static_cast<const uint32_t*>(bits);
+    out.px.assign(p, p + static_cast<size_t>(out.w) * out.h);
+    for (auto& v : out.px)
+        v &= 0xFFFFFF;
+    return out;
+}
+
+namespace {
+const wchar_t kHostClass[] = L"VelmoraSkinTestHost";
+
+void RegisterHostClass()
+{
+    static bool done = false;
+    if (done)
+        return;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kHostClass;
+    ::RegisterClassW(&wc);
+    done = true;
+}
+}  // namespace
+
+CHostWnd::~CHostWnd()
+{
+    Destroy();
+}
+
+bool CHostWnd::Create(int x, int y, int w, int h, UINT backgroundId)
+{
+    EnsureGdiplus();
+    RegisterHostClass();
+    if (!m_pBkImage)
+        LoadPngResource(&m_pBkImage, backgroundId);
+    HWND hWnd = ::CreateWindowExW(0, kHostClass, L"skin test", WS_POPUP, x, y, w, h, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    if (!hWnd || !SubclassWindow(hWnd))
+        return false;
+    ::ShowWindow(hWnd, SW_SHOWNOACTIVATE);
+    ::UpdateWindow(hWnd);
+    Pump(30);
+    return true;
+}
+
+void CHostWnd::Destroy()
+{
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+    m_hWnd = nullptr;
+    DeletePngImage(&m_pBkImage);
+}
+
+HWND CHostWnd::AddChild(const wchar_t* cls, DWORD style, int id, const RECT& rc, const wchar_t* text)
+{
+    HWND h = ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, rc.left, rc.top, rc.right - rc.left,
+                               rc.bottom - rc.top, m_hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               ::GetModuleHandleW(nullptr), nullptr);
+    if (h && m_hFont)
+        ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
+    return h;
+}
+
+LRESULT CHostWnd::WindowProc(UINT msg, WPARAM w, LPARAM)
+{
+    switch (msg) {
+    case WM_ERASEBKGND: {
+        RECT rc = GetClientRect();
+        CGraphics g(reinterpret_cast<HDC>(w));
+        if (g)
+            DrawImageStretched(g.Get(), m_pBkImage, rc);
+        return TRUE;
+    }
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(m_hFont);
+    default:
+        return Default();
+    }
+}
+
+}  // namespace skintest

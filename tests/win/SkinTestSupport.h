@@ -1,0 +1,55 @@
+// Test host for the skinned controls: a borderless popup that paints PNG 134
+// at 1:1 like the main window, reflects WM_DRAWITEM (it is a CWnd), answers
+// WM_GETFONT with a font of the test's choice; plus pixel capture.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framework/Gdi.h"
+#include "framework/Wnd.h"
+
+namespace skintest {
+
+// GDI+ for the whole test program (started once, never shut down).
+void EnsureGdiplus();
+
+// Processes pending messages for about ms milliseconds.
+void Pump(DWORD ms = 30);
+
+struct Pixels {
+    int w = 0, h = 0;
+    std::vector<uint32_t> px;   // 0x00RRGGBB, top-down
+    uint32_t At(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
+    bool operator==(const Pixels& o) const { return w == o.w && h == o.h && px == o.px; }
+    bool operator!=(const Pixels& o) const { return !(*this == o); }
+    Pixels Crop(const RECT& r) const;
+    int CountNot(uint32_t colour) const;
+    bool SaveBmp(const std::wstring& path) const;
+};
+
+// The client area of a window as it is on screen, after its pending paints.
+Pixels Capture(HWND hWnd);
+
+class CHostWnd : public CWnd {
+public:
+    ~CHostWnd() override;
+    // A visible popup at (x, y) with a client area of w × h, painted from a
+    // PNG stretched over it (134: 1:1 at 800 × 500).
+    bool Create(int x, int y, int w, int h, UINT backgroundId = 134);
+    void Destroy();
+    void SetFont(HFONT font) { m_hFont = font; }
+    Gdiplus::GpImage* Background() const { return m_pBkImage; }
+    // A child control of a standard class, at the rectangle given.
+    HWND AddChild(const wchar_t* cls, DWORD style, int id, const RECT& rc, const wchar_t* text = L"");
+
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    Gdiplus::GpImage* m_pBkImage = nullptr;
+    HFONT m_hFont = nullptr;
+};
+
+}  // namespace skintest
