@@ -24,6 +24,10 @@ struct CPebVersion {
 };
 
 // The version fields the system records for this process in its environment block.
+// (GCC 12 takes the segment-relative read of the thread block for an access to
+// a zero-length array; the read is sound.)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
 CPebVersion ReadPebVersion()
 {
     const BYTE* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
@@ -38,6 +42,7 @@ CPebVersion ReadPebVersion()
     v.build = *reinterpret_cast<const USHORT*>(peb + kBuild);
     return v;
 }
+#pragma GCC diagnostic pop
 
 std::wstring EnvVar(const wchar_t* name)
 {

@@ -1,0 +1,261 @@
+// The Windows version check and the model part of the host check in the real
+// program, fed by the wmic stand-in: which prompt, which log line, which query.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/support/VelmoraRun.h"
+
+using vt::CVelmoraRun;
+
+namespace {
+
+const wchar_t* const kMismatchText = L"您机器的主机信息与工具指定的机型不符，仔细确认机型后再使用本工具";
+const wchar_t* const kFailedText = L"确认本机信息失败，请与软件提拱商联系，点击“确定”退出";
+const wchar_t* const kUnsupportedText = L"此工具不支持当前系统";
+
+std::vector<std::string> StandinCalls(const CVelmoraRun& run)
+{
+    std::vector<std::string> out;
+    std::string text = vt::ReadFileBytes(run.StandinDir() + L"\\wmic-calls.txt");
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find("\r\n", pos);
+        if (end == std::string::npos)
+            end = text.size();
+        out.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return out;
+}
+
+// Waits for the result prompt and checks that the please-wait dialog was gone
+// by then: the close request comes before the result.
+HWND WaitResultPrompt(CVelmoraRun& run, DWORD timeoutMs)
+{
+    HWND prompt = run.WaitPrompt(timeoutMs);
+    if (prompt) {
+        EXPECT_FALSE(run.WaitPleaseWait(0)) << "please-wait still up when the result prompt came";
+    }
+    return prompt;
+}
+
+// Ends the run through the prompt's confirm button, as a user would.
+void ConfirmAndExpectExit(CVelmoraRun& run, HWND prompt)
+{
+    ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_FIRST));
+    DWORD code = 99;
+    ASSERT_TRUE(run.WaitExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+void ExpectOneLogLine(const CVelmoraRun& run, const wchar_t* message)
+{
+    std::vector<std::wstring> lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(vt::LogMessage(lines[0]), message);
+}
+
+// The Windows version the prefix reports to programs started while it lives:
+// an HKLM "X.Y" that wine honours only while no HKCU version name is set.
+class CWineVersion {
+public:
+    CWineVersion(const wchar_t* version, const wchar_t* build)
+    {
+        m_savedName = Read(HKEY_CURRENT_USER, kWineKey, L"Version", &m_hadName);
+        m_savedVersion = Read(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentVersion", &m_hadVersion);
+        m_savedBuild = Read(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentBuildNumber", &m_hadBuild);
+        Delete(HKEY_CURRENT_USER, kWineKey, L"Version");
+        Write(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentVersion", version);
+        Write(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentBuildNumber", build);
+    }
+    ~CWineVersion()
+    {
+        Restore(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentBuildNumber", m_hadBuild, m_savedBuild);
+        Restore(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentVersion", m_hadVersion, m_savedVersion);
+        Restore(HKEY_CURRENT_USER, kWineKey, L"Version", m_hadName, m_savedName);
+    }
+
+private:
+    static constexpr const wchar_t* kWineKey = L"Software\\Wine";
+    static constexpr const wchar_t* kNtKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+
+    static std::wstring Read(HKEY root, const wchar_t* key, const wchar_t* name, bool* had)
+    {
+        wchar_t buf[256] = {};
+        DWORD size = sizeof(buf) - sizeof(wchar_t);
+        *had = ::RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, buf, &size) == ERROR_SUCCESS;
+        return buf;
+    }
+    static void Write(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value)
+    {
+        ::RegSetKeyValueW(root, key, name, REG_SZ, value.c_str(),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    static void Delete(HKEY root, const wchar_t* key, const wchar_t* name) { ::RegDeleteKeyValueW(root, key, name); }
+    static void Restore(HKEY root, const wchar_t* key, const wchar_t* name, bool had, const std::wstring& value)
+    {
+        if (had)
+            Write(root, key, name, value);
+        else
+            Delete(root, key, name);
+    }
+
+    bool m_hadName = false, m_hadVersion = false, m_hadBuild = false;
+    std::wstring m_savedName, m_savedVersion, m_savedBuild;
+};
+
+// Our PATH without the system's wmic folder while it lives; the program under
+// test inherits it, so cmd cannot find any wmic.
+class CPathWithoutWmic {
+public:
+    CPathWithoutWmic()
+    {
+        wchar_t buf[32767] = {};
+        ::GetEnvironmentVariableW(L"PATH", buf, 32767);
+        m_saved = buf;
+        std::wstring kept, item;
+        for (wchar_t c : m_saved + L";") {
+            if (c != L';') {
+                item += c;
+                continue;
+            }
+            std::wstring lower = item;
+            for (wchar_t& ch : lower)
+                ch = static_cast<wchar_t>(towlower(ch));
+            if (!item.empty() && lower.find(L"wbem") == std::wstring::npos)
+                kept += (kept.empty() ? L"" : L";") + item;
+            item.clear();
+        }
+        ::SetEnvironmentVariableW(L"PATH", kept.c_str());
+    }
+    ~CPathWithoutWmic() { ::SetEnvironmentVariableW(L"PATH", m_saved.c_str()); }
+
+private:
+    std::wstring m_saved;
+};
+
+// The version check passed when the program went on to its update question.
+bool PassedVersionCheck(CVelmoraRun& run)
+{
+    return vt::WaitFor([&] { return run.CountFeedbackCalls("GetToolIsNewVersion") == 1; }, 15000);
+}
+
+}  // namespace
+
+// ---- the model part ----------------------------------------------------------------
+
+TEST(HostCheck, ModelAnswersGiveTheirCodePromptAndOneLogLine)
+{
+    const std::string head = "\r\r\nCaption=Computer System Product\r\r\nIdentifyingNumber=PF2XK9QZ\r\r\n";
+    struct Case { const wchar_t* name; std::string answer; const wchar_t* text; const wchar_t* log; } cases[] = {
+        {L"host-code2", head + "Version=KESTRA Q7 31XRV05\r\r\nVendor=KESTRA\r\r\n", kMismatchText,
+         L"当前机型不是指定机型"},
+        {L"host-code2-empty", head + "Version=\r\r\nVersion=KESTRA Q5 31XRV05\r\r\n", kMismatchText,
+         L"当前机型不是指定机型"},
+        {L"host-code3", head + "Version=KESTRA Q5 31XRV05", kFailedText, L"解析机型失败"},
+        {L"host-code4", head + "Vendor=KESTRA\r\r\n", kFailedText, L"未找到机型信息"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(vt::Utf8(c.name));
+        CVelmoraRun run(c.name);
+        run.SetCsproduct(c.answer);
+        ASSERT_TRUE(run.Start());
+        HWND prompt = WaitResultPrompt(run, 20000);
+        ASSERT_TRUE(prompt);
+        EXPECT_EQ(run.PromptText(prompt), c.text);
+        ExpectOneLogLine(run, c.log);
+        // Version 10.0 needs no OS query: the model query is the only call.
+        std::vector<std::string> calls = StandinCalls(run);
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_NE(calls[0].find("csproduct list full"), std::string::npos) << calls[0];
+        ConfirmAndExpectExit(run, prompt);
+    }
+}
+
+TEST(HostCheck, PlantedInterpreterInTheProgramFolderIsNotRun)
+{
+    CVelmoraRun run(L"host-plant");
+    // A cmd.exe in the program folder (also the current folder) that records its starts.
+    ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\standins\\wmic.exe", run.ProgramDir() + L"\\cmd.exe"));
+    run.SetCsproduct("Version=ThinkBox 3\r\n");
+    ASSERT_TRUE(run.Start());
+    HWND prompt = WaitResultPrompt(run, 20000);
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ(run.PromptText(prompt), kMismatchText);   // the real cmd ran the stand-in wmic
+    EXPECT_FALSE(vt::PathExists(run.ProgramDir() + L"\\wmic-calls.txt"));
+    run.Process().Kill();
+}
+
+TEST(HostCheck, HungModelQueryEndsAtTheLimitWithCode5)
+{
+    CVelmoraRun run(L"host-code5");
+    vt::WriteFileBytes(run.StandinDir() + L"\\wmic.cfg", "hang=1\r\n");
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.WaitPleaseWait(20000));
+    ULONGLONG start = ::GetTickCount64();
+    HWND prompt = WaitResultPrompt(run, 150000);
+    ASSERT_TRUE(prompt);
+    EXPECT_GE(::GetTickCount64() - start, 100000u);   // 120 s from the query's start
+    EXPECT_EQ(run.PromptText(prompt), kFailedText);
+    ExpectOneLogLine(run, L"获取机型信息失败");
+    ConfirmAndExpectExit(run, prompt);
+}
+
+// ---- the Windows version ---------------------------------------------------------------
+
+TEST(HostCheck, UnlistedVersionGoesByTheOsQuery)
+{
+    CWineVersion version(L"10.1", L"18362");
+    struct Case { const wchar_t* name; std::string answer; bool supported; } cases[] = {
+        {L"host-os-11", "Status  \r\r\nMicrosoft Windows 11 Pro|C:\\WINDOWS|\\Device\\Harddisk0\\Partition3  OK\r\r\n",
+         true},
+        {L"host-os-lower", "Status  \r\r\nmicrosoft windows 11 pro  OK\r\r\n", false},
+        {L"host-os-10", "Status  \r\r\nMicrosoft Windows 10 Pro  OK\r\r\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(vt::Utf8(c.name));
+        CVelmoraRun run(c.name);
+        vt::WriteFileBytes(run.StandinDir() + L"\\wmic-os.bin", c.answer);
+        ASSERT_TRUE(run.Start());
+        if (c.supported) {
+            EXPECT_TRUE(PassedVersionCheck(run));
+        } else {
+            HWND prompt = run.WaitPrompt(20000);
+            ASSERT_TRUE(prompt);
+            EXPECT_EQ(run.PromptText(prompt), kUnsupportedText);
+            ExpectOneLogLine(run, L"此工具不支持当前系统");
+            ConfirmAndExpectExit(run, prompt);
+        }
+        std::vector<std::string> calls = StandinCalls(run);
+        ASSERT_GE(calls.size(), 1u);
+        EXPECT_NE(calls[0].find("WMIC OS List status"), std::string::npos) << calls[0];
+        run.Process().Kill();
+    }
+}
+
+TEST(HostCheck, WithoutWmicTheBuildNumberDecides)
+{
+    struct Case { const wchar_t* name; const wchar_t* build; bool supported; } cases[] = {
+        {L"host-nowmic-22631", L"22631", true},
+        {L"host-nowmic-19045", L"19045", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(vt::Utf8(c.name));
+        CWineVersion version(L"10.1", c.build);
+        CPathWithoutWmic path;
+        CVelmoraRun run(c.name);
+        ::DeleteFileW((run.StandinDir() + L"\\wmic.exe").c_str());
+        ASSERT_TRUE(run.Start());
+        if (c.supported) {
+            EXPECT_TRUE(PassedVersionCheck(run));
+        } else {
+            HWND prompt = run.WaitPrompt(20000);
+            ASSERT_TRUE(prompt);
+            EXPECT_EQ(run.PromptText(prompt), kUnsupportedText);
+        }
+        run.Process().Kill();
+    }
+}
