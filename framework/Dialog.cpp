@@ -18,6 +18,7 @@ INT_PTR CALLBACK CDialog::DlgProc(HWND hWnd, UINT msg, WPARAM, LPARAM lParam)
     if (msg != WM_INITDIALOG)
         return FALSE;
     auto* self = reinterpret_cast<CDialog*>(lParam);
+    ::GetWindowRect(hWnd, &self->m_rcCreated);
     self->SubclassWindow(hWnd);
     self->DoDataExchange();
     return self->OnInitDialog();
@@ -60,6 +61,25 @@ void CDialog::CenterOver(HWND hOwner)
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Windows keeps owned windows above their owner; wine does not when the owner
+// is raised after them, so whenever a dialog moves in the Z order the windows
+// it owns (a prompt's content window) are put back on top of it.
+static const UINT_PTR kRestackTimer = 0x7E01;
+
+static void KeepOwnedWindowsAbove(HWND hOwner)
+{
+    struct Ctx { HWND owner; DWORD thread; } ctx{hOwner, ::GetCurrentThreadId()};
+    ::EnumThreadWindows(
+        ctx.thread,
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(l);
+            if (::GetWindow(w, GW_OWNER) == c->owner && ::IsWindowVisible(w))
+                ::SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+}
+
 INT_PTR CDialog::DoModal()
 {
     HWND owner = ChooseOwner();
@@ -80,10 +100,12 @@ INT_PTR CDialog::DoModal()
         // A dialog that was not placed during initialisation is centred over its
         // owner, or over the work area when it has none.
         RECT rc = GetWindowRect();
-        if (rc.left == 0 && rc.top == 0)
+        if (rc.left == m_rcCreated.left && rc.top == m_rcCreated.top)
             CenterOver(owner);
         if (!::IsWindowVisible(h))
             ::ShowWindow(h, SW_SHOWNORMAL);
+        KeepOwnedWindowsAbove(h);
+        ::SetTimer(h, kRestackTimer, 100, nullptr);   // again once the display has activated it
         MSG msg;
         while (!m_bEndModal) {
             BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
@@ -150,6 +172,11 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
 
 LRESULT CDialog::WindowProc(UINT msg, WPARAM w, LPARAM)
 {
+    if (msg == WM_TIMER && w == kRestackTimer) {
+        ::KillTimer(m_hWnd, kRestackTimer);
+        KeepOwnedWindowsAbove(m_hWnd);
+        return 0;
+    }
     if (msg == WM_COMMAND && (HIWORD(w) == BN_CLICKED || HIWORD(w) == 0)) {
         if (LOWORD(w) == IDOK) {
             OnOK();

@@ -36,6 +36,7 @@ private:
     HWND ChooseOwner() const;
     void CenterOver(HWND hOwner);
 
+    RECT m_rcCreated{};      // window rectangle before OnInitDialog
     bool m_bInModal = false;
     bool m_bEndModal = false;
     INT_PTR m_nResult = -1;
