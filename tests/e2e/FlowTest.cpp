@@ -18,6 +18,7 @@ const int kFirst = IDC_BTN_PROMPT_FIRST, kSecond = IDC_BTN_PROMPT_SECOND, kClose
 // main window is ready for the user.
 HWND StartReady(CVelmoraRun& run)
 {
+    run.AddListedDevice();
     if (!run.Start())
         return nullptr;
     HWND main = run.WaitMain();

@@ -30,6 +30,7 @@ private:
 
 HWND StartShown(CVelmoraRun& run)
 {
+    run.AddListedDevice();
     if (!run.Start())
         return nullptr;
     HWND main = run.WaitMain();

@@ -7,6 +7,7 @@
 TEST(Startup, ShowsTheMainWindowWithItsControlsAndEndsWhenClosed)
 {
     vt::CVelmoraRun run(L"e2e-startup");
+    run.AddListedDevice();
     ASSERT_TRUE(run.Start());
     HWND main = run.WaitMain();
     ASSERT_TRUE(main) << "no top-level window \"Velmora\"";

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "tests/support/FakeDevices.h"
+
 namespace vt {
 
 const char* const kAcceptedCsproduct =
@@ -89,6 +91,13 @@ CVelmoraRun::CVelmoraRun(const std::wstring& name)
 CVelmoraRun::~CVelmoraRun()
 {
     m_process.Kill();
+    if (m_bAddedDevice)
+        RemoveFakeDevices();
+}
+
+void CVelmoraRun::AddListedDevice()
+{
+    m_bAddedDevice = AddFakeDevice(kListedDeviceInstance, {kListedDeviceFirstId}) || m_bAddedDevice;
 }
 
 void CVelmoraRun::SetFeedbackAnswers(int initResult, int newVersionResult)

@@ -5,7 +5,9 @@
 //                                   feedback library, devcon.exe (stand-in)
 //   C:\velmora-tests\N\bin\        stand-ins first on the program's PATH (wmic, timeout)
 //   C:\velmora-tests\N\feedback\   answers and journal of the feedback library
-// The default run is a supported PC: an accepted model from the wmic stand-in.
+// The default run answers an accepted model from the wmic stand-in;
+// AddListedDevice() makes it a supported PC by registering a listed graphics
+// function in the prefix (removed again when the run ends).
 #pragma once
 #include <windows.h>
 
@@ -31,6 +33,7 @@ public:
     void RemoveFeedbackLibrary();
     void SetCsproduct(const std::string& bytes);   // what "wmic csproduct list full" prints
     void SetEnv(const std::wstring& name, const std::wstring& value) { m_env[name] = value; }
+    void AddListedDevice();
 
     bool Start();
     CProcess& Process() { return m_process; }
@@ -63,6 +66,7 @@ private:
     std::map<std::wstring, std::wstring> m_env;
     CProcess m_process;
     HWND m_main = nullptr;
+    bool m_bAddedDevice = false;
 };
 
 // The log folder the program writes to in the test prefix.
