@@ -1,18 +1,42 @@
-// First version of the device step and the repair: the device is found, the
-// repair reports success.
+// The device step of the host check, the repair worker and the restart.
+#include <string>
+
+#include "log/LogSave.h"
+#include "system/CommandRunner.h"
+#include "system/Devices.h"
+#include "system/RepairRules.h"
 #include "system/RepairWorker.h"
 
 namespace {
+
 DWORD WINAPI RepairThreadProc(LPVOID p)
 {
     static_cast<CRepairWorker*>(p)->DoRepair();
     return 1;
 }
+
+void LogLine(const char* message)
+{
+    CLogSave::GetInstance()->Log(message, "Velmora.txt", true);
+}
+
 }  // namespace
 
 bool CRepairWorker::CheckGraphicsDevice()
 {
-    m_strHardwareId = L"PCI\\VEN_10DE&DEV_1AD8";
+    CHardwareIdMap ids;
+    if (!EnumHardwareIds(ids)) {
+        LogLine("获取本机硬件ID失败");
+        Report(WM_HOST_CHECK_RESULT, 6);
+        return false;
+    }
+    std::wstring listed;
+    if (!ChooseListedHardwareId(ids, listed)) {
+        LogLine("显卡硬件ID 不匹配");
+        Report(WM_HOST_CHECK_RESULT, 7);
+        return false;
+    }
+    m_strHardwareId = listed;
     Report(WM_HOST_CHECK_RESULT, 1);
     return true;
 }
@@ -20,17 +44,56 @@ bool CRepairWorker::CheckGraphicsDevice()
 bool CRepairWorker::StartRepairThread()
 {
     HANDLE h = ::CreateThread(nullptr, 0, RepairThreadProc, this, 0, nullptr);
-    if (!h)
+    if (!h) {
+        LogLine("创建修复线程失败");
         return false;
+    }
     ::CloseHandle(h);
     return true;
 }
 
 bool CRepairWorker::DoRepair()
 {
+    // Without a checked device there is nothing to disable: the device tool
+    // would be asked about an empty ID.
+    if (m_strHardwareId.empty()) {
+        LogLine("修复方案安装失败");
+        Report(WM_REPAIR_RESULT, 2);
+        return false;
+    }
+    std::wstring command = DevconDisableCommand(GetExeDir(), m_strHardwareId);
+    std::string output;
+    if (!ExecCommandA(command.c_str(), output)) {
+        LogLine("执行修复方案安装失败");
+        Report(WM_REPAIR_RESULT, 2);
+        return false;
+    }
+    // The device tool ends with 0 also when it disabled nothing: only its own
+    // words count.
+    if (!DevconConfirmsDisable(output)) {
+        LogLine("修复方案安装失败");
+        Report(WM_REPAIR_RESULT, 2);
+        return false;
+    }
     Report(WM_REPAIR_RESULT, 1);
     return true;
 }
 
-bool CRepairWorker::RebootSystem() { return true; }
-
+bool CRepairWorker::RebootSystem()
+{
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return false;
+    TOKEN_PRIVILEGES privileges = {};
+    ::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    ::AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
+    // ERROR_NOT_ALL_ASSIGNED (the account lacks the privilege) also comes with a TRUE result.
+    DWORD error = ::GetLastError();
+    ::CloseHandle(token);
+    if (error != ERROR_SUCCESS)
+        return false;
+    ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0);
+    return true;
+}

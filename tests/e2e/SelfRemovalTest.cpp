@@ -1,0 +1,142 @@
+// The real program removes its folder after its window has closed; a folder
+// the user keeps other things in loses only the tool's files.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include "res/resource.h"
+#include "tests/support/FakeDevices.h"
+#include "tests/support/VelmoraRun.h"
+
+namespace {
+
+// Nothing is removed unless this is the sealed test prefix and the folder a scratch folder.
+void AssertSafe(const vt::CVelmoraRun& run)
+{
+    ASSERT_EQ(::GetFileAttributesW(L"Z:\\"), INVALID_FILE_ATTRIBUTES) << "the prefix maps the Linux root";
+    ASSERT_EQ(run.ProgramDir().compare(0, 17, L"C:\\velmora-tests\\"), 0);
+}
+
+class SelfRemovalRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vt::RemoveFakeDevices();
+        ASSERT_TRUE(
+            vt::AddFakeDevice(vt::kListedDeviceInstance, {vt::kListedDeviceFirstId, L"PCI\\VEN_10DE&DEV_1AD8"}));
+    }
+    void TearDown() override { vt::RemoveFakeDevices(); }
+
+    // Starts, waits for the checks, closes the window; returns when the process is gone.
+    static bool RunAndClose(vt::CVelmoraRun& run, DWORD* closedAt)
+    {
+        if (!run.Start())
+            return false;
+        HWND main = run.WaitMain();
+        if (!main || !vt::WaitFor([&] { return !run.WaitPleaseWait(0) && ::IsWindowEnabled(main) &&
+                                               run.CountFeedbackCalls("GetToolIsNewVersion") == 1; },
+                                  15000))
+            return false;
+        ::PostMessageW(main, WM_CLOSE, 0, 0);
+        if (!run.WaitExit(10000))
+            return false;
+        *closedAt = ::GetTickCount();
+        return true;
+    }
+};
+
+// Points the user's Downloads folder at a scratch folder for one test (the
+// per-user shell folder setting; the old value comes back afterwards).
+class CDownloadsAt {
+public:
+    explicit CDownloadsAt(const std::wstring& folder)
+    {
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &m_key) !=
+            ERROR_SUCCESS)
+            return;
+        wchar_t old[MAX_PATH * 2] = {};
+        DWORD size = sizeof(old) - sizeof(wchar_t), type = 0;
+        m_hadOld = ::RegQueryValueExW(m_key, kDownloads, nullptr, &type, reinterpret_cast<BYTE*>(old), &size) ==
+                   ERROR_SUCCESS;
+        m_old = old;
+        m_oldType = type;
+        m_ok = Set(REG_EXPAND_SZ, folder);
+    }
+    ~CDownloadsAt()
+    {
+        if (!m_key)
+            return;
+        if (m_hadOld)
+            Set(m_oldType, m_old);
+        else
+            ::RegDeleteValueW(m_key, kDownloads);
+        ::RegCloseKey(m_key);
+    }
+    bool Ok() const { return m_ok; }
+
+private:
+    bool Set(DWORD type, const std::wstring& value)
+    {
+        return ::RegSetValueExW(m_key, kDownloads, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+    static constexpr const wchar_t* kShellFolders =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    static constexpr const wchar_t* kDownloads = L"{374DE290-123F-4565-9164-39C4925E467B}";
+    HKEY m_key = nullptr;
+    bool m_ok = false, m_hadOld = false;
+    std::wstring m_old;
+    DWORD m_oldType = REG_EXPAND_SZ;
+};
+
+// The program sees the folder as the user's Downloads.
+bool IsDownloads(const std::wstring& folder)
+{
+    PWSTR path = nullptr;
+    bool same = SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &path)) && path &&
+                _wcsicmp(path, folder.c_str()) == 0;
+    ::CoTaskMemFree(path);
+    return same;
+}
+
+}  // namespace
+
+TEST_F(SelfRemovalRun, TheProgramFolderGoesAboutThreeSecondsAfterTheWindowCloses)
+{
+    vt::CVelmoraRun run(L"selfremoval run");
+    AssertSafe(run);
+    DWORD closedAt = 0;
+    ASSERT_TRUE(RunAndClose(run, &closedAt));
+    ::Sleep(1500);
+    EXPECT_TRUE(vt::PathExists(run.ProgramDir() + L"\\Velmora.exe")) << "removed without the wait";
+    EXPECT_TRUE(vt::WaitFor([&] { return !vt::PathExists(run.ProgramDir()); }, 8000))
+        << (vt::PathExists(run.ProgramDir() + L"\\Velmora.exe") ? "not removed" : "emptied but left behind");
+    EXPECT_GE(::GetTickCount() - closedAt, 2000u);
+    EXPECT_TRUE(vt::PathExists(run.StandinDir()));   // the folder beside it stays
+    EXPECT_TRUE(vt::PathExists(run.FeedbackDir()));
+}
+
+TEST_F(SelfRemovalRun, StartedFromDownloadsItTakesOnlyItsOwnFiles)
+{
+    vt::CVelmoraRun run(L"selfremoval-downloads");
+    AssertSafe(run);
+    CDownloadsAt downloads(run.ProgramDir());
+    ASSERT_TRUE(downloads.Ok());
+    ASSERT_TRUE(IsDownloads(run.ProgramDir()));
+    const std::wstring dir = run.ProgramDir();
+    ::CreateDirectoryW((dir + L"\\holiday").c_str(), nullptr);
+    const wchar_t* users[] = {L"holiday\\beach.jpg", L"tax-2025.pdf", L"devcon-manual.txt"};
+    for (const wchar_t* f : users)
+        ASSERT_TRUE(vt::WriteFileBytes(dir + L"\\" + f, "mine"));
+    ASSERT_TRUE(vt::WriteFileBytes(dir + L"\\devcon-output.txt", ""));
+    DWORD closedAt = 0;
+    ASSERT_TRUE(RunAndClose(run, &closedAt));
+    EXPECT_TRUE(vt::WaitFor([&] { return !vt::PathExists(dir + L"\\Velmora.exe"); }, 8000));
+    ::Sleep(500);
+    for (const wchar_t* f : {L"devcon.exe", L"TarnexFeedbackInformation.dll"})
+        EXPECT_FALSE(vt::PathExists(dir + L"\\" + f)) << vt::Utf8(f);
+    for (const wchar_t* f : users)
+        EXPECT_EQ(vt::ReadFileBytes(dir + L"\\" + f), "mine") << vt::Utf8(f);
+}
