@@ -127,6 +127,14 @@ TEST_F(CheckBox, ResizedAfterItsFirstPaintStillPaintsWholly)
     const RECT big{50, 280, 250, 310};
     c->SetBackgroundRect(big.left, big.top, big.right, big.bottom);
     c->MoveWindow(big);
+    Capture(*c);
+    // Blacken it behind its back: the next paint must cover all of it.
+    {
+        CWindowDCRef dc(*c);
+        RECT all{0, 0, 200, 30};
+        ::FillRect(dc.Get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    }
+    c->Invalidate();
     Pixels got = Capture(*c);
     // Beyond the caption only the background part shows.
     EXPECT_EQ(got.Crop({150, 0, 200, 30}), m_hostPixels.Crop({200, 280, 250, 310}));
