@@ -4,6 +4,7 @@
 
 #include "app/VelmoraDlg.h"
 #include "framework/Gdi.h"
+#include "log/LogSave.h"
 
 namespace {
 const DWORD kRestartSupportRestart = 1;   // restart after a crash or an update restart
@@ -21,6 +22,12 @@ BOOL CVelmoraApp::InitInstance()
 
     if (m_dwRestartManagerSupportFlags & kRestartSupportRestart)
         ::RegisterApplicationRestart(nullptr, 0);
+
+    // The default log is placed now, under the common application data folder.
+    // Built later, after the rooted log of the program folder, it would follow
+    // that root into the folder the tool removes when it ends, and the lines
+    // that explain a refusal would go with it.
+    CLogSave::GetInstance();
 
     // Template 102 holds a "RichEdit20W" control.
     ::LoadLibraryW(L"riched20.dll");

@@ -49,7 +49,8 @@ void ExpectClosingFeedback(const CVelmoraRun& run, int expectedCalls)
 // Real keyboard input, as a user would press it.
 void PressAltF4(HWND target)
 {
-    ::SetForegroundWindow(target);
+    // Keys go to the foreground window: make sure it is ours first.
+    vt::WaitFor([&] { ::SetForegroundWindow(target); return ::GetForegroundWindow() == target; }, 3000, 100);
     INPUT in[4] = {};
     WORD keys[4] = {VK_MENU, VK_F4, VK_F4, VK_MENU};
     for (int i = 0; i < 4; ++i) {

@@ -8,8 +8,13 @@ TEST(Startup, ShowsTheMainWindowWithItsControlsAndEndsWhenClosed)
 {
     vt::CVelmoraRun run(L"e2e-startup");
     run.AddListedDevice();
+    ::RemoveDirectoryW(vt::ToolLogDir().c_str());   // empty after ClearToolLog
     ASSERT_TRUE(run.Start());
     HWND main = run.WaitMain();
+    // The default log is placed under the common application data folder from
+    // the start, never in the program folder that the tool removes.
+    EXPECT_TRUE(vt::PathExists(vt::ToolLogDir()));
+    EXPECT_FALSE(vt::PathExists(run.ProgramDir() + L"\\ToolLog"));
     ASSERT_TRUE(main) << "no top-level window \"Velmora\"";
     for (int id : {IDC_BTN_START, IDC_BTN_CLOSE, IDC_BTN_MIN, IDC_RE_AGREEMENT, IDC_CHK_AGREE})
         EXPECT_TRUE(::GetDlgItem(main, id)) << id;
