@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
+#include "system/Devices.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/VelmoraRun.h"
 
@@ -37,6 +38,10 @@ TEST_F(Device, NoListedFunctionRefusesTheMachineAndEnds)
     ASSERT_TRUE(vt::AddFakeDevice(L"VELMORATEST\\LOWER\\1", {L"pci\\ven_10de&dev_1ad8&subsys_12345678&rev_a1"}));
     ASSERT_TRUE(vt::AddFakeDevice(L"VELMORATEST\\LATER\\1",
                                   {L"PCI\\VEN_8086&DEV_3E9B&SUBSYS_00000001", L"PCI\\VEN_10DE&DEV_1AD8"}));
+    CHardwareIdMap ids;
+    std::wstring listed;
+    ASSERT_TRUE(EnumHardwareIds(ids));
+    ASSERT_FALSE(ChooseListedHardwareId(ids, listed)) << "a listed device was left registered by an earlier run";
     vt::CVelmoraRun run(L"device-none");
     ASSERT_TRUE(run.Start());
     HWND prompt = run.WaitPrompt(20000);

@@ -4,6 +4,8 @@
 #include "system/Devices.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/VelmoraRun.h"
+#include "system/RepairWorker.h"
 
 namespace {
 
@@ -62,4 +64,53 @@ TEST_F(Devices, RemovedFakesAreGoneAndTheListedOneIsFound)
     ASSERT_TRUE(EnumHardwareIds(after));
     EXPECT_EQ(after.count(vt::Utf8(vt::kListedDeviceFirstId)), 0u);
     EXPECT_FALSE(ChooseListedHardwareId(after, chosen));
+}
+
+namespace {
+
+struct CReports {
+    std::vector<std::pair<UINT, WPARAM>> got;
+};
+
+LRESULT CALLBACK RecordProc(HWND h, UINT msg, WPARAM w, LPARAM l)
+{
+    if (msg == WM_CLOSE_EXECUTE_PROMPT || msg == WM_REPAIR_RESULT) {
+        reinterpret_cast<CReports*>(::GetWindowLongPtrW(h, GWLP_USERDATA))->got.push_back({msg, w});
+        return 1;
+    }
+    return ::DefWindowProcW(h, msg, w, l);
+}
+
+}  // namespace
+
+// Without a checked device the device tool would be asked about an empty ID.
+TEST(RepairWithoutDevice, IsRefusedWithTheFailureLineAndResult2)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = RecordProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VelmoraRepairRecorder";
+    ::RegisterClassW(&wc);
+    HWND h = ::CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(h);
+    CReports reports;
+    ::SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&reports));
+    vt::ClearToolLog();
+
+    CRepairWorker worker;
+    ASSERT_TRUE(worker.SetMsgWnd(h));
+    EXPECT_FALSE(worker.DoRepair());
+    ASSERT_EQ(reports.got.size(), 2u);
+    EXPECT_EQ(reports.got[0].first, static_cast<UINT>(WM_CLOSE_EXECUTE_PROMPT));
+    EXPECT_EQ(reports.got[1].first, static_cast<UINT>(WM_REPAIR_RESULT));
+    EXPECT_EQ(reports.got[1].second, 2u);
+
+    std::string bytes = vt::ReadFileBytes(vt::ToolLogDir() + L"\\Velmora.txt");
+    int n = ::MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], n);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r'))
+        text.pop_back();
+    EXPECT_EQ(vt::LogMessage(text), L"修复方案安装失败");
+    ::DestroyWindow(h);
 }
