@@ -6,6 +6,7 @@
 
 #include "res/resource.h"
 #include "system/RepairWorker.h"
+#include "tests/support/RestartLogger.h"
 #include "tests/support/VelmoraRun.h"
 
 using vt::CVelmoraRun;
@@ -257,7 +258,11 @@ TEST(Flow, RepairDoneAsksToRestartAndNoKeepsTheWindowWithoutFeedback)
 
 TEST(Flow, RepairDoneAndYesMakesOneFeedbackCall)
 {
+    // "是" really asks for the restart: without the logger it would end every process of the prefix.
+    ASSERT_TRUE(vt::InstallRestartLogger());
+    struct CRemove { ~CRemove() { vt::RemoveRestartLogger(); } } remove;
     CVelmoraRun run(L"flow-restart-yes");
+    run.SetEnv(vt::kRestartMarker, vt::RestartLogPath());
     HWND main = StartReady(run);
     ASSERT_TRUE(main);
     ::PostMessageW(main, WM_REPAIR_RESULT, 1, 0);
