@@ -44,6 +44,13 @@ private:
     HANDLE m_h = nullptr;
 };
 
+bool SetKillOnClose(HANDLE job, bool on)
+{
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION li = {};
+    li.BasicLimitInformation.LimitFlags = on ? JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE : 0;
+    return ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &li, sizeof(li)) != FALSE;
+}
+
 }  // namespace
 
 bool RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD pauseMs, DWORD timeLimitMs,
@@ -73,22 +80,27 @@ bool RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD paus
     if (cmdExe.empty())
         return false;
 
-    // The whole tree the command starts belongs to this job, so a command that
-    // outlives the limit can be ended with everything it started.
+    // The interpreter and what it starts belong to this job, so a command that
+    // outlives the limit can be ended with everything it started; while the
+    // call runs, the tree also ends when this process dies. The interpreter is
+    // not started suspended: a caller killed before resuming it would leave it
+    // hanging for ever. It is put in the job at once, long before it has read
+    // its command line and started anything.
     CHandle job(::CreateJobObjectW(nullptr, nullptr));
+    if (job.Get() && !SetKillOnClose(job.Get(), true))
+        job.Close();
     PROCESS_INFORMATION pi = {};
     {
         std::vector<wchar_t> line(kMaxCommandLineChars + 1, L'\0');
         const std::wstring composed = ComposeCommandLine(command);
         composed.copy(line.data(), kMaxCommandLineChars);
-        if (!::CreateProcessW(cmdExe.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+        if (!::CreateProcessW(cmdExe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                               nullptr, &si, &pi))
             return false;   // both pipe ends close with their owners
     }
     CHandle process(pi.hProcess), thread(pi.hThread);
     if (job.Get() && !::AssignProcessToJobObject(job.Get(), process.Get()))
         job.Close();   // e.g. already in a job that forbids nesting: end the interpreter alone
-    ::ResumeThread(thread.Get());
 
     // Our copy of the write end goes at once: the pipe then breaks when the
     // interpreter and everything it started have closed theirs.
@@ -133,6 +145,9 @@ bool RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD paus
     }
     DWORD exitCode = 0;
     ::GetExitCodeProcess(process.Get(), &exitCode);   // read, not part of the result
+    // Whatever the command left running in the background stays running.
+    if (job.Get())
+        SetKillOnClose(job.Get(), false);
     return true;
 }
 
