@@ -271,6 +271,8 @@ TEST(Flow, RepairDoneAndYesMakesOneFeedbackCall)
     ASSERT_TRUE(run.Answer(prompt, kFirst));
     EXPECT_TRUE(vt::WaitFor([&] { return run.CountFeedbackCalls("CustomerFeedbackEx") == 1; }, 5000));
     ExpectClosingFeedback(run, 1);
+    // The logger stays until the request has reached it, or the real wineboot would get it.
+    EXPECT_TRUE(vt::WaitFor([] { return vt::RestartLog().find("--kill") != std::string::npos; }, 10000));
 }
 
 TEST(Flow, RepairFailedShowsItsPromptAndTheWindowStaysUsable)

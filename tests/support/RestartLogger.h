@@ -15,7 +15,9 @@ std::wstring RestartLogPath();
 // Installs the logger (idempotent) and empties the log. False when it could not
 // be put in place; the real wineboot is then left as it was.
 bool InstallRestartLogger();
-// Puts the real wineboot back and drops the override.
+// Puts the real wineboot back and drops the override. Call it only after a
+// requested restart has shown up in RestartLog(): a request still on its way
+// would reach the real wineboot and end every process of the prefix.
 void RemoveRestartLogger();
 // The recorded calls, one command line per line.
 std::string RestartLog();
