@@ -1,0 +1,302 @@
+#include "bench/BenchMeasure.h"
+
+#include <tlhelp32.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <map>
+
+#include "tests/support/TestSupport.h"
+
+namespace bench {
+
+double NowMs()
+{
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER c;
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+}
+
+double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return -1;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+namespace {
+
+bool NothingToPaint(HWND h)
+{
+    return !::GetUpdateRect(h, nullptr, FALSE);
+}
+
+BOOL CALLBACK ChildPainted(HWND h, LPARAM all)
+{
+    if (::IsWindowVisible(h) && !NothingToPaint(h)) {
+        *reinterpret_cast<bool*>(all) = false;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindVisible(DWORD pid, const std::wstring& title)
+{
+    for (HWND h : vt::TopLevelWindows(pid))
+        if (vt::Text(h) == title)
+            return h;
+    return nullptr;
+}
+
+}  // namespace
+
+bool Painted(HWND h)
+{
+    if (!NothingToPaint(h))
+        return false;
+    bool all = true;
+    ::EnumChildWindows(h, ChildPainted, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+double WaitShownAndPainted(DWORD pid, const std::wstring& title, DWORD timeoutMs, HWND* window, double* visibleMs)
+{
+    const double end = NowMs() + timeoutMs;
+    HWND h = nullptr;
+    while (NowMs() < end) {
+        if (!h && (h = FindVisible(pid, title)) != nullptr && visibleMs)
+            *visibleMs = NowMs();
+        if (h && Painted(h)) {
+            DWORD_PTR r = 0;
+            if (::SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &r) && Painted(h)) {
+                if (window)
+                    *window = h;
+                return NowMs();
+            }
+        }
+        ::Sleep(1);
+    }
+    return -1;
+}
+
+double TimeThroughCmd(const std::wstring& command, const std::wstring& extraPath, std::string* output)
+{
+    wchar_t oldPath[32767] = {};
+    ::GetEnvironmentVariableW(L"PATH", oldPath, 32767);
+    const std::wstring path = extraPath.empty() ? std::wstring(oldPath) : extraPath + L";" + oldPath;
+    ::SetEnvironmentVariableW(L"PATH", path.c_str());
+
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    double ms = -1;
+    if (::CreatePipe(&readEnd, &writeEnd, &sa, 0)) {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+        si.wShowWindow = SW_HIDE;
+        si.hStdOutput = si.hStdError = writeEnd;
+        si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+        std::wstring line = L"cmd /C " + command;
+        PROCESS_INFORMATION pi{};
+        const double start = NowMs();
+        if (::CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+            ::CloseHandle(writeEnd);
+            writeEnd = nullptr;
+            char buf[1024];
+            DWORD n = 0;
+            while (::ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n)
+                if (output)
+                    output->append(buf, n);
+            ::WaitForSingleObject(pi.hProcess, 30000);
+            ms = NowMs() - start;
+            ::CloseHandle(pi.hThread);
+            ::CloseHandle(pi.hProcess);
+        }
+        if (writeEnd)
+            ::CloseHandle(writeEnd);
+        ::CloseHandle(readEnd);
+    }
+    ::SetEnvironmentVariableW(L"PATH", oldPath);
+    return ms;
+}
+
+namespace {
+
+// One entry of the GDI handle table the process environment block points to
+// (the same 24-byte layout on Windows and under wine).
+struct GdiHandleEntry {
+    UINT64 object;
+    ULONG owner;
+    USHORT unique;
+    UCHAR type;
+    UCHAR flags;
+    UINT64 user;
+};
+static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle table entry");
+const size_t kPebGdiHandleTable = 0xF8;   // x64
+const size_t kGdiHandleEntries = 0x10000;
+
+long CountGdiHandleTable(HANDLE process)
+{
+    PROCESS_BASIC_INFORMATION pbi{};
+    ULONG len = 0;
+    if (::NtQueryInformationProcess(process, ProcessBasicInformation, &pbi, sizeof pbi, &len) != 0 ||
+        !pbi.PebBaseAddress)
+        return -1;
+    UINT64 table = 0;
+    SIZE_T got = 0;
+    if (!::ReadProcessMemory(process, reinterpret_cast<BYTE*>(pbi.PebBaseAddress) + kPebGdiHandleTable, &table,
+                             sizeof table, &got) ||
+        !table)
+        return -1;
+    std::vector<GdiHandleEntry> entries(kGdiHandleEntries);
+    // Read page-sized pieces: the table may be committed only in part.
+    long count = 0;
+    const size_t perPiece = 4096 / sizeof(GdiHandleEntry) * 16;
+    bool any = false;
+    for (size_t i = 0; i < kGdiHandleEntries; i += perPiece) {
+        const size_t n = std::min(perPiece, kGdiHandleEntries - i);
+        if (!::ReadProcessMemory(process, reinterpret_cast<BYTE*>(table) + i * sizeof(GdiHandleEntry), &entries[i],
+                                 n * sizeof(GdiHandleEntry), &got))
+            break;
+        any = true;
+        for (size_t k = i; k < i + n; ++k)
+            if (entries[k].type != 0)
+                ++count;
+    }
+    return any ? count : -1;
+}
+
+struct WindowCount {
+    DWORD pid;
+    long n;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM p)
+{
+    ++reinterpret_cast<WindowCount*>(p)->n;
+    return TRUE;
+}
+
+BOOL CALLBACK CountTop(HWND h, LPARAM p)
+{
+    auto* c = reinterpret_cast<WindowCount*>(p);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(h, &pid);
+    if (pid == c->pid) {
+        ++c->n;
+        ::EnumChildWindows(h, CountChild, p);   // all descendants
+    }
+    return TRUE;
+}
+
+long CountWindows(DWORD pid)
+{
+    WindowCount c{pid, 0};
+    ::EnumWindows(CountTop, reinterpret_cast<LPARAM>(&c));
+    return c.n;
+}
+
+}  // namespace
+
+GuiObjects CountGuiObjects(HANDLE process, DWORD pid)
+{
+    GuiObjects o;
+    ::SetLastError(0);
+    DWORD gdi = ::GetGuiResources(process, GR_GDIOBJECTS);
+    DWORD gdiError = ::GetLastError();
+    DWORD user = ::GetGuiResources(process, GR_USEROBJECTS);
+    if (gdi != 0 && gdiError == 0) {
+        o.gdi = static_cast<long>(gdi);
+        o.user = static_cast<long>(user);
+        o.how = L"GetGuiResources";
+    } else {
+        o.gdi = CountGdiHandleTable(process);
+        o.user = CountWindows(pid);
+        o.how = L"GDI handle table and windows (GetGuiResources not available)";
+    }
+    o.counted = o.gdi >= 0 && o.user >= 0;
+    return o;
+}
+
+bool GuiCountingWorks(std::wstring* detail)
+{
+    HANDLE self = ::GetCurrentProcess();
+    const DWORD pid = ::GetCurrentProcessId();
+    GuiObjects before = CountGuiObjects(self, pid);
+    HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
+    HWND wnd = ::CreateWindowExW(0, L"STATIC", L"count me", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                 nullptr);
+    GuiObjects during = CountGuiObjects(self, pid);
+    ::DestroyWindow(wnd);
+    ::DeleteObject(brush);
+    GuiObjects after = CountGuiObjects(self, pid);
+    if (detail)
+        *detail = during.how + L": gdi " + std::to_wstring(before.gdi) + L" -> " + std::to_wstring(during.gdi) +
+                  L" -> " + std::to_wstring(after.gdi) + L", user " + std::to_wstring(before.user) + L" -> " +
+                  std::to_wstring(during.user) + L" -> " + std::to_wstring(after.user);
+    return before.counted && during.gdi == before.gdi + 1 && after.gdi == before.gdi &&
+           during.user >= before.user + 1 && after.user == before.user;
+}
+
+namespace {
+
+double FileTimeMs(const FILETIME& f)
+{
+    return static_cast<double>((static_cast<UINT64>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000.0;
+}
+
+}  // namespace
+
+// The sum over the process's live threads.
+double ThreadCpuMs(DWORD pid, std::map<DWORD, double>* perThread)
+{
+    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return -1;
+    double total = 0;
+    bool any = false;
+    THREADENTRY32 te{};
+    te.dwSize = sizeof te;
+    for (BOOL ok = ::Thread32First(snap, &te); ok; ok = ::Thread32Next(snap, &te)) {
+        if (te.th32OwnerProcessID != pid)
+            continue;
+        HANDLE t = ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, te.th32ThreadID);
+        FILETIME c, e, k, u;
+        if (t && ::GetThreadTimes(t, &c, &e, &k, &u)) {
+            total += FileTimeMs(k) + FileTimeMs(u);
+            if (perThread)
+                (*perThread)[te.th32ThreadID] = FileTimeMs(k) + FileTimeMs(u);
+            any = true;
+        }
+        if (t)
+            ::CloseHandle(t);
+    }
+    ::CloseHandle(snap);
+    return any ? total : -1;
+}
+
+double CpuMs(HANDLE process, std::wstring* how)
+{
+    FILETIME created, exited, kernel, user;
+    double processMs = -1;
+    if (::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        processMs = FileTimeMs(kernel) + FileTimeMs(user);
+    const double threadMs = ThreadCpuMs(::GetProcessId(process));
+    // Wine keeps no running totals for another process (its answer stays at
+    // what it was at some earlier point), while each thread's own times are
+    // current: take the larger of the two, the threads' sum wherever it is known.
+    if (how)
+        *how = L"process " + std::to_wstring(static_cast<long long>(processMs)) + L" ms, live threads " +
+               std::to_wstring(static_cast<long long>(threadMs)) + L" ms";
+    return threadMs > processMs ? threadMs : processMs;
+}
+
+}  // namespace bench
