@@ -1,10 +1,23 @@
-// First version of the please-wait dialog: the message in the template's static.
 #include "ui/ExecutePromptDlg.h"
 
 #include "res/resource.h"
 #include "system/RepairWorker.h"
+#include "ui/PngResource.h"
+#include "ui/PromptLayout.h"
+
+namespace {
+
+skin::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT ToRECT(const skin::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+}  // namespace
 
 CExecutePromptDlg::CExecutePromptDlg(HWND hParent) : CDialog(IDD_EXECUTE_PROMPT, hParent) {}
+
+CExecutePromptDlg::~CExecutePromptDlg()
+{
+    DeletePngImage(&m_pBkImage);
+}
 
 void CExecutePromptDlg::RequestClose()
 {
@@ -13,16 +26,84 @@ void CExecutePromptDlg::RequestClose()
         ::SendMessageW(h, WM_CLOSE_EXECUTE_PROMPT, 0, 0);
 }
 
+void CExecutePromptDlg::DoDataExchange()
+{
+    m_staticText.SubclassDlgItem(IDC_STATIC_EXECUTE, m_hWnd);
+}
+
+bool CExecutePromptDlg::EnsureBackground()
+{
+    return m_pBkImage || LoadPngResource(&m_pBkImage, IDB_PNG_EXECUTE_BK);
+}
+
 BOOL CExecutePromptDlg::OnInitDialog()
 {
-    const int w = static_cast<int>(476 * m_fScale), h = static_cast<int>(289 * m_fScale);
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
-    std::wstring text = m_strMessage.size() >= 2 ? m_strMessage : L"正在修复，请稍等";
-    ::SetDlgItemTextW(m_hWnd, IDC_STATIC_EXECUTE, text.c_str());
+    CDialog::OnInitDialog();
+    if (EnsureBackground()) {
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, prompt::BoxWidth(m_fScale), prompt::BoxHeight(m_fScale),
+                       SWP_NOMOVE | SWP_NOZORDER);
+        LayoutControls(true);
+        m_bInitialised = true;
+    }
     m_hWndShown = m_hWnd;
-    if (m_bCloseRequested)
+    if (m_bCloseRequested) {
+        m_staticText.StopAnimation();
         OnOK();
+    }
     return TRUE;
+}
+
+void CExecutePromptDlg::LayoutControls(bool first)
+{
+    const float s = m_fScale;
+    m_staticText.SetWindowText(prompt::PleaseWaitText(m_strMessage));
+    m_staticText.SetLayoutMode(m_nLayoutMode);
+    m_staticText.SetTextColor(RGB(255, 255, 255));
+    const skin::Rect rc = prompt::PleaseWaitTextRect(ToRect(GetClientRect()), s);
+    if (first) {
+        m_staticText.SetBackgroundImage(m_pBkImage);
+        m_staticText.SetFontFromParent(0, 0);
+        m_staticText.StartAnimation();
+    }
+    const skin::Rect part = prompt::PleaseWaitTextBackgroundPart();
+    m_staticText.SetBackgroundRect(part.left, part.top, part.right, part.bottom);
+    m_staticText.MoveWindow(ToRECT(rc));
+}
+
+// The background image is a card on a transparent shadow margin. This is an
+// ordinary window, so the margin would show as black: a rounded region keeps
+// only the card.
+void CExecutePromptDlg::ApplyCardRegion()
+{
+    const RECT wr = GetWindowRect();
+    const skin::Rect card = prompt::PleaseWaitCardRect(wr.right - wr.left, wr.bottom - wr.top, m_fScale);
+    const int e = prompt::ContentCornerEllipse(m_fScale);
+    HRGN rgn = ::CreateRoundRectRgn(card.left, card.top, card.right, card.bottom, e, e);
+    if (rgn && !::SetWindowRgn(m_hWnd, rgn, TRUE))
+        ::DeleteObject(rgn);
+}
+
+// The card's anti-aliased rim is drawn over the card's own colour (read from
+// the image just inside its left edge), never over whatever the DC held.
+void CExecutePromptDlg::OnEraseBackground(HDC hDC)
+{
+    const RECT rc = GetClientRect();
+    if (!m_brCard) {
+        const int w = static_cast<int>(PngImageWidth(m_pBkImage)), h = static_cast<int>(PngImageHeight(m_pBkImage));
+        const skin::Rect card = prompt::PleaseWaitCardRect(w, h, 1.0f);
+        Gdiplus::ARGB argb = 0;
+        if (w > 0 && h > 0 &&
+            gp::GdipBitmapGetPixel(static_cast<Gdiplus::GpBitmap*>(m_pBkImage), card.left + 8, h / 2, &argb) ==
+                Gdiplus::Ok)
+            m_brCard.Reset(::CreateSolidBrush(RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF)));
+    }
+    if (m_brCard)
+        ::FillRect(hDC, &rc, m_brCard.Get());
+    CGraphics g(hDC);
+    if (g) {
+        gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
+        DrawImageStretched(g.Get(), m_pBkImage, rc);
+    }
 }
 
 BOOL CExecutePromptDlg::PreTranslateMessage(MSG* pMsg)
@@ -36,17 +117,34 @@ LRESULT CExecutePromptDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
 {
     switch (msg) {
     case WM_CLOSE_EXECUTE_PROMPT:
+        m_staticText.StopAnimation();
         OnOK();
         return 0;
+    case WM_SIZE: {
+        LRESULT r = Default();
+        if (m_pBkImage)
+            ApplyCardRegion();
+        if (m_bInitialised)
+            LayoutControls(false);
+        return r;
+    }
+    case WM_ERASEBKGND:
+        if (EnsureBackground())
+            OnEraseBackground(reinterpret_cast<HDC>(w));
+        return TRUE;
     case WM_CLOSE:
         return 0;   // only the close request ends it
     case WM_COMMAND:
         if (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL)
             return 0;
         break;
-    case WM_DESTROY:
+    case WM_DESTROY: {
         m_hWndShown = nullptr;
-        break;
+        LRESULT r = CDialog::WindowProc(msg, w, l);
+        m_staticText.SetBackgroundImage(nullptr);
+        DeletePngImage(&m_pBkImage);
+        return r;
+    }
     }
     return CDialog::WindowProc(msg, w, l);
 }

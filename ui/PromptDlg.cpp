@@ -1,14 +1,21 @@
-// First version of the prompt box: plain windows with the message and the
-// type's buttons; the skin comes with the prompt dialogs' own work.
 #include "ui/PromptDlg.h"
 
+#include "log/LogSave.h"
 #include "res/resource.h"
+#include "ui/PngResource.h"
+#include "ui/PromptChildDlg.h"
+#include "ui/PromptLayout.h"
 
 namespace {
-bool IsEscOrEnter(const MSG* m)
+
+skin::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT ToRECT(const skin::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+void LogFailure(const char* what)
 {
-    return m->message == WM_KEYDOWN && (m->wParam == VK_ESCAPE || m->wParam == VK_RETURN);
+    CLogSave::GetInstance()->Log(what, "Velmora.txt", true);
 }
+
 }  // namespace
 
 CPromptDlg::CPromptDlg(HWND hParent) : CDialog(IDD_PROMPT, hParent) {}
@@ -16,28 +23,113 @@ CPromptDlg::CPromptDlg(HWND hParent) : CDialog(IDD_PROMPT, hParent) {}
 CPromptDlg::~CPromptDlg()
 {
     delete m_pContent;
+    DeletePngImage(&m_pBkImage);
 }
 
 BOOL CPromptDlg::OnInitDialog()
 {
-    const int w = static_cast<int>(476 * m_fScale), h = static_cast<int>(289 * m_fScale);
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
-    RECT rc = GetWindowRect();
+    CDialog::OnInitDialog();
+    const int w = prompt::BoxWidth(m_fScale), h = prompt::BoxHeight(m_fScale);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, ::GetWindowLongW(m_hWnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+
+    // Without its card the background stays fully transparent, but the
+    // content window still comes up: a question nobody can answer would hold
+    // the caller for good.
+    if (!m_pBkImage && !LoadPngResource(&m_pBkImage, IDB_PNG_PROMPT_BK))
+        LogFailure("提示框背景图片加载失败");
+    if (!PaintLayered(w, h))
+        LogFailure("提示框背景绘制失败");
+
+    const RECT rc = GetWindowRect();
     m_pContent = new CPromptChildDlg();
     m_pContent->m_fScale = m_fScale;
     m_pContent->SetMessage(m_strMessage);
     m_pContent->SetPromptType(m_nPromptType);
-    m_pContent->Create(IDD_PROMPT_CHILD, m_hWnd);
-    ::SetWindowPos(*m_pContent, nullptr, static_cast<int>(rc.left + 19 * m_fScale),
-                   static_cast<int>(rc.top + 14 * m_fScale), static_cast<int>((rc.right - rc.left) - 38 * m_fScale),
-                   static_cast<int>((rc.bottom - rc.top) - 38 * m_fScale), SWP_NOZORDER);
+    if (!m_pContent->Create(IDD_PROMPT_CHILD, m_hWnd)) {
+        LogFailure("提示框内容窗口创建失败");
+        delete m_pContent;
+        m_pContent = nullptr;
+        EndDialog(IDCANCEL);
+        return TRUE;
+    }
+    m_pContent->MoveWindow(ToRECT(prompt::InitialContentRect(ToRect(rc), m_fScale)));
     ::ShowWindow(*m_pContent, SW_SHOW);
     return TRUE;
 }
 
+// Puts the card, stretched to w × h, on the layered window with its own
+// per-pixel alpha. GDI+ draws into a premultiplied 32-bit DIB, which is what
+// the window system composes; without the image the bitmap stays clear.
+bool CPromptDlg::PaintLayered(int w, int h)
+{
+    if (w <= 0 || h <= 0)
+        return false;
+    CWindowDCRef wdc(m_hWnd);
+    CMemoryDC mem(wdc.Get());
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    CBitmapObj dib(::CreateDIBSection(wdc.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!mem || !dib || !bits)
+        return false;
+    CSelectObject sel(mem.Get(), dib.Get());
+    if (m_pBkImage) {
+        Gdiplus::GpBitmap* canvas = nullptr;
+        gp::GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits), &canvas);
+        Gdiplus::GpGraphics* g = nullptr;
+        if (canvas)
+            gp::GdipGetImageGraphicsContext(canvas, &g);
+        if (g) {
+            gp::GdipDrawImageRectI(g, m_pBkImage, 0, 0, w, h);
+            gp::GdipDeleteGraphics(g);
+        }
+        if (canvas)
+            gp::GdipDisposeImage(canvas);
+        ::GdiFlush();
+    }
+    const RECT rc = GetWindowRect();
+    POINT dst{rc.left, rc.top}, src{0, 0};
+    SIZE size{w, h};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return ::UpdateLayeredWindow(m_hWnd, wdc.Get(), &dst, &size, mem.Get(), &src, 0, &blend, ULW_ALPHA) != FALSE;
+}
+
+void CPromptDlg::FollowContent(const RECT& rc)
+{
+    m_bFollow = false;
+    MoveWindow(ToRECT(prompt::BoxRectAroundContent(ToRect(rc), m_fScale)), TRUE);
+}
+
+void CPromptDlg::HideContent()
+{
+    if (m_pContent && m_pContent->m_hWnd)
+        ::ShowWindow(*m_pContent, SW_HIDE);
+}
+
+// The answer leaves the screen with the box, not when the loop gets round
+// to destroying it.
+void CPromptDlg::OnOK()
+{
+    HideContent();
+    CDialog::OnOK();
+}
+
+void CPromptDlg::OnCancel()
+{
+    HideContent();
+    CDialog::OnCancel();
+}
+
 BOOL CPromptDlg::PreTranslateMessage(MSG* pMsg)
 {
-    return IsEscOrEnter(pMsg) ? TRUE : CDialog::PreTranslateMessage(pMsg);
+    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN))
+        return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
 }
 
 LRESULT CPromptDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
@@ -49,60 +141,22 @@ LRESULT CPromptDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
         else
             OnCancel();
         return 0;
-    case WM_MOVE:
-        Default();
-        if (m_pContent && m_pContent->m_hWnd) {
-            RECT rc = GetWindowRect();
-            ::SetWindowPos(*m_pContent, nullptr, rc.left + static_cast<int>(19 * m_fScale),
-                           rc.top + static_cast<int>(14 * m_fScale), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-        return 0;
+    case WM_MOVE: {
+        LRESULT r = Default();
+        if (m_bFollow && m_pContent && m_pContent->m_hWnd)
+            m_pContent->MoveWindow(ToRECT(prompt::ContentRectInBox(ToRect(GetWindowRect()), m_fScale)), TRUE);
+        return r;
+    }
     case WM_CLOSE:
         OnCancel();
         return 0;
+    case WM_DESTROY: {
+        LRESULT r = CDialog::WindowProc(msg, w, l);
+        DeletePngImage(&m_pBkImage);
+        delete m_pContent;   // its window went first, with its owner
+        m_pContent = nullptr;
+        return r;
     }
-    return CDialog::WindowProc(msg, w, l);
-}
-
-CPromptChildDlg::CPromptChildDlg() : CDialog(IDD_PROMPT_CHILD) {}
-
-BOOL CPromptChildDlg::OnInitDialog()
-{
-    const bool yesNo = !(m_nPromptType == 3 || m_nPromptType == 4);
-    const bool second = m_nPromptType == 2 || m_nPromptType == 4;
-    HWND first = ::GetDlgItem(m_hWnd, IDC_BTN_PROMPT_FIRST);
-    HWND other = ::GetDlgItem(m_hWnd, IDC_BTN_PROMPT_SECOND);
-    for (HWND b : {first, other, ::GetDlgItem(m_hWnd, IDC_BTN_PROMPT_CLOSE)})
-        ::SetWindowLongW(b, GWL_STYLE, (::GetWindowLongW(b, GWL_STYLE) & ~BS_TYPEMASK) | BS_PUSHBUTTON);
-    ::SetWindowTextW(first, yesNo ? L"是" : L"确定");
-    ::SetWindowTextW(other, yesNo ? L"否" : L"取消");
-    ::ShowWindow(other, second ? SW_SHOW : SW_HIDE);
-    ::SetDlgItemTextW(m_hWnd, IDC_STATIC_PROMPT, m_strMessage.c_str());
-    return TRUE;
-}
-
-BOOL CPromptChildDlg::PreTranslateMessage(MSG* pMsg)
-{
-    return IsEscOrEnter(pMsg) ? TRUE : CDialog::PreTranslateMessage(pMsg);
-}
-
-LRESULT CPromptChildDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
-{
-    if (msg == WM_COMMAND && HIWORD(w) == BN_CLICKED) {
-        HWND parent = ::GetWindow(m_hWnd, GW_OWNER);
-        switch (LOWORD(w)) {
-        case IDC_BTN_PROMPT_CLOSE:
-            ::SendMessageW(parent, WM_CLOSE, 0, 0);
-            return 0;
-        case IDC_BTN_PROMPT_FIRST:
-            ::SendMessageW(parent, WM_PROMPT_RESULT, 1, 0);
-            return 0;
-        case IDC_BTN_PROMPT_SECOND:
-            ::SendMessageW(parent, WM_PROMPT_RESULT, 2, 0);
-            return 0;
-        }
     }
-    if (msg == WM_COMMAND && (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL))
-        return 0;   // the content window is ended only by its owner
     return CDialog::WindowProc(msg, w, l);
 }

@@ -1,0 +1,252 @@
+// The prompt box on real windows: the buttons each type shows and where,
+// the answer per button, the background following the dragged content
+// window, keys that must not answer, and its looks over a light window.
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+#include "tests/support/TestSupport.h"
+#include "tests/win/PromptTestSupport.h"
+#include "ui/PromptDlg.h"
+
+using prompttest::CBackdrop;
+
+namespace {
+
+struct PromptWindows {
+    HWND box = nullptr;       // the shadow window, owner of the content window
+    HWND content = nullptr;   // the window with the message static
+};
+
+// The prompt as a user would find it: the visible window with the message.
+bool FindPrompt(PromptWindows* w)
+{
+    for (HWND h : vt::TopLevelWindows(::GetCurrentProcessId())) {
+        HWND message = ::GetDlgItem(h, IDC_STATIC_PROMPT);
+        HWND owner = ::GetWindow(h, GW_OWNER);
+        if (message && ::IsWindowVisible(message) && owner && ::IsWindowVisible(owner)) {
+            *w = {owner, h};
+            return true;
+        }
+    }
+    return false;
+}
+
+PromptWindows WaitPrompt()
+{
+    PromptWindows w;
+    vt::WaitFor([&] { return FindPrompt(&w); }, 5000);
+    skintest::Pump(0);
+    ::Sleep(150);   // the restack and first paints
+    return w;
+}
+
+struct Observed {
+    bool found = false;
+    RECT box{}, content{};
+    LONG boxExStyle = 0;
+    bool shown[3] = {};   // close, first, second
+    RECT place[3] = {};
+    RECT message{};
+    std::wstring text;
+};
+
+const int kButtonIds[3] = {IDC_BTN_PROMPT_CLOSE, IDC_BTN_PROMPT_FIRST, IDC_BTN_PROMPT_SECOND};
+
+Observed Observe(const PromptWindows& w)
+{
+    Observed o;
+    o.found = w.box && w.content;
+    if (!o.found)
+        return o;
+    o.box = vt::ScreenRect(w.box);
+    o.content = vt::ScreenRect(w.content);
+    o.boxExStyle = ::GetWindowLongW(w.box, GWL_EXSTYLE);
+    for (int i = 0; i < 3; ++i) {
+        HWND b = ::GetDlgItem(w.content, kButtonIds[i]);
+        o.shown[i] = ::IsWindowVisible(b) != FALSE;
+        o.place[i] = vt::RectInParent(b);
+    }
+    HWND m = ::GetDlgItem(w.content, IDC_STATIC_PROMPT);
+    o.message = vt::RectInParent(m);
+    o.text = vt::Text(m);
+    return o;
+}
+
+// Ends a prompt that the test failed to answer.
+void Rescue()
+{
+    PromptWindows w;
+    if (FindPrompt(&w))
+        ::SendMessageW(w.box, WM_PROMPT_RESULT, 2, 0);
+}
+
+INT_PTR RunPrompt(int type, const std::wstring& text, float scale, HWND parent,
+                  const std::function<void(const PromptWindows&)>& drive, bool* rescued)
+{
+    CPromptDlg dlg(parent);
+    dlg.m_fScale = scale;
+    dlg.SetMessage(text);
+    dlg.SetPromptType(type);
+    return prompttest::RunDriven([&] { return dlg.DoModal(); }, [&] { drive(WaitPrompt()); }, Rescue, rescued);
+}
+
+std::string Str(const RECT& r)
+{
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ")-(" + std::to_string(r.right) + ", " +
+           std::to_string(r.bottom) + ")";
+}
+
+RECT Around(const RECT& content, int l, int t, int r, int b)
+{
+    return {content.left - l, content.top - t, content.right + r, content.bottom + b};
+}
+
+class Prompt : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        skintest::EnsureGdiplus();
+        ASSERT_TRUE(m_backdrop.Create(200, 150, 1000, 800));
+    }
+    CBackdrop m_backdrop;
+};
+
+}  // namespace
+
+TEST_F(Prompt, EachTypeShowsItsButtonsInPlaceAndAnswersPerButton)
+{
+    const RECT left{89, 207, 207, 241}, centred{160, 207, 278, 241}, second{231, 207, 349, 241};
+    struct Case { int type; int click; INT_PTR result; bool secondShown; RECT first; } cases[] = {
+        {1, IDC_BTN_PROMPT_FIRST, IDOK, false, centred},
+        {1, IDC_BTN_PROMPT_CLOSE, IDCANCEL, false, centred},
+        {2, IDC_BTN_PROMPT_FIRST, IDOK, true, left},
+        {2, IDC_BTN_PROMPT_SECOND, IDCANCEL, true, left},
+        {3, IDC_BTN_PROMPT_FIRST, IDOK, false, centred},
+        {3, IDC_BTN_PROMPT_CLOSE, IDCANCEL, false, centred},
+        {4, IDC_BTN_PROMPT_SECOND, IDCANCEL, true, left},
+        {4, IDC_BTN_PROMPT_CLOSE, IDCANCEL, true, left},
+        {7, IDC_BTN_PROMPT_FIRST, IDOK, false, left},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("type " + std::to_string(c.type) + ", button " + std::to_string(c.click));
+        const std::wstring text = L"修复完成，是否立即重启电脑？类型 " + std::to_wstring(c.type);
+        Observed o;
+        bool rescued = false;
+        INT_PTR r = RunPrompt(c.type, text, 1.0f, m_backdrop.Get(),
+                              [&](const PromptWindows& w) {
+                                  o = Observe(w);
+                                  vt::Click(::GetDlgItem(w.content, c.click));
+                              },
+                              &rescued);
+        ASSERT_TRUE(o.found);
+        EXPECT_FALSE(rescued) << "the click did not end the prompt";
+        EXPECT_EQ(r, c.result);
+
+        EXPECT_TRUE(o.boxExStyle & WS_EX_LAYERED);
+        EXPECT_EQ(Str(o.box), Str(Around(o.content, 19, 14, 19, 24)));
+        EXPECT_EQ(o.content.right - o.content.left, 438);
+        EXPECT_EQ(o.content.bottom - o.content.top, 251);
+        EXPECT_TRUE(o.shown[0] && o.shown[1]);
+        EXPECT_EQ(o.shown[2], c.secondShown);
+        EXPECT_EQ(Str(o.place[0]), Str(RECT{408, 12, 421, 25}));
+        EXPECT_EQ(Str(o.place[1]), Str(c.first));
+        if (c.secondShown) {
+            EXPECT_EQ(Str(o.place[2]), Str(second));
+        }
+        EXPECT_EQ(Str(o.message), Str(RECT{20, 40, 418, 201}));
+        EXPECT_EQ(o.text, text);
+    }
+}
+
+TEST_F(Prompt, AtOneAndAHalfTheBoxAndItsControlsScale)
+{
+    Observed o;
+    bool rescued = false;
+    INT_PTR r = RunPrompt(4, L"设备禁用失败", 1.5f, m_backdrop.Get(),
+                          [&](const PromptWindows& w) {
+                              o = Observe(w);
+                              vt::Click(::GetDlgItem(w.content, IDC_BTN_PROMPT_FIRST));
+                          },
+                          &rescued);
+    ASSERT_TRUE(o.found);
+    EXPECT_EQ(r, IDOK);
+    EXPECT_EQ(o.box.right - o.box.left, 714);
+    EXPECT_EQ(o.box.bottom - o.box.top, 433);
+    EXPECT_EQ(o.content.left - o.box.left, 28);
+    EXPECT_EQ(o.content.top - o.box.top, 21);
+    EXPECT_EQ(Str(o.box), Str(Around(o.content, 28, 21, 28, 36)));
+    EXPECT_EQ(Str(o.place[0]), Str(RECT{613, 18, 632, 37}));
+    EXPECT_EQ(Str(o.place[1]), Str(RECT{134, 310, 311, 361}));
+    EXPECT_EQ(Str(o.place[2]), Str(RECT{347, 310, 524, 361}));
+    EXPECT_EQ(Str(o.message), Str(RECT{30, 60, 628, 301}));
+}
+
+TEST_F(Prompt, DraggingTheTitleStripBringsTheShadowAlongButNotFromTheCloseCorner)
+{
+    RECT start{}, afterCorner{}, afterStrip{}, boxAfterStrip{}, boxAfterCorner{};
+    bool stillUpAfterCorner = false;
+    bool rescued = false;
+    INT_PTR r = RunPrompt(2, L"是否继续？", 1.0f, m_backdrop.Get(),
+                          [&](const PromptWindows& w) {
+                              start = vt::ScreenRect(w.content);
+                              // The close button's corner (right 26, top 30 of the client), off
+                              // the button itself and inside the rounded shape.
+                              POINT corner{start.left + 428, start.top + 27};
+                              prompttest::Drag(corner, {corner.x + 60, corner.y + 40});
+                              afterCorner = vt::ScreenRect(w.content);
+                              boxAfterCorner = vt::ScreenRect(w.box);
+                              stillUpAfterCorner = ::IsWindowVisible(w.content) != FALSE;
+                              POINT strip{start.left + 120, start.top + 12};
+                              prompttest::Drag(strip, {strip.x + 60, strip.y + 40});
+                              vt::WaitFor([&] { return vt::ScreenRect(w.box).left != boxAfterCorner.left; }, 2000);
+                              afterStrip = vt::ScreenRect(w.content);
+                              boxAfterStrip = vt::ScreenRect(w.box);
+                              vt::Click(::GetDlgItem(w.content, IDC_BTN_PROMPT_FIRST));
+                          },
+                          &rescued);
+    EXPECT_EQ(r, IDOK);
+    EXPECT_TRUE(stillUpAfterCorner);
+    EXPECT_EQ(Str(afterCorner), Str(start)) << "a press in the close corner dragged the window";
+    EXPECT_EQ(Str(boxAfterCorner), Str(Around(start, 19, 14, 19, 24)));
+    // Real pointer input: allow the pointer a pixel either way.
+    EXPECT_NEAR(afterStrip.left - start.left, 60, 2);
+    EXPECT_NEAR(afterStrip.top - start.top, 40, 2);
+    EXPECT_EQ(afterStrip.right - afterStrip.left, 438);
+    EXPECT_EQ(Str(boxAfterStrip), Str(Around(afterStrip, 19, 14, 19, 24)));
+}
+
+TEST_F(Prompt, EscapeAndEnterDoNotAnswer)
+{
+    bool upAfterKeys = false;
+    bool rescued = false;
+    INT_PTR r = RunPrompt(4, L"确定要退出吗？", 1.0f, m_backdrop.Get(),
+                          [&](const PromptWindows& w) {
+                              HWND targets[] = {w.content, ::GetDlgItem(w.content, IDC_BTN_PROMPT_FIRST),
+                                                ::GetDlgItem(w.content, IDC_BTN_PROMPT_SECOND), w.box};
+                              for (HWND t : targets)
+                                  for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+                                      ::PostMessageW(t, WM_KEYDOWN, key, 1);
+                                      ::PostMessageW(t, WM_KEYUP, key, 0xC0000001);
+                                  }
+                              // And real key presses with the content window in front.
+                              vt::WaitFor([&] {
+                                  ::SetForegroundWindow(w.content);
+                                  return ::GetForegroundWindow() == w.content;
+                              }, 2000, 100);
+                              INPUT in[4] = {};
+                              WORD keys[4] = {VK_ESCAPE, VK_ESCAPE, VK_RETURN, VK_RETURN};
+                              for (int i = 0; i < 4; ++i) {
+                                  in[i].type = INPUT_KEYBOARD;
+                                  in[i].ki.wVk = keys[i];
+                                  in[i].ki.dwFlags = (i % 2) ? KEYEVENTF_KEYUP : 0;
+                              }
+                              ::SendInput(4, in, sizeof(INPUT));
+                              ::Sleep(400);
+                              upAfterKeys = ::IsWindowVisible(w.content) && ::IsWindowVisible(w.box);
+                              vt::Click(::GetDlgItem(w.content, IDC_BTN_PROMPT_SECOND));
+                          },
+                          &rescued);
+    EXPECT_TRUE(upAfterKeys);
+    EXPECT_FALSE(rescued);
+    EXPECT_EQ(r, IDCANCEL);
+}

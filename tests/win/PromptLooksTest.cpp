@@ -1,0 +1,170 @@
+// How the prompt box and the please-wait dialog look over a light window:
+// the shadow blends into what is behind it, the cards have no black corners,
+// and a screenshot of each is kept in the test's scratch folder.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/support/TestSupport.h"
+#include "tests/win/PromptTestSupport.h"
+#include "ui/ExecutePromptDlg.h"
+#include "ui/PromptDlg.h"
+
+using prompttest::Brightness;
+using prompttest::CBackdrop;
+
+namespace {
+
+HWND FindWithChild(int id)
+{
+    for (HWND h : vt::TopLevelWindows(::GetCurrentProcessId())) {
+        HWND c = ::GetDlgItem(h, id);
+        if (c && ::IsWindowVisible(c))
+            return h;
+    }
+    return nullptr;
+}
+
+struct Sample {
+    bool found = false;
+    uint32_t outerCorner = 0;   // corner of the window rectangle
+    uint32_t cardCorner = 0;    // just outside the card's rounded corner
+    uint32_t shadow = 0;        // under the middle of the card's bottom edge
+    uint32_t card = 0;          // inside the card, off the text
+};
+
+class Looks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        skintest::EnsureGdiplus();
+        ASSERT_TRUE(m_backdrop.Create(100, 80, 1200, 900));
+        m_dir = vt::ScratchDir(L"prompt-looks-" + vt::Wide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    }
+    CBackdrop m_backdrop;
+    std::wstring m_dir;
+};
+
+}  // namespace
+
+namespace {
+
+struct Shown {
+    const wchar_t* shot;
+    Sample sample;
+};
+
+// Shows each prompt type over the backdrop, samples the screen, keeps a
+// screenshot and answers it.
+std::vector<Shown> ShowPrompts(HWND backdrop, const std::wstring& dir)
+{
+    struct Case { int type; float scale; const wchar_t* shot; const wchar_t* text; } cases[] = {
+        {1, 1.0f, L"prompt-type1", L"检测到您的电脑不需要修复。"},
+        {2, 1.0f, L"prompt-type2", L"修复完成，需要重启电脑后生效，是否立即重启？"},
+        {3, 1.0f, L"prompt-type3", L"工具初始化失败"},
+        {4, 1.0f, L"prompt-type4", L"修复过程中请勿关闭电脑。This message is long enough to wrap onto a second "
+                                   L"line of the prompt box, so the wrapping can be seen."},
+        {2, 1.5f, L"prompt-type2-150", L"修复完成，需要重启电脑后生效，是否立即重启？"},
+    };
+    std::vector<Shown> out;
+    for (const auto& c : cases) {
+        CPromptDlg dlg(backdrop);
+        dlg.m_fScale = c.scale;
+        dlg.SetMessage(c.text);
+        dlg.SetPromptType(c.type);
+        Sample s;
+        bool rescued = false;
+        prompttest::RunDriven(
+            [&] { return dlg.DoModal(); },
+            [&] {
+                HWND content = nullptr;
+                vt::WaitFor([&] { return (content = FindWithChild(IDC_STATIC_PROMPT)) != nullptr; }, 5000);
+                if (!content)
+                    return;
+                ::Sleep(300);
+                HWND box = ::GetWindow(content, GW_OWNER);
+                const RECT b = vt::ScreenRect(box), k = vt::ScreenRect(content);
+                prompttest::SaveShot(dir, c.shot, b);
+                skintest::Pixels px = prompttest::Screen();
+                s.found = true;
+                s.outerCorner = px.At(b.left + 1, b.top + 1);
+                s.cardCorner = px.At(k.left + 1, k.top + 1);
+                s.shadow = px.At((k.left + k.right) / 2, k.bottom + 5);
+                s.card = px.At(k.left + 10, k.bottom - 10);
+                vt::Click(::GetDlgItem(content, IDC_BTN_PROMPT_FIRST));
+            },
+            [&] { ::SendMessageW(dlg.m_hWnd, WM_PROMPT_RESULT, 2, 0); }, &rescued);
+        out.push_back({c.shot, s});
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(Looks, PromptDrawsNothingWhereItsImageIsClear)
+{
+    for (const Shown& p : ShowPrompts(m_backdrop.Get(), m_dir)) {
+        SCOPED_TRACE(vt::Utf8(p.shot));
+        const Sample& s = p.sample;
+        ASSERT_TRUE(s.found);
+        EXPECT_EQ(s.outerCorner, prompttest::Rgb(prompttest::kBackdrop)) << std::hex << s.outerCorner;
+        EXPECT_LT(Brightness(s.card), 80) << std::hex << s.card;
+    }
+}
+
+TEST_F(Looks, PromptShadowIsSoftAndTheCardHasNoBlackCorners)
+{
+    if (!prompttest::DisplayBlendsTranslucentWindows(m_backdrop.Get()))
+        GTEST_SKIP() << "this display shows translucent windows unblended (no compositing manager)";
+    for (const Shown& p : ShowPrompts(m_backdrop.Get(), m_dir)) {
+        SCOPED_TRACE(vt::Utf8(p.shot));
+        const Sample& s = p.sample;
+        ASSERT_TRUE(s.found);
+        // The shadow darkens the light window a little; the card's rounded
+        // corner blends into it rather than showing a dark square.
+        EXPECT_GT(Brightness(s.cardCorner), 120) << std::hex << s.cardCorner;
+        EXPECT_LT(Brightness(s.shadow), Brightness(prompttest::Rgb(prompttest::kBackdrop)) - 10) << std::hex << s.shadow;
+        EXPECT_GT(Brightness(s.shadow), 100) << std::hex << s.shadow;
+    }
+}
+
+TEST_F(Looks, PleaseWaitCardHasNoBlackCorners)
+{
+    struct Case { float scale; const wchar_t* shot; } cases[] = {
+        {1.0f, L"please-wait"},
+        {1.5f, L"please-wait-150"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(vt::Utf8(c.shot));
+        CExecutePromptDlg dlg(m_backdrop.Get());
+        dlg.m_fScale = c.scale;
+        dlg.SetMessage(L"正在确认主机信息，请稍等");
+        Sample s;
+        bool rescued = false;
+        prompttest::RunDriven(
+            [&] { return dlg.DoModal(); },
+            [&] {
+                HWND h = nullptr;
+                vt::WaitFor([&] { return (h = FindWithChild(IDC_STATIC_EXECUTE)) != nullptr; }, 5000);
+                if (!h)
+                    return;
+                ::Sleep(1200);   // a dot
+                const RECT b = vt::ScreenRect(h);
+                prompttest::SaveShot(m_dir, c.shot, b);
+                skintest::Pixels px = prompttest::Screen();
+                const int mx = static_cast<int>(19 * c.scale), my = static_cast<int>(14 * c.scale);
+                s.found = true;
+                s.outerCorner = px.At(b.left + 1, b.top + 1);
+                s.cardCorner = px.At(b.left + mx + 1, b.top + my + 1);
+                s.shadow = px.At((b.left + b.right) / 2, b.bottom - 5);
+                s.card = px.At(b.left + mx + 10, b.bottom - static_cast<int>(24 * c.scale) - 10);
+                dlg.RequestClose();
+            },
+            [&] { dlg.RequestClose(); }, &rescued);
+        ASSERT_TRUE(s.found);
+        EXPECT_EQ(s.outerCorner, prompttest::Rgb(prompttest::kBackdrop)) << std::hex << s.outerCorner;
+        EXPECT_GT(Brightness(s.cardCorner), 120) << std::hex << s.cardCorner;
+        EXPECT_LT(Brightness(s.card), 80) << std::hex << s.card;
+    }
+}

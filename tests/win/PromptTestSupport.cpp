@@ -1,0 +1,167 @@
+#include "tests/win/PromptTestSupport.h"
+
+#include <atomic>
+#include <thread>
+
+namespace prompttest {
+
+namespace {
+const wchar_t kBackdropClass[] = L"VelmoraPromptTestBackdrop";
+
+void MouseTo(POINT p)
+{
+    ::SetCursorPos(p.x, p.y);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE;   // a zero move: the window under it hears of the new place
+    ::SendInput(1, &in, sizeof(in));
+}
+
+void MouseButton(bool down)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    ::SendInput(1, &in, sizeof(in));
+}
+}  // namespace
+
+CBackdrop::~CBackdrop()
+{
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+}
+
+bool CBackdrop::Create(int x, int y, int w, int h)
+{
+    static bool registered = false;
+    static HBRUSH brush = ::CreateSolidBrush(kBackdrop);
+    if (!registered) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = brush;
+        wc.lpszClassName = kBackdropClass;
+        registered = ::RegisterClassW(&wc) != 0;
+    }
+    m_hWnd = ::CreateWindowExW(0, kBackdropClass, L"backdrop", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+                               ::GetModuleHandleW(nullptr), nullptr);
+    if (!m_hWnd)
+        return false;
+    ::UpdateWindow(m_hWnd);
+    skintest::Pump(30);
+    return true;
+}
+
+void Drag(POINT from, POINT to)
+{
+    MouseTo(from);
+    ::Sleep(60);
+    MouseButton(true);
+    ::Sleep(60);
+    const int steps = 6;
+    for (int i = 1; i <= steps; ++i) {
+        MouseTo({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+        ::Sleep(40);
+    }
+    ::Sleep(60);
+    MouseButton(false);
+    ::Sleep(100);
+}
+
+skintest::Pixels Screen()
+{
+    return skintest::Capture(::GetDesktopWindow());
+}
+
+uint32_t Rgb(COLORREF c)
+{
+    return (static_cast<uint32_t>(GetRValue(c)) << 16) | (static_cast<uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
+}
+
+int Brightness(uint32_t px)
+{
+    return static_cast<int>(((px >> 16) & 0xFF) + ((px >> 8) & 0xFF) + (px & 0xFF)) / 3;
+}
+
+void SaveShot(const std::wstring& dir, const std::wstring& name, const RECT& rc, int margin)
+{
+    skintest::Pixels screen = Screen();
+    RECT r{rc.left - margin, rc.top - margin, rc.right + margin, rc.bottom + margin};
+    r.left = r.left < 0 ? 0 : r.left;
+    r.top = r.top < 0 ? 0 : r.top;
+    r.right = r.right > screen.w ? screen.w : r.right;
+    r.bottom = r.bottom > screen.h ? screen.h : r.bottom;
+    if (r.right > r.left && r.bottom > r.top)
+        screen.Crop(r).SaveBmp(dir + L"\\" + name + L".bmp");
+}
+
+bool DisplayBlendsTranslucentWindows(HWND backdrop)
+{
+    RECT b{};
+    ::GetWindowRect(backdrop, &b);
+    const int n = 40, x = b.left + 20, y = b.top + 20;
+    HWND probe = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP, x, y,
+                                   n, n, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    if (!probe)
+        return false;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = n;
+    bi.bmiHeader.biHeight = -n;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    HDC mem = ::CreateCompatibleDC(screen);
+    HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool blends = false;
+    if (dib && bits) {
+        auto* px = static_cast<uint32_t*>(bits);
+        for (int i = 0; i < n * n; ++i)
+            px[i] = 0x80000000;   // black at half coverage
+        HGDIOBJ old = ::SelectObject(mem, dib);
+        POINT dst{x, y}, src{0, 0};
+        SIZE size{n, n};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        ::UpdateLayeredWindow(probe, screen, &dst, &size, mem, &src, 0, &blend, ULW_ALPHA);
+        ::ShowWindow(probe, SW_SHOWNOACTIVATE);
+        skintest::Pump(300);
+        const int seen = Brightness(Screen().At(x + n / 2, y + n / 2));
+        // Composed: half the backdrop's brightness; shown unblended: black; not shown: the backdrop.
+        const int half = Brightness(Rgb(kBackdrop)) / 2;
+        blends = seen > half - 30 && seen < half + 30;
+        ::SelectObject(mem, old);
+    }
+    ::DestroyWindow(probe);
+    if (dib)
+        ::DeleteObject(dib);
+    ::DeleteDC(mem);
+    ::ReleaseDC(nullptr, screen);
+    skintest::Pump(50);
+    return blends;
+}
+
+INT_PTR RunDriven(const std::function<INT_PTR()>& modal, const std::function<void()>& drive,
+                  const std::function<void()>& rescue, bool* rescued)
+{
+    HANDLE ended = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> rescueUsed{false};
+    std::thread driver([&] {
+        drive();
+        if (::WaitForSingleObject(ended, 5000) != WAIT_OBJECT_0) {
+            rescueUsed = true;
+            rescue();
+        }
+    });
+    INT_PTR r = modal();
+    ::SetEvent(ended);
+    driver.join();
+    ::CloseHandle(ended);
+    if (rescued)
+        *rescued = rescueUsed;
+    return r;
+}
+
+}  // namespace prompttest
