@@ -29,12 +29,26 @@ CVelmoraDlg::CVelmoraDlg() : CDialog(IDD_VELMORA_DIALOG)
                                               0, 0, LR_DEFAULTSIZE | LR_SHARED));
 }
 
+namespace {
+// A please-wait dialog has two holders: the slot m_pExecutePrompt, which keeps
+// it until the next one replaces it, and the thread that runs it. They may let
+// go in either order and on different threads; the last one deletes it.
+class CHeldPleaseWait : public CExecutePromptDlg {
+public:
+    std::atomic<int> m_nHolders{2};
+};
+
+void LetGo(CExecutePromptDlg* p)
+{
+    auto* held = static_cast<CHeldPleaseWait*>(p);
+    if (held && held->m_nHolders.fetch_sub(1) == 1)
+        delete held;
+}
+}  // namespace
+
 CVelmoraDlg::~CVelmoraDlg()
 {
-    // A please-wait dialog still shown by the host-check thread belongs to that thread.
-    CExecutePromptDlg* p = m_pExecutePrompt.exchange(nullptr);
-    if (p && !p->IsRunningModal())
-        delete p;
+    LetGo(m_pExecutePrompt.exchange(nullptr));
 }
 
 void CVelmoraDlg::DoDataExchange()
@@ -212,36 +226,40 @@ DWORD WINAPI CVelmoraDlg::CheckHostThreadProc(LPVOID param)
     return 0;
 }
 
-// Replaces the current please-wait dialog by a new one (not yet shown). The
-// dialog exists before its worker starts, so the worker's close request can
-// never come too early; one that is still showing is left to its thread.
+// Replaces the current please-wait dialog by a new one (not yet shown) that the
+// caller runs and then lets go. The dialog exists before its worker starts, so
+// the worker's close request can never come too early; one that is still
+// showing is not deleted under its thread.
 CExecutePromptDlg* CVelmoraDlg::NewExecutePrompt(const wchar_t* text)
 {
-    auto* dlg = new CExecutePromptDlg(nullptr);
+    auto* dlg = new CHeldPleaseWait();
     dlg->SetMessage(text);
     dlg->SetLayoutMode(PleaseWaitLayoutMode(g_nLanguage));
     dlg->m_fScale = m_fScale;
-    CExecutePromptDlg* old = m_pExecutePrompt.exchange(dlg);
-    if (old && !old->IsRunningModal())
-        delete old;
+    LetGo(m_pExecutePrompt.exchange(dlg));
     return dlg;
+}
+
+// The worker could not be started: the dialog is never shown.
+void CVelmoraDlg::DropExecutePrompt(CExecutePromptDlg* dlg)
+{
+    CExecutePromptDlg* expected = dlg;
+    if (m_pExecutePrompt.compare_exchange_strong(expected, nullptr))
+        LetGo(dlg);
+    LetGo(dlg);
 }
 
 void CVelmoraDlg::RunCheckHost()
 {
     CExecutePromptDlg* dlg = NewExecutePrompt(GetFlowText(FlowText::HostCheckRunning));
     if (!m_repairWorker.StartHostInfoThread()) {
-        CExecutePromptDlg* expected = dlg;
-        if (m_pExecutePrompt.compare_exchange_strong(expected, nullptr))
-            delete dlg;
+        DropExecutePrompt(dlg);
         LogLine(FlowLog::kHostWorkerFailed);
         ShowPrompt(m_hWnd, GetFlowText(FlowText::HostWorkerFailed), kPromptOk);
         return;
     }
     dlg->DoModal();
-    // Replaced while it was showing: nobody else will delete it.
-    if (m_pExecutePrompt.load() != dlg)
-        delete dlg;
+    LetGo(dlg);
 }
 
 LRESULT CVelmoraDlg::OnCloseExecutePrompt()
@@ -281,13 +299,12 @@ void CVelmoraDlg::OnBnClickedBtnStart()
 {
     CExecutePromptDlg* dlg = NewExecutePrompt(GetFlowText(FlowText::RepairRunning));
     if (!m_repairWorker.StartRepairThread()) {
-        CExecutePromptDlg* expected = dlg;
-        if (m_pExecutePrompt.compare_exchange_strong(expected, nullptr))
-            delete dlg;
+        DropExecutePrompt(dlg);
         ShowPrompt(nullptr, GetFlowText(FlowText::RepairStartFailed), kPromptOk);
         return;
     }
     dlg->DoModal();
+    LetGo(dlg);
 }
 
 LRESULT CVelmoraDlg::OnRepairResult(WPARAM code)

@@ -35,6 +35,7 @@ private:
     static DWORD WINAPI EnableStartThreadProc(LPVOID param);
     void RunCheckHost();
     CExecutePromptDlg* NewExecutePrompt(const wchar_t* text);
+    void DropExecutePrompt(CExecutePromptDlg* dlg);
 
     void OnTimer(UINT_PTR id);
     void OnClose();
