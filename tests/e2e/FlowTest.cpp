@@ -216,7 +216,7 @@ TEST(Flow, FatalHostResultsShowTheirTextAndEnd)
         EXPECT_FALSE(run.PromptButtonVisible(prompt, kSecond));
         ASSERT_TRUE(run.Answer(prompt, kFirst));
         DWORD code = 99;
-        ASSERT_TRUE(run.WaitExit(10000, &code));
+        ASSERT_TRUE(run.WaitExit(20000, &code)) << "prompt still shown: " << (run.WaitPrompt(0) != nullptr);
         EXPECT_EQ(code, 0u);
         EXPECT_EQ(run.CountFeedbackCalls("CustomerFeedbackEx"), 0);   // no closing feedback on this path
         if (c.code == 2 || c.code == 6) {   // one of each text: the program folder goes 3 s later
