@@ -80,6 +80,15 @@ static void KeepOwnedWindowsAbove(HWND hOwner)
         reinterpret_cast<LPARAM>(&ctx));
 }
 
+// Delivered to this callback, not to the window procedure, so a dialog that
+// handles WM_TIMER itself cannot keep the timer alive (it would wake the
+// program ten times a second for as long as the dialog lives).
+static void CALLBACK RestackOnce(HWND h, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(h, id);
+    KeepOwnedWindowsAbove(h);
+}
+
 INT_PTR CDialog::DoModal()
 {
     HWND owner = ChooseOwner();
@@ -105,7 +114,7 @@ INT_PTR CDialog::DoModal()
         if (!::IsWindowVisible(h))
             ::ShowWindow(h, SW_SHOWNORMAL);
         KeepOwnedWindowsAbove(h);
-        ::SetTimer(h, kRestackTimer, 100, nullptr);   // again once the display has activated it
+        ::SetTimer(h, kRestackTimer, 100, &RestackOnce);   // again once the display has activated it
         MSG msg;
         while (!m_bEndModal) {
             BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
