@@ -407,11 +407,16 @@ void GuiObjects(vt::CVelmoraRun& run, HWND main)
         return;
     }
     const long gdi = after.gdi - before.gdi, user = after.user - before.user;
+    const bool checked = ::SendMessageW(::GetDlgItem(main, IDC_CHK_AGREE), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    const std::string state = std::string("afterwards the box is ") + (checked ? "ticked" : "NOT ticked") +
+                              ", the start button " + (::IsWindowEnabled(::GetDlgItem(main, IDC_BTN_START)) ? "enabled" : "DISABLED") +
+                              ", the window " + (::IsWindowEnabled(main) ? "enabled" : "DISABLED") +
+                              (::IsIconic(main) ? ", minimised" : "");
     Report({"gdi_growth", std::to_string(gdi + user), "0", gdi == 0 && user == 0,
             {"after 200 hover/press/leave cycles on each of 4 buttons, 50 resizes, 20 minimise/restore cycles:",
              "GDI " + std::to_string(before.gdi) + " -> " + std::to_string(after.gdi) + ", USER " +
                  std::to_string(before.user) + " -> " + std::to_string(after.user) + " (" + vt::Utf8(after.how) + ")",
-             "counting checked on the driver itself: " + vt::Utf8(selfCheck)}});
+             "counting checked on the driver itself: " + vt::Utf8(selfCheck), state}});
 }
 
 void RepairOverhead(vt::CVelmoraRun& run, HWND main, const StandinTimes& standins)
@@ -424,7 +429,12 @@ void RepairOverhead(vt::CVelmoraRun& run, HWND main, const StandinTimes& standin
         HWND start = ::GetDlgItem(main, IDC_BTN_START);
         if (!vt::WaitFor([&] { return ::IsWindowEnabled(main) && ::IsWindowEnabled(start) && !PleaseWait(pid); },
                          5000)) {
-            stop = "the start button did not become usable again";
+            const bool ticked = ::SendMessageW(::GetDlgItem(main, IDC_CHK_AGREE), BM_GETCHECK, 0, 0) == BST_CHECKED;
+            stop = std::string("the start button did not become usable again: window ") +
+                   (::IsWindowEnabled(main) ? "enabled" : "disabled") + ", button " +
+                   (::IsWindowEnabled(start) ? "enabled" : "disabled") + ", box " + (ticked ? "ticked" : "not ticked") +
+                   (PleaseWait(pid) ? ", please-wait shown" : "") + (Prompt(pid) ? ", a prompt shown" : "") +
+                   (run.Process().Running() ? "" : ", the program has ended");
             break;
         }
         Settle(main);
