@@ -10,6 +10,7 @@ PREFIX_TEMPLATE=$WINE_DIR/template
 WINEPREFIX_DIR=$WINE_DIR/prefix
 WINE_HOME=$WINE_DIR/home
 XVFB_PID=
+COMPOSITOR_PID=
 WINESERVER_PID=
 PREFIX_SETTINGS_VERSION=3
 
@@ -71,6 +72,12 @@ xvfb_start() {
   if ! read -r -t 20 n <"$fifo"; then rm -f "$fifo"; echo "Xvfb did not start" >&2; return 1; fi
   rm -f "$fifo"
   export DISPLAY=:$n
+  # A compositing manager, so per-pixel-alpha windows (the prompt's soft
+  # shadow) are blended as on a Windows desktop instead of drawn opaque.
+  if command -v xcompmgr >/dev/null; then
+    xcompmgr >/dev/null 2>&1 &
+    COMPOSITOR_PID=$!
+  fi
 }
 
 wine_session_start() {
@@ -89,6 +96,7 @@ wine_session_start() {
 wine_session_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then timeout 30 wineserver -k >/dev/null 2>&1 || true; fi
   [ -n "$WINESERVER_PID" ] && wait "$WINESERVER_PID" 2>/dev/null || true
+  if [ -n "$COMPOSITOR_PID" ]; then kill "$COMPOSITOR_PID" 2>/dev/null || true; wait "$COMPOSITOR_PID" 2>/dev/null || true; fi
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
-  XVFB_PID= WINESERVER_PID=
+  XVFB_PID= COMPOSITOR_PID= WINESERVER_PID=
 }

@@ -159,9 +159,11 @@ TEST(MainWindow, ResizeMovesControlsAndKeepsTheirState)
     ASSERT_TRUE(main);
     HWND box = ::GetDlgItem(main, IDC_CHK_AGREE);
     DWORD gdiBefore = ::GetGuiResources(run.Process().Handle(), GR_GDIOBJECTS);
-    ::SetWindowPos(main, nullptr, 0, 0, 900, 560, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_TRUE(vt::WaitFor([&] { return vt::RectInParent(::GetDlgItem(main, IDC_BTN_CLOSE)).left == 900 - 32; },
-                            5000));
+    // A resize asked of another process's window is asynchronous; ask until it lands.
+    EXPECT_TRUE(vt::WaitFor([&] {
+        ::SetWindowPos(main, nullptr, 0, 0, 900, 560, SWP_NOMOVE | SWP_NOZORDER | SWP_ASYNCWINDOWPOS);
+        return vt::RectInParent(::GetDlgItem(main, IDC_BTN_CLOSE)).left == 900 - 32;
+    }, 10000, 200));
     RECT re = vt::RectInParent(::GetDlgItem(main, IDC_RE_AGREEMENT));
     EXPECT_EQ(re.right, 900 - 50);
     EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
