@@ -2,7 +2,8 @@
 //
 // Contract (all files in the stand-in's own folder):
 //   devcon-output.txt  printed to standard output byte for byte (nothing when absent)
-//   devcon.cfg         optional; a line "exit=<n>" sets the exit code (default 0)
+//   devcon.cfg         optional; a line "exit=<n>" sets the exit code (default 0),
+//                      a line "sleep_ms=<n>" makes it take that long first
 //   devcon-calls.txt   one line appended per run, UTF-8:
 //                      <full command line> TAB <current directory> CR LF
 #include <windows.h>
@@ -62,13 +63,17 @@ int main()
         ::CloseHandle(log);
     }
 
+    std::string cfg = ReadAll(dir + L"devcon.cfg");
+    size_t sleep = cfg.find("sleep_ms=");
+    if (sleep != std::string::npos)
+        ::Sleep(static_cast<DWORD>(std::atoi(cfg.c_str() + sleep + 9)));
+
     std::string output = ReadAll(dir + L"devcon-output.txt");
     if (!output.empty()) {
         DWORD n = 0;
         ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), output.data(), static_cast<DWORD>(output.size()), &n, nullptr);
     }
 
-    std::string cfg = ReadAll(dir + L"devcon.cfg");
     size_t at = cfg.find("exit=");
     return at == std::string::npos ? 0 : std::atoi(cfg.c_str() + at + 5);
 }
