@@ -10,6 +10,7 @@
 #include "ui/ExecutePromptDlg.h"
 #include "ui/PngResource.h"
 #include "ui/PromptDlg.h"
+#include "ui/SkinRect.h"
 
 namespace {
 void LogLine(const char* line)
@@ -17,8 +18,6 @@ void LogLine(const char* line)
     CLogSave::GetInstance()->Log(line, FlowLog::kFile, true);
 }
 
-mainwnd::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-RECT ToRECT(const mainwnd::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 const wchar_t kVersionText[] = L"1.0.22.419";
 }  // namespace

@@ -4,13 +4,7 @@
 #include "system/RepairWorker.h"
 #include "ui/PngResource.h"
 #include "ui/PromptLayout.h"
-
-namespace {
-
-skin::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-RECT ToRECT(const skin::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-}  // namespace
+#include "ui/SkinRect.h"
 
 CExecutePromptDlg::CExecutePromptDlg(HWND hParent) : CDialog(IDD_EXECUTE_PROMPT, hParent) {}
 

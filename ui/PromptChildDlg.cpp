@@ -6,11 +6,10 @@
 #include "ui/PngResource.h"
 #include "ui/PromptDlg.h"
 #include "ui/PromptLayout.h"
+#include "ui/SkinRect.h"
 
 namespace {
 
-skin::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-RECT ToRECT(const skin::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 template <class Button>
 void SetBackgroundPart(Button& b, Gdiplus::GpImage* image, const skin::Rect& part)

@@ -5,11 +5,10 @@
 #include "ui/PngResource.h"
 #include "ui/PromptChildDlg.h"
 #include "ui/PromptLayout.h"
+#include "ui/SkinRect.h"
 
 namespace {
 
-skin::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-RECT ToRECT(const skin::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 void LogFailure(const char* what)
 {
