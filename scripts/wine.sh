@@ -12,6 +12,7 @@ WINE_HOME=$WINE_DIR/home
 XVFB_PID=
 COMPOSITOR_PID=
 WINESERVER_PID=
+KEEPER_PID=
 PREFIX_SETTINGS_VERSION=3
 
 wine_env() {
@@ -93,6 +94,13 @@ wine_session_start() {
   # the first program and the first window start would otherwise inherit a
   # test's output pipe and keep it open long after that test has ended.
   timeout 120 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  # Keep the desktop for the whole session: wine closes it a second after the
+  # last program using it ends, and a program starting just then can fail to
+  # create windows (see tools/desktopkeeper).
+  if [ -x "$WIN64_DIR/bin/standins/desktopkeeper.exe" ]; then
+    wine 'Y:\bin\standins\desktopkeeper.exe' >/dev/null 2>&1 </dev/null &
+    KEEPER_PID=$!
+  fi
   if [ -x "$WIN64_DIR/bin/win_tests.exe" ]; then
     timeout 120 wine 'Y:\bin\win_tests.exe' --gtest_filter='Templates.MainWindowHasItsFiveControlsInTabOrder' \
       >/dev/null 2>&1 </dev/null || true
@@ -101,8 +109,9 @@ wine_session_start() {
 
 wine_session_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then timeout 30 wineserver -k >/dev/null 2>&1 || true; fi
+  if [ -n "$KEEPER_PID" ]; then kill "$KEEPER_PID" 2>/dev/null || true; wait "$KEEPER_PID" 2>/dev/null || true; fi
   [ -n "$WINESERVER_PID" ] && wait "$WINESERVER_PID" 2>/dev/null || true
   if [ -n "$COMPOSITOR_PID" ]; then kill "$COMPOSITOR_PID" 2>/dev/null || true; wait "$COMPOSITOR_PID" 2>/dev/null || true; fi
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
-  XVFB_PID= COMPOSITOR_PID= WINESERVER_PID=
+  XVFB_PID= COMPOSITOR_PID= WINESERVER_PID= KEEPER_PID=
 }

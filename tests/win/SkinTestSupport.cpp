@@ -1,5 +1,7 @@
 #include "tests/win/SkinTestSupport.h"
 
+#include <cstdio>
+
 #include "res/resource.h"
 #include "ui/PngResource.h"
 
@@ -136,7 +138,12 @@ bool CHostWnd::Create(int x, int y, int w, int h, UINT backgroundId)
         LoadPngResource(&m_pBkImage, backgroundId);
     HWND hWnd = ::CreateWindowExW(0, kHostClass, L"skin test", WS_POPUP, x, y, w, h, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
-    if (!hWnd || !SubclassWindow(hWnd))
+    if (!hWnd) {
+        std::fprintf(stderr, "host window not created: error %lu, desktop window %p\n", ::GetLastError(),
+                     static_cast<void*>(::GetDesktopWindow()));
+        return false;
+    }
+    if (!SubclassWindow(hWnd))
         return false;
     ::ShowWindow(hWnd, SW_SHOWNOACTIVATE);
     ::UpdateWindow(hWnd);
