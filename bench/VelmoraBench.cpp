@@ -114,12 +114,8 @@ HWND StartReady(vt::CVelmoraRun& run)
 {
     if (!run.Start())
         return nullptr;
-    HWND main = run.WaitMain();
-    if (!main || !vt::WaitFor([&] { return run.CountFeedbackCalls("GetToolIsNewVersion") == 1; }, 10000))
-        return nullptr;
-    bool ready = vt::WaitFor([&] { return !PleaseWait(run.Process().Pid()) && ::IsWindowEnabled(main); }, 15000) &&
-                 run.NoPromptFor(300);
-    return ready && Settle(main) ? main : nullptr;
+    HWND main = run.WaitReady();
+    return main && run.NoPromptFor(300) && Settle(main) ? main : nullptr;
 }
 
 // ---- stand-ins on their own ----------------------------------------------------

@@ -22,10 +22,8 @@ TEST_F(Device, AListedFunctionClosesThePleaseWaitAndShowsNothingElse)
     ASSERT_TRUE(vt::AddFakeDevice(vt::kListedDeviceInstance, {vt::kListedDeviceFirstId, L"PCI\\VEN_10DE&DEV_1AD8"}));
     vt::CVelmoraRun run(L"device-listed");
     ASSERT_TRUE(run.Start());
-    HWND main = run.WaitMain();
-    ASSERT_TRUE(main);
-    ASSERT_TRUE(vt::WaitFor([&] { return run.CountFeedbackCalls("GetToolIsNewVersion") == 1; }, 10000));
-    EXPECT_TRUE(vt::WaitFor([&] { return !run.WaitPleaseWait(0) && ::IsWindowEnabled(main); }, 15000));
+    HWND main = run.WaitReady();
+    ASSERT_TRUE(main) << "the host check did not end in the ready window";
     EXPECT_TRUE(run.NoPromptFor(1000));
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main, IDC_BTN_START)));
     EXPECT_TRUE(run.LogLines().empty());

@@ -20,15 +20,7 @@ const int kFirst = IDC_BTN_PROMPT_FIRST, kSecond = IDC_BTN_PROMPT_SECOND, kClose
 HWND StartReady(CVelmoraRun& run)
 {
     run.AddListedDevice();
-    if (!run.Start())
-        return nullptr;
-    HWND main = run.WaitMain();
-    if (!main)
-        return nullptr;
-    bool asked = vt::WaitFor([&] { return run.CountFeedbackCalls("GetToolIsNewVersion") == 1; }, 10000);
-    bool settled = asked && vt::WaitFor(
-        [&] { return !run.WaitPleaseWait(0) && ::IsWindowEnabled(main); }, 15000);
-    return settled ? main : nullptr;
+    return run.Start() ? run.WaitReady() : nullptr;
 }
 
 // The "CustomerFeedbackEx" entries of the journal, checked for their arguments.

@@ -16,21 +16,6 @@ const wchar_t* const kMismatchText = L"您机器的主机信息与工具指定�
 const wchar_t* const kFailedText = L"确认本机信息失败，请与软件提拱商联系，点击“确定”退出";
 const wchar_t* const kUnsupportedText = L"此工具不支持当前系统";
 
-std::vector<std::string> StandinCalls(const CVelmoraRun& run)
-{
-    std::vector<std::string> out;
-    std::string text = vt::ReadFileBytes(run.StandinDir() + L"\\wmic-calls.txt");
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find("\r\n", pos);
-        if (end == std::string::npos)
-            end = text.size();
-        out.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    return out;
-}
-
 // Waits for the result prompt and checks that the please-wait dialog was gone
 // by then: the close request comes before the result.
 HWND WaitResultPrompt(CVelmoraRun& run, DWORD timeoutMs)
@@ -179,7 +164,7 @@ TEST(HostCheck, ModelAnswersGiveTheirCodePromptAndOneLogLine)
         EXPECT_EQ(run.PromptText(prompt), c.text);
         ExpectOneLogLine(run, c.log);
         // Version 10.0 needs no OS query: the model query is the only call.
-        std::vector<std::string> calls = StandinCalls(run);
+        std::vector<std::string> calls = run.WmicCalls();
         ASSERT_EQ(calls.size(), 1u);
         EXPECT_NE(calls[0].find("csproduct list full"), std::string::npos) << calls[0];
         ConfirmAndExpectExit(run, prompt);
@@ -233,7 +218,7 @@ TEST(HostCheck, UnlistedVersionGoesByTheOsQuery)
         if (c.supported) {
             EXPECT_TRUE(PassedVersionCheck(run));
             // The host check follows; let its query end before the run is ended.
-            EXPECT_TRUE(vt::WaitFor([&] { return StandinCalls(run).size() >= 2; }, 15000));
+            EXPECT_TRUE(vt::WaitFor([&] { return run.WmicCalls().size() >= 2; }, 15000));
             vt::WaitFor([&] { return run.WaitPrompt(0) != nullptr; }, 10000);
         } else {
             HWND prompt = run.WaitPrompt(20000);
@@ -242,7 +227,7 @@ TEST(HostCheck, UnlistedVersionGoesByTheOsQuery)
             ExpectOneLogLine(run, L"此工具不支持当前系统");
             ConfirmAndExpectExit(run, prompt);
         }
-        std::vector<std::string> calls = StandinCalls(run);
+        std::vector<std::string> calls = run.WmicCalls();
         ASSERT_GE(calls.size(), 1u);
         EXPECT_NE(calls[0].find("WMIC OS List status"), std::string::npos) << calls[0];
         run.Process().Kill();

@@ -33,11 +33,7 @@ HWND StartShown(CVelmoraRun& run)
     run.AddListedDevice();
     if (!run.Start())
         return nullptr;
-    HWND main = run.WaitMain();
-    bool settled = main && vt::WaitFor([&] {
-        return run.CountFeedbackCalls("GetToolIsNewVersion") == 1 && !run.WaitPleaseWait(0) && ::IsWindowEnabled(main);
-    }, 15000);
-    return settled ? main : nullptr;
+    return run.WaitReady();
 }
 
 std::vector<COLORREF> Capture(HWND main, const RECT& rcInClient)

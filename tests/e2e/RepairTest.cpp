@@ -40,12 +40,8 @@ protected:
     {
         if (!run.Start())
             return nullptr;
-        HWND main = run.WaitMain();
-        if (!main || !vt::WaitFor([&] { return run.CountFeedbackCalls("GetToolIsNewVersion") == 1; }, 10000))
-            return nullptr;
-        bool ready = vt::WaitFor([&] { return !run.WaitPleaseWait(0) && ::IsWindowEnabled(main); }, 15000) &&
-                     run.NoPromptFor(300);
-        return ready ? main : nullptr;
+        HWND main = run.WaitReady();
+        return main && run.NoPromptFor(300) ? main : nullptr;
     }
 
     // Presses start and returns the prompt that follows the repair.

@@ -34,10 +34,8 @@ protected:
     {
         if (!run.Start())
             return false;
-        HWND main = run.WaitMain();
-        if (!main || !vt::WaitFor([&] { return !run.WaitPleaseWait(0) && ::IsWindowEnabled(main) &&
-                                               run.CountFeedbackCalls("GetToolIsNewVersion") == 1; },
-                                  15000))
+        HWND main = run.WaitReady();
+        if (!main)
             return false;
         ::PostMessageW(main, WM_CLOSE, 0, 0);
         if (!run.WaitExit(10000))

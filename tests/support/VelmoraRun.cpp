@@ -139,6 +139,23 @@ HWND CVelmoraRun::WaitMain(DWORD timeoutMs)
     return m_main;
 }
 
+HWND CVelmoraRun::WaitReady(DWORD timeoutMs)
+{
+    HWND main = WaitMain(timeoutMs);
+    if (!main)
+        return nullptr;
+    auto modelQueried = [&] {
+        for (const std::string& c : WmicCalls())
+            if (c.find("csproduct") != std::string::npos)
+                return true;
+        return false;
+    };
+    bool ready = WaitFor([&] { return CountFeedbackCalls("GetToolIsNewVersion") == 1 && modelQueried(); },
+                         timeoutMs) &&
+                 WaitFor([&] { return !WaitPleaseWait(0) && ::IsWindowEnabled(main); }, timeoutMs);
+    return ready ? main : nullptr;
+}
+
 HWND CVelmoraRun::WaitPrompt(DWORD timeoutMs)
 {
     HWND found = nullptr;
@@ -196,6 +213,21 @@ int CVelmoraRun::CountFeedbackCalls(const std::string& exportName) const
         if (c == exportName || c.rfind(exportName + "|", 0) == 0)
             ++n;
     return n;
+}
+
+std::vector<std::string> CVelmoraRun::WmicCalls() const
+{
+    std::vector<std::string> out;
+    std::string text = ReadFileBytes(m_standinDir + L"\\wmic-calls.txt");
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find("\r\n", pos);
+        if (end == std::string::npos)
+            end = text.size();
+        out.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return out;
 }
 
 std::vector<std::wstring> CVelmoraRun::LogLines(const std::wstring& file) const

@@ -39,6 +39,11 @@ public:
     CProcess& Process() { return m_process; }
 
     HWND WaitMain(DWORD timeoutMs = 15000);
+    // The main window once the automatic checks are over: the version question
+    // was asked, the model query ran and its please-wait dialog has gone. The
+    // dialog shows a moment after the question, so its absence alone says
+    // nothing until the query has run.
+    HWND WaitReady(DWORD timeoutMs = 20000);
     // A prompt box's content window (it holds the message static 1006).
     HWND WaitPrompt(DWORD timeoutMs = 10000);
     // The please-wait dialog (it holds the static 1004).
@@ -52,6 +57,8 @@ public:
     // Journal of the feedback library, one entry per call ("Export|arg|...").
     std::vector<std::string> FeedbackCalls() const;
     int CountFeedbackCalls(const std::string& exportName) const;
+    // Command lines the wmic stand-in was started with, in order.
+    std::vector<std::string> WmicCalls() const;
     // Lines of a log file under C:\ProgramData\ToolLog, decoded from code page 936.
     std::vector<std::wstring> LogLines(const std::wstring& file = L"Velmora.txt") const;
 
