@@ -22,6 +22,21 @@ void LogLine(const char* message)
 
 }  // namespace
 
+void CRepairWorker::SetHardwareId(const std::wstring& id)
+{
+    ::AcquireSRWLockExclusive(&m_idLock);
+    m_strHardwareId = id;
+    ::ReleaseSRWLockExclusive(&m_idLock);
+}
+
+std::wstring CRepairWorker::HardwareId()
+{
+    ::AcquireSRWLockShared(&m_idLock);
+    std::wstring id = m_strHardwareId;
+    ::ReleaseSRWLockShared(&m_idLock);
+    return id;
+}
+
 bool CRepairWorker::CheckGraphicsDevice()
 {
     CHardwareIdMap ids;
@@ -36,7 +51,7 @@ bool CRepairWorker::CheckGraphicsDevice()
         Report(WM_HOST_CHECK_RESULT, 7);
         return false;
     }
-    m_strHardwareId = listed;
+    SetHardwareId(listed);
     Report(WM_HOST_CHECK_RESULT, 1);
     return true;
 }
@@ -56,12 +71,13 @@ bool CRepairWorker::DoRepair()
 {
     // Without a checked device there is nothing to disable: the device tool
     // would be asked about an empty ID.
-    if (m_strHardwareId.empty()) {
+    const std::wstring id = HardwareId();
+    if (id.empty()) {
         LogLine("修复方案安装失败");
         Report(WM_REPAIR_RESULT, 2);
         return false;
     }
-    std::wstring command = DevconDisableCommand(GetExeDir(), m_strHardwareId);
+    std::wstring command = DevconDisableCommand(GetExeDir(), id);
     std::string output;
     if (!ExecCommandA(command.c_str(), output)) {
         LogLine("执行修复方案安装失败");

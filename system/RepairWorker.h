@@ -28,6 +28,13 @@ public:
     void Report(UINT resultMsg, WPARAM code);
 
 private:
+    // The host-information worker sets the ID and the repair worker reads it.
+    // The start button is live from the first layout, so a repair can start
+    // while the host check is still running: both go through the lock.
+    void SetHardwareId(const std::wstring& id);
+    std::wstring HardwareId();
+    SRWLOCK m_idLock = SRWLOCK_INIT;
+
     // Second half of GetHostInfo: the listed graphics device; reports 1, 6 or 7.
     bool CheckGraphicsDevice();
 };
