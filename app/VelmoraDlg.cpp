@@ -271,6 +271,8 @@ LRESULT CVelmoraDlg::OnCloseExecutePrompt()
 LRESULT CVelmoraDlg::OnHostCheckResult(WPARAM code)
 {
     HostResultReaction r = ReactToHostResult(static_cast<int>(code));
+    if (code == 1)
+        m_bMachineAccepted = true;
     if (!r.fatal)
         return 1;
     ShowPrompt(nullptr, GetFlowText(r.text), kPromptOk);
@@ -296,6 +298,8 @@ DWORD WINAPI CVelmoraDlg::EnableStartThreadProc(LPVOID param)
 
 void CVelmoraDlg::OnBnClickedBtnStart()
 {
+    if (!m_bMachineAccepted)
+        return;
     CExecutePromptDlg* dlg = NewExecutePrompt(GetFlowText(FlowText::RepairRunning));
     if (!m_repairWorker.StartRepairThread()) {
         DropExecutePrompt(dlg);

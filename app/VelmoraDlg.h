@@ -78,4 +78,9 @@ private:
     CFeedbackDll m_feedback;
     FeedbackInitInfo m_feedbackInfo;
     float m_fScale = 1.0f;
+    // Set when the host check has accepted the machine (result 1). Until then
+    // the start button does nothing: there is no device to disable yet, and a
+    // repair running beside the host check would leave one of the two
+    // please-wait dialogs up with nobody to close it.
+    bool m_bMachineAccepted = false;
 };

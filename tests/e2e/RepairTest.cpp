@@ -135,3 +135,42 @@ TEST_F(Repair, YesRequestsTheRestartAfterOneFeedbackCall)
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back().rfind("CustomerFeedbackEx|", 0), 0u) << calls.back();
 }
+
+TEST_F(Repair, AStartClickBeforeTheMachineIsAcceptedDoesNothing)
+{
+    // The start button is live from the first layout, before the host check
+    // has begun (it starts 100 ms after the window) and while it runs. Only
+    // after it has accepted the machine does the button start a repair.
+    for (DWORD delayMs : {0u, 60u, 160u, 400u}) {
+        SCOPED_TRACE(delayMs);
+        vt::CVelmoraRun run(L"repair-early-" + std::to_wstring(delayMs));
+        SetDevcon(run, kDisabled);
+        ASSERT_TRUE(run.Start());
+        HWND main = run.WaitMain();
+        ASSERT_TRUE(main);
+        ::Sleep(delayMs);
+        const bool accepted = !run.WmicCalls().empty() && !run.WaitPleaseWait(0);
+        vt::Click(::GetDlgItem(main, IDC_BTN_START));
+        // Whatever follows, the window ends up ready, and no please-wait
+        // dialog is left behind.
+        bool settled = vt::WaitFor([&] {
+            if (HWND prompt = run.WaitPrompt(0)) {
+                run.Answer(prompt, IDC_BTN_PROMPT_CLOSE);   // "否" to a restart question
+                return false;
+            }
+            return !run.WmicCalls().empty() && !run.WaitPleaseWait(0) && ::IsWindowEnabled(main) &&
+                   run.NoPromptFor(500);
+        }, 30000, 100);
+        ASSERT_TRUE(settled) << (run.WaitPleaseWait(0) ? "a please-wait dialog stayed up" : "no ready window");
+        EXPECT_TRUE(run.Process().Running());
+        if (!accepted)
+            EXPECT_EQ(DevconCalls(run), "");
+        EXPECT_TRUE(run.LogLines().empty()) << "a refused repair logs its failure";
+
+        // The same button works once the machine is accepted.
+        HWND prompt = RunRepair(run, main);
+        ASSERT_TRUE(prompt);
+        EXPECT_EQ(run.PromptText(prompt), L"修复方案安装完成，重启计算机后生效, 是否重启？");
+        ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_SECOND));
+    }
+}
