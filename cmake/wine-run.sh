@@ -10,4 +10,12 @@ exe=$1; shift
 case "$exe" in
   "$VELMORA_WIN64_DIR"/*) exe="Y:$(printf '%s' "${exe#"$VELMORA_WIN64_DIR"}" | tr / '\\')" ;;
 esac
-exec timeout "${VELMORA_TEST_TIMEOUT:-300}" wine "$exe" "$@"
+timeout "${VELMORA_TEST_TIMEOUT:-300}" wine "$exe" "$@"
+rc=$?
+# A program that wine could not start prints nothing of its own; say so.
+case $rc in
+  0) ;;
+  124) echo "wine-run: $exe was stopped after ${VELMORA_TEST_TIMEOUT:-300} s" >&2 ;;
+  *) echo "wine-run: $exe ended with status $rc" >&2 ;;
+esac
+exit $rc

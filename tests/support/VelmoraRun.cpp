@@ -189,7 +189,17 @@ bool CVelmoraRun::PromptButtonVisible(HWND prompt, int id)
 
 bool CVelmoraRun::Answer(HWND prompt, int buttonId)
 {
-    return Click(::GetDlgItem(prompt, buttonId));
+    // Under wine a posted click now and then finds the button while its box is
+    // still being activated and comes to nothing. An answered box hides at
+    // once, so clicking again while the same box still shows cannot answer twice.
+    HWND button = ::GetDlgItem(prompt, buttonId);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!Click(button))
+            return false;
+        if (WaitFor([&] { return !::IsWindowVisible(prompt); }, 2000))
+            return true;
+    }
+    return false;
 }
 
 bool CVelmoraRun::WaitExit(DWORD timeoutMs, DWORD* exitCode)

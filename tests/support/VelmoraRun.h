@@ -51,7 +51,8 @@ public:
     bool NoPromptFor(DWORD ms);                 // no prompt box shows up within ms
     std::wstring PromptText(HWND prompt);
     bool PromptButtonVisible(HWND prompt, int id);
-    bool Answer(HWND prompt, int buttonId);     // 1007 first, 1008 second, 1005 close
+    // Clicks 1007 first, 1008 second or 1005 close; true once the box has gone.
+    bool Answer(HWND prompt, int buttonId);
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
 
     // Journal of the feedback library, one entry per call ("Export|arg|...").
