@@ -228,15 +228,9 @@ int CVelmoraRun::CountFeedbackCalls(const std::string& exportName) const
 std::vector<std::string> CVelmoraRun::WmicCalls() const
 {
     std::vector<std::string> out;
-    std::string text = ReadFileBytes(m_standinDir + L"\\wmic-calls.txt");
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find("\r\n", pos);
-        if (end == std::string::npos)
-            end = text.size();
-        out.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
+    for (const std::wstring& l : SplitLines(Wide(ReadFileBytes(m_standinDir + L"\\wmic-calls.txt"))))
+        if (!l.empty())
+            out.push_back(Utf8(l));
     return out;
 }
 
