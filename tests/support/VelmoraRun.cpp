@@ -42,6 +42,16 @@ HWND FindWindowWithChild(DWORD pid, int childId)
     return nullptr;
 }
 
+// The non-empty lines of a stand-in's journal (UTF-8, one entry per line).
+std::vector<std::string> JournalEntries(const std::wstring& path)
+{
+    std::vector<std::string> out;
+    for (const std::wstring& l : SplitLines(Wide(ReadFileBytes(path))))
+        if (!l.empty())
+            out.push_back(Utf8(l));
+    return out;
+}
+
 void CopyIfPresent(const std::wstring& from, const std::wstring& to)
 {
     if (PathExists(from))
@@ -209,11 +219,7 @@ bool CVelmoraRun::WaitExit(DWORD timeoutMs, DWORD* exitCode)
 
 std::vector<std::string> CVelmoraRun::FeedbackCalls() const
 {
-    std::vector<std::string> out;
-    for (const std::wstring& l : SplitLines(Wide(ReadFileBytes(m_feedbackDir + L"\\feedback-calls.txt"))))
-        if (!l.empty())
-            out.push_back(Utf8(l));
-    return out;
+    return JournalEntries(m_feedbackDir + L"\\feedback-calls.txt");
 }
 
 int CVelmoraRun::CountFeedbackCalls(const std::string& exportName) const
@@ -227,11 +233,7 @@ int CVelmoraRun::CountFeedbackCalls(const std::string& exportName) const
 
 std::vector<std::string> CVelmoraRun::WmicCalls() const
 {
-    std::vector<std::string> out;
-    for (const std::wstring& l : SplitLines(Wide(ReadFileBytes(m_standinDir + L"\\wmic-calls.txt"))))
-        if (!l.empty())
-            out.push_back(Utf8(l));
-    return out;
+    return JournalEntries(m_standinDir + L"\\wmic-calls.txt");
 }
 
 std::vector<std::wstring> CVelmoraRun::LogLines(const std::wstring& file) const
