@@ -1,5 +1,7 @@
 #include "framework/Dialog.h"
 
+#include "framework/ModalOwner.h"
+
 HWND CDialog::s_hMainWnd = nullptr;
 
 CDialog::CDialog(UINT nIdTemplate, HWND hParent) : m_nIdTemplate(nIdTemplate), m_hParent(hParent) {}
@@ -92,11 +94,9 @@ static void CALLBACK RestackOnce(HWND h, UINT, UINT_PTR id, DWORD)
 INT_PTR CDialog::DoModal()
 {
     HWND owner = ChooseOwner();
-    bool disabledOwner = false;
-    if (owner && ::IsWindowEnabled(owner)) {
-        ::EnableWindow(owner, FALSE);
-        disabledOwner = true;
-    }
+    // The owner takes no input from now until the dialog has gone, counted
+    // with every other modal dialog over it (see ModalOwner.h).
+    BeginModalOver(owner);
 
     m_bEndModal = false;
     m_nResult = -1;
@@ -115,25 +115,12 @@ INT_PTR CDialog::DoModal()
             ::ShowWindow(h, SW_SHOWNORMAL);
         KeepOwnedWindowsAbove(h);
         ::SetTimer(h, kRestackTimer, 100, &RestackOnce);   // again once the display has activated it
-        MSG msg;
-        while (!m_bEndModal) {
-            BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-            if (got == 0) {
-                ::PostQuitMessage(static_cast<int>(msg.wParam));
-                break;
-            }
-            if (got == -1)
-                break;
-            if (!PreTranslateMessage(&msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
-            }
-        }
+        RunModalLoop();
     }
 
-    // Re-enable the owner before the dialog disappears so activation returns to it.
-    if (disabledOwner)
-        ::EnableWindow(owner, TRUE);
+    // The owner gets its input back before the dialog disappears, so
+    // activation returns to it.
+    EndModalOver(owner);
     if (m_hWnd) {
         HWND hw = m_hWnd;
         if (owner && ::GetActiveWindow() == hw)
@@ -142,6 +129,31 @@ INT_PTR CDialog::DoModal()
     }
     m_bInModal = false;
     return h ? m_nResult : -1;
+}
+
+// The end of the dialog is looked at after every message, posted or sent.
+// Sent messages (a worker's report) are handled inside PeekMessage, which then
+// returns, so an EndDialog from such a handler is seen at once, and so is one
+// made while a nested loop ran (a result prompt shown from that handler): no
+// wake-up message is needed, which the nested loop could have taken.
+void CDialog::RunModalLoop()
+{
+    while (!m_bEndModal) {
+        MSG msg;
+        if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!m_bEndModal)
+                ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            continue;
+        }
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (!PreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
 }
 
 void CDialog::EndDialog(INT_PTR nResult)
@@ -155,7 +167,6 @@ void CDialog::EndDialog(INT_PTR nResult)
         if (m_hWnd)
             ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                            SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        ::PostMessageW(m_hWnd, WM_NULL, 0, 0);   // wake the loop
     } else if (m_hWnd) {
         ::DestroyWindow(m_hWnd);
     }

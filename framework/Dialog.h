@@ -34,6 +34,7 @@ protected:
 private:
     static INT_PTR CALLBACK DlgProc(HWND, UINT, WPARAM, LPARAM);
     HWND ChooseOwner() const;
+    void RunModalLoop();
     void CenterOver(HWND hOwner);
 
     RECT m_rcCreated{};      // window rectangle before OnInitDialog

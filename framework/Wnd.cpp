@@ -1,5 +1,7 @@
 #include "framework/Wnd.h"
 
+#include "framework/ModalOwner.h"
+
 namespace {
 const wchar_t kObjectProp[] = L"Velmora.CWnd";
 }
@@ -49,6 +51,10 @@ LRESULT CALLBACK CWnd::StdWndProc(HWND hWnd, UINT msg, WPARAM w, LPARAM l)
     CWnd* self = FromHandle(hWnd);
     if (!self)
         return ::DefWindowProcW(hWnd, msg, w, l);
+    if (msg == ModalOwnerStateMessage()) {
+        ApplyModalOwnerState(hWnd);
+        return 0;
+    }
 
     CurrentMessage saved = self->m_cur;
     self->m_cur = {msg, w, l};
