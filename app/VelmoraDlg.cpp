@@ -116,8 +116,13 @@ void CVelmoraDlg::InitTool()
     };
     if (!m_repairWorker.SetMsgWnd(m_hWnd))
         fail({FlowLog::kSetMsgWndFailed, FlowText::ToolInitFailed});
-    if (!m_repairWorker.CheckSystemVersion())
-        fail({FlowLog::kSystemNotSupported, FlowText::SystemNotSupported});
+    ECommandRun osQuery = ECommandRun::Ran;
+    if (!m_repairWorker.CheckSystemVersion(&osQuery)) {
+        LogLine(FlowLog::kSystemNotSupported);
+        LogIfTimedOut(kOsQueryCommand, osQuery);
+        ShowPrompt(nullptr, GetFlowText(FlowText::SystemNotSupported), kPromptOk);
+        EndProcessNow();
+    }
     if (m_feedback.Load() != 1)
         fail({FlowLog::kFeedbackLoadFailed, FlowText::ToolInitFailed});
     if (m_feedback.InitFreedbackDll(&m_feedbackInfo) == 0)
@@ -172,6 +177,8 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
         return OnHostCheckResult(w);
     case WM_REPAIR_RESULT:
         return OnRepairResult(w);
+    case WM_START_FOLLOWS_BOX:
+        return OnStartFollowsBox();
     case WM_COMMAND:
         if (HIWORD(w) == BN_CLICKED) {
             switch (LOWORD(w)) {
@@ -288,11 +295,19 @@ void CVelmoraDlg::OnBnClickedChkAgree()
         ::CloseHandle(h);
 }
 
+// The thread asks the window: the start button changes on its own thread, from
+// the box's state as it is then, so clicks whose threads finish out of order
+// still leave the button following the box's last state.
 DWORD WINAPI CVelmoraDlg::EnableStartThreadProc(LPVOID param)
 {
     auto* self = static_cast<CVelmoraDlg*>(param);
-    bool checked = ::SendMessageW(self->m_chkAgree, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    self->m_btnStart.EnableButton(checked);
+    ::SendMessageW(self->m_hWnd, WM_START_FOLLOWS_BOX, 0, 0);
+    return 1;
+}
+
+LRESULT CVelmoraDlg::OnStartFollowsBox()
+{
+    m_btnStart.EnableButton(::SendMessageW(m_chkAgree, BM_GETCHECK, 0, 0) == BST_CHECKED);
     return 1;
 }
 

@@ -15,6 +15,8 @@
 class CExecutePromptDlg;
 
 #define IDT_START_CHECKS 33
+// From the check-box thread: set the start button from the box's state.
+#define WM_START_FOLLOWS_BOX (WM_USER + 510)
 
 class CVelmoraDlg : public CDialog {
 public:
@@ -44,6 +46,7 @@ private:
     LRESULT OnHostCheckResult(WPARAM code);
     LRESULT OnRepairResult(WPARAM code);
     void OnBnClickedChkAgree();
+    LRESULT OnStartFollowsBox();
     void OnBnClickedBtnStart();
     void SendClosingFeedback();
 

@@ -21,6 +21,7 @@ public:
     void SetBackgroundRect(int left, int top, int right, int bottom) { m_rcBkSource = {left, top, right, bottom}; }
     void LoadStateImages(UINT normalId, UINT hoverId, UINT pressedId, UINT disabledId);
     void ReleaseImages();
+    // On the button's own thread, which paints it and tracks the pointer.
     void EnableButton(bool enable);
 
     void DrawItem(LPDRAWITEMSTRUCT dis) override;
