@@ -53,11 +53,11 @@ bool SetKillOnClose(HANDLE job, bool on)
 
 }  // namespace
 
-bool RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD pauseMs, DWORD timeLimitMs,
-                      const std::function<void(const char* chunk)>& onChunk)
+ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD pauseMs, DWORD timeLimitMs,
+                             const std::function<void(const char* chunk)>& onChunk)
 {
     if (bufferBytes < 2)
-        return false;
+        return ECommandRun::NotStarted;
 
     SECURITY_ATTRIBUTES sa = {};
     sa.nLength = sizeof(sa);
@@ -65,7 +65,7 @@ bool RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD paus
     sa.bInheritHandle = TRUE;
     CHandle readEnd, writeEnd;
     if (!::CreatePipe(readEnd.Out(), writeEnd.Out(), &sa, 0))
-        return false;
+        return ECommandRun::NotStarted;
 
     STARTUPINFOW si;
     ::ZeroMemory(&si, sizeof(si));
@@ -78,7 +78,7 @@ bool RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD paus
 
     const std::wstring cmdExe = SystemCmdPath();
     if (cmdExe.empty())
-        return false;
+        return ECommandRun::NotStarted;
 
     // The interpreter and what it starts belong to this job, so a command that
     // outlives the limit can be ended with everything it started; while the
@@ -96,7 +96,7 @@ bool RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD paus
         composed.copy(line.data(), kMaxCommandLineChars);
         if (!::CreateProcessW(cmdExe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                               nullptr, &si, &pi))
-            return false;   // both pipe ends close with their owners
+            return ECommandRun::NotStarted;   // both pipe ends close with their owners
     }
     CHandle process(pi.hProcess), thread(pi.hThread);
     if (job.Get() && !::AssignProcessToJobObject(job.Get(), process.Get()))
@@ -141,20 +141,20 @@ bool RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD paus
         else
             ::TerminateProcess(process.Get(), 1);
         ::WaitForSingleObject(process.Get(), kEndWaitMs);
-        return false;
+        return ECommandRun::TimedOut;
     }
     DWORD exitCode = 0;
     ::GetExitCodeProcess(process.Get(), &exitCode);   // read, not part of the result
     // Whatever the command left running in the background stays running.
     if (job.Get())
         SetKillOnClose(job.Get(), false);
-    return true;
+    return ECommandRun::Ran;
 }
 
-bool ExecCommand(std::wstring command, std::wstring& output)
+bool ExecCommand(std::wstring command, std::wstring& output, ECommandRun* how)
 {
     std::wstring collected;
-    bool ok = RunCommandChunks(command, 4096, 500, kCommandTimeLimitMs, [&](const char* chunk) {
+    const ECommandRun run = RunCommandChunks(command, 4096, 500, kCommandTimeLimitMs, [&](const char* chunk) {
         int n = ::MultiByteToWideChar(CP_ACP, 0, chunk, -1, nullptr, 0);
         if (n <= 1)
             return;
@@ -162,17 +162,23 @@ bool ExecCommand(std::wstring command, std::wstring& output)
         ::MultiByteToWideChar(CP_ACP, 0, chunk, -1, &wide[0], n);
         collected.append(wide.c_str(), static_cast<size_t>(n) - 1);
     });
-    if (ok)
-        output += collected;
-    return ok;
+    if (how)
+        *how = run;
+    if (run != ECommandRun::Ran)
+        return false;
+    output += collected;
+    return true;
 }
 
-bool ExecCommandA(const wchar_t* command, std::string& output)
+bool ExecCommandA(const wchar_t* command, std::string& output, ECommandRun* how)
 {
     std::string collected;
-    bool ok = RunCommandChunks(command ? command : L"", 1024, 10, kCommandTimeLimitMs,
-                               [&](const char* chunk) { collected += chunk; });
-    if (ok)
-        output += collected;
-    return ok;
+    const ECommandRun run = RunCommandChunks(command ? command : L"", 1024, 10, kCommandTimeLimitMs,
+                                             [&](const char* chunk) { collected += chunk; });
+    if (how)
+        *how = run;
+    if (run != ECommandRun::Ran)
+        return false;
+    output += collected;
+    return true;
 }

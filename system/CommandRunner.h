@@ -11,10 +11,14 @@
 #include <functional>
 #include <string>
 
+// How a run went: the command ran to its end, could not be started (no pipe,
+// no process), or outlived the time limit and was ended.
+enum class ECommandRun { Ran, NotStarted, TimedOut };
+
 // Wide variant: each chunk read is converted from the ANSI code page.
-bool ExecCommand(std::wstring command, std::wstring& output);
+bool ExecCommand(std::wstring command, std::wstring& output, ECommandRun* how = nullptr);
 // Narrow variant: the bytes as the command wrote them.
-bool ExecCommandA(const wchar_t* command, std::string& output);
+bool ExecCommandA(const wchar_t* command, std::string& output, ECommandRun* how = nullptr);
 
 // 120 s: a first WMI query on a slow PC that has just started can take tens of
 // seconds; a command that takes this long has hung, and the caller reports a
@@ -23,7 +27,6 @@ extern const DWORD kCommandTimeLimitMs;
 
 // The engine of both variants. Reads at most bufferBytes - 1 bytes at a time into
 // a zeroed buffer, hands each chunk (NUL-terminated) to onChunk, then pauses
-// pauseMs. Returns false when the pipe or the process cannot be created or the
-// command outlives timeLimitMs.
-bool RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD pauseMs, DWORD timeLimitMs,
-                      const std::function<void(const char* chunk)>& onChunk);
+// pauseMs.
+ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD pauseMs, DWORD timeLimitMs,
+                             const std::function<void(const char* chunk)>& onChunk);

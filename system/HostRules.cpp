@@ -157,6 +157,11 @@ std::wstring ComposeCommandLine(const std::wstring& command)
     return line;
 }
 
+std::string CommandTimeoutLogMessage(const std::string& commandUtf8, unsigned long secondsWaited)
+{
+    return "命令等待 " + std::to_string(secondsWaited) + " 秒仍未结束，已被终止：" + commandUtf8;
+}
+
 // ---- Finding a console tool ------------------------------------------------
 
 namespace {

@@ -74,6 +74,11 @@ const size_t kMaxCommandLineChars = 1023;
 // "cmd /C " followed by the command (up to an embedded NUL), cut at 1023 characters.
 std::wstring ComposeCommandLine(const std::wstring& command);
 
+// The line logged after a command's own failure line when the command outlived
+// the runner's limit and was ended, so a support technician can tell a hung
+// command from one that could not start. commandUtf8 is the command as run.
+std::string CommandTimeoutLogMessage(const std::string& commandUtf8, unsigned long secondsWaited);
+
 // ---- Finding a console tool ------------------------------------------------
 
 // The files the interpreter would try for a bare command name, in its order:

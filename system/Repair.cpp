@@ -79,8 +79,10 @@ bool CRepairWorker::DoRepair()
     }
     std::wstring command = DevconDisableCommand(GetExeDir(), id);
     std::string output;
-    if (!ExecCommandA(command.c_str(), output)) {
+    ECommandRun how = ECommandRun::Ran;
+    if (!ExecCommandA(command.c_str(), output, &how)) {
         LogLine("执行修复方案安装失败");
+        LogIfTimedOut(command.c_str(), how);
         Report(WM_REPAIR_RESULT, 2);
         return false;
     }

@@ -9,9 +9,12 @@
 #include "system/CommandRunner.h"
 #include "system/HostRules.h"
 
+const wchar_t* const kOsQueryCommand = L"WMIC OS List status";
+
 namespace {
 
 const char* const kLogFile = "Velmora.txt";
+const wchar_t* const kModelQuery = L"wmic csproduct list full";
 
 DWORD WINAPI HostInfoThreadProc(LPVOID p)
 {
@@ -97,15 +100,17 @@ bool CRepairWorker::SetMsgWnd(HWND hWnd)
 
 // Runs on the user-interface thread; for an unlisted version it blocks that
 // thread while the OS query runs.
-bool CRepairWorker::CheckSystemVersion()
+bool CRepairWorker::CheckSystemVersion(ECommandRun* osQuery)
 {
     const CPebVersion v = ReadPebVersion();
+    if (osQuery)
+        *osQuery = ECommandRun::Ran;
     return IsSupportedWindows(v.major, v.minor, [&](std::wstring& text) {
         if (!WmicOnSearchPath()) {
             text = OsTextFromBuild(v.build);
             return true;
         }
-        return ExecCommand(L"WMIC OS List status", text);
+        return ExecCommand(kOsQueryCommand, text, osQuery);
     });
 }
 
@@ -124,9 +129,10 @@ bool CRepairWorker::StartHostInfoThread()
 bool CRepairWorker::GetHostInfo()
 {
     int code;
+    ECommandRun query = ECommandRun::Ran;
     if (WmicOnSearchPath()) {
         std::string answer;
-        bool ran = ExecCommandA(L"wmic csproduct list full", answer);
+        bool ran = ExecCommandA(kModelQuery, answer, &query);
         code = CheckModelAnswer(ran, answer);
     } else {
         std::vector<uint8_t> table;
@@ -138,8 +144,17 @@ bool CRepairWorker::GetHostInfo()
 
     if (const char* message = ModelCheckLogMessage(code))
         CLogSave::GetInstance()->Log(message, kLogFile, true);
+    LogIfTimedOut(kModelQuery, query);
     Report(WM_HOST_CHECK_RESULT, static_cast<WPARAM>(code));
     return false;
+}
+
+void LogIfTimedOut(const wchar_t* command, ECommandRun how)
+{
+    if (how != ECommandRun::TimedOut)
+        return;
+    CLogSave::GetInstance()->Log(CommandTimeoutLogMessage(WideToUtf8(command), kCommandTimeLimitMs / 1000), kLogFile,
+                                 true);
 }
 
 void CRepairWorker::Report(UINT resultMsg, WPARAM code)

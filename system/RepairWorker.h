@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "system/CommandRunner.h"
+
 // Worker messages, sent synchronously to the message window (lParam 0).
 #define WM_CLOSE_EXECUTE_PROMPT (WM_USER + 501)   // 0x5F5, wParam 0
 #define WM_HOST_CHECK_RESULT    (WM_USER + 502)   // 0x5F6, wParam: host result code 1..7
@@ -14,7 +16,8 @@
 class CRepairWorker {
 public:
     bool SetMsgWnd(HWND hWnd);
-    bool CheckSystemVersion();
+    // osQuery, when given, tells how the OS query went (Ran when none was needed).
+    bool CheckSystemVersion(ECommandRun* osQuery = nullptr);
     bool StartHostInfoThread();
     bool GetHostInfo();
     bool StartRepairThread();
@@ -39,7 +42,17 @@ private:
     bool CheckGraphicsDevice();
 };
 
+// The OS query CheckSystemVersion runs for an unlisted Windows version.
+extern const wchar_t* const kOsQueryCommand;
+
+// To "Velmora.txt", after the line that reports a command's failure: when the
+// command outlived the runner's limit, one more line naming it and the seconds
+// waited. Nothing for any other outcome.
+void LogIfTimedOut(const wchar_t* command, ECommandRun how);
+
 // The program's folder without a trailing backslash.
 std::wstring GetExeDir();
 // Wide → ANSI code page.
 std::string WideToAnsi(const wchar_t* text);
+// Wide → UTF-8 (the encoding of log messages).
+std::string WideToUtf8(const std::wstring& text);

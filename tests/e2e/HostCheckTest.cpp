@@ -196,7 +196,11 @@ TEST(HostCheck, HungModelQueryEndsAtTheLimitWithCode5)
     ASSERT_TRUE(prompt);
     EXPECT_GE(::GetTickCount64() - start, 100000u);   // 120 s from the query's start
     EXPECT_EQ(run.PromptText(prompt), kFailedText);
-    ExpectOneLogLine(run, L"获取机型信息失败");
+    // The designed line, then the one that tells a hung query from a missing one.
+    std::vector<std::wstring> lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(vt::LogMessage(lines[0]), L"获取机型信息失败");
+    EXPECT_EQ(vt::LogMessage(lines[1]), L"命令等待 120 秒仍未结束，已被终止：wmic csproduct list full");
     ConfirmAndExpectExit(run, prompt);
 }
 

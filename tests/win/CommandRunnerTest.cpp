@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <string>
@@ -28,19 +27,6 @@ struct CStandin {
 
 template <size_t N>
 std::string Bytes(const char (&s)[N]) { return std::string(s, N - 1); }
-
-int ProcessesNamed(const wchar_t* name)
-{
-    int n = 0;
-    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W pe = {};
-    pe.dwSize = sizeof(pe);
-    for (BOOL ok = ::Process32FirstW(snap, &pe); ok; ok = ::Process32NextW(snap, &pe))
-        if (_wcsicmp(pe.szExeFile, name) == 0)
-            ++n;
-    ::CloseHandle(snap);
-    return n;
-}
 
 }  // namespace
 
@@ -130,19 +116,19 @@ TEST(CommandRunner, HungCommandTreeIsEndedAtTheLimit)
     CStandin s(L"runner-hang", L"velmora-hangprobe.exe");
     s.Payload("partial\r\n");
     s.Config("hang=1\r\n");
-    ASSERT_EQ(ProcessesNamed(L"velmora-hangprobe.exe"), 0);
+    ASSERT_EQ(vt::ProcessesNamed(L"velmora-hangprobe.exe"), 0);
 
     std::string seen;
     ULONGLONG start = ::GetTickCount64();
-    bool ok = RunCommandChunks(s.Command(), 1024, 10, 3000, [&](const char* c) { seen += c; });
+    ECommandRun run = RunCommandChunks(s.Command(), 1024, 10, 3000, [&](const char* c) { seen += c; });
     ULONGLONG took = ::GetTickCount64() - start;
 
-    EXPECT_FALSE(ok);
+    EXPECT_EQ(run, ECommandRun::TimedOut);   // told apart from a command that could not start
     EXPECT_EQ(seen, "partial\r\n");
     EXPECT_GE(took, 3000u);
     EXPECT_LT(took, 12000u);
     // The interpreter's child went with it.
-    EXPECT_TRUE(vt::WaitFor([] { return ProcessesNamed(L"velmora-hangprobe.exe") == 0; }, 5000));
+    EXPECT_TRUE(vt::WaitFor([] { return vt::ProcessesNamed(L"velmora-hangprobe.exe") == 0; }, 5000));
 }
 
 TEST(CommandRunner, SlowCommandWithinTheLimitIsWaitedFor)
@@ -151,8 +137,8 @@ TEST(CommandRunner, SlowCommandWithinTheLimitIsWaitedFor)
     s.Payload("late\r\n");
     s.Config("sleep_ms=1500\r\nexit=7\r\n");
     std::string out;
-    bool ok = RunCommandChunks(s.Command(), 1024, 10, 10000, [&](const char* c) { out += c; });
-    EXPECT_TRUE(ok);   // exit code 7 is not part of the result
+    ECommandRun run = RunCommandChunks(s.Command(), 1024, 10, 10000, [&](const char* c) { out += c; });
+    EXPECT_EQ(run, ECommandRun::Ran);   // exit code 7 is not part of the result
     EXPECT_EQ(out, "late\r\n");
 }
 
