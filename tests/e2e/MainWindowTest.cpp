@@ -36,11 +36,8 @@ HWND StartShown(CVelmoraRun& run)
     return run.WaitReady();
 }
 
-std::vector<COLORREF> Capture(HWND main, const RECT& rcInClient)
+std::vector<COLORREF> ReadPixels(HWND main, const RECT& rcInClient)
 {
-    ::SetForegroundWindow(main);
-    ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    ::Sleep(300);
     POINT org{0, 0};
     ::ClientToScreen(main, &org);
     HDC screen = ::GetDC(nullptr);
@@ -50,6 +47,21 @@ std::vector<COLORREF> Capture(HWND main, const RECT& rcInClient)
             px.push_back(::GetPixel(screen, org.x + x, org.y + y));
     ::ReleaseDC(nullptr, screen);
     return px;
+}
+
+// The pixels once the window has painted them anew: read until two reads agree.
+std::vector<COLORREF> Capture(HWND main, const RECT& rcInClient)
+{
+    ::SetForegroundWindow(main);
+    ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    std::vector<COLORREF> last = ReadPixels(main, rcInClient);
+    vt::WaitFor([&] {
+        std::vector<COLORREF> now = ReadPixels(main, rcInClient);
+        const bool settled = now == last;
+        last = std::move(now);
+        return settled;
+    }, 3000, 100);
+    return last;
 }
 
 bool IsWhite(COLORREF c) { return GetRValue(c) > 235 && GetGValue(c) > 235 && GetBValue(c) > 235; }
@@ -178,7 +190,7 @@ TEST(MainWindow, MinimiseAndRestoreRepaintFromTheBackground)
     ASSERT_TRUE(vt::WaitFor([&] { return ::IsIconic(main) != FALSE; }, 5000));
     ::PostMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
     ASSERT_TRUE(vt::WaitFor([&] { return !::IsIconic(main); }, 5000));
-    EXPECT_EQ(Capture(main, {300, 10, 340, 14}), before);
+    EXPECT_TRUE(vt::WaitFor([&] { return ReadPixels(main, {300, 10, 340, 14}) == before; }, 5000, 100));
 }
 
 TEST(MainWindow, AgreementIsReadOnlyScrollableAndComplete)

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 namespace vt {
 
@@ -184,6 +185,41 @@ void CProcess::Kill()
     if (m_pi.hProcess)
         ::CloseHandle(m_pi.hProcess);
     m_pi = {};
+}
+
+namespace {
+template <class Fn>
+void ForEachProcess(Fn fn)
+{
+    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32W pe = {};
+    pe.dwSize = sizeof(pe);
+    for (BOOL ok = ::Process32FirstW(snap, &pe); ok; ok = ::Process32NextW(snap, &pe))
+        fn(pe);
+    ::CloseHandle(snap);
+}
+}  // namespace
+
+int ProcessesNamed(const wchar_t* exeName)
+{
+    int n = 0;
+    ForEachProcess([&](const PROCESSENTRY32W& pe) {
+        if (_wcsicmp(pe.szExeFile, exeName) == 0)
+            ++n;
+    });
+    return n;
+}
+
+std::vector<std::wstring> ProcessesStartedBy(DWORD pid)
+{
+    std::vector<std::wstring> out;
+    ForEachProcess([&](const PROCESSENTRY32W& pe) {
+        if (pe.th32ParentProcessID == pid && pe.th32ProcessID != pid)
+            out.push_back(pe.szExeFile);
+    });
+    return out;
 }
 
 std::vector<HWND> TopLevelWindows(DWORD pid)

@@ -46,6 +46,13 @@ private:
     PROCESS_INFORMATION m_pi{};
 };
 
+// Running processes of that program file name (any folder, any case).
+int ProcessesNamed(const wchar_t* exeName);
+// File names of the running processes that pid started (it may have ended).
+// A program starts its hidden commands before it goes on, so right after a
+// step of it, this tells for certain whether the step started one.
+std::vector<std::wstring> ProcessesStartedBy(DWORD pid);
+
 // Visible top-level windows of a process (any class), in Z order.
 std::vector<HWND> TopLevelWindows(DWORD pid);
 // The first visible top-level window of pid whose text is title; waits.

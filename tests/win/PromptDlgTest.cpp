@@ -31,14 +31,24 @@ bool FindPrompt(PromptWindows* w)
     return false;
 }
 
+// Whether the content window is what the screen shows at its middle (it is up
+// and in front of its shadow window).
+bool ContentInFront(const PromptWindows& w)
+{
+    const RECT rc = vt::ScreenRect(w.content);
+    HWND at = ::WindowFromPoint({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+    return at && (at == w.content || ::IsChild(w.content, at));
+}
+
 PromptWindows WaitPrompt()
 {
     PromptWindows w;
     vt::WaitFor([&] { return FindPrompt(&w); }, 5000);
-    skintest::Pump(0);
-    ::Sleep(150);   // the restack and first paints
+    if (w.content)
+        vt::WaitFor([&] { return ContentInFront(w); }, 3000);
     return w;
 }
+
 
 struct Observed {
     bool found = false;
@@ -184,7 +194,7 @@ TEST_F(Prompt, AtOneAndAHalfTheBoxAndItsControlsScale)
 TEST_F(Prompt, DraggingTheTitleStripBringsTheShadowAlongButNotFromTheCloseCorner)
 {
     RECT start{}, afterCorner{}, afterStrip{}, boxAfterStrip{}, boxAfterCorner{};
-    bool stillUpAfterCorner = false;
+    bool stillUpAfterCorner = false, dragsHandled = false;
     bool rescued = false;
     INT_PTR r = RunPrompt(2, L"是否继续？", 1.0f, m_backdrop.Get(),
                           [&](const PromptWindows& w) {
@@ -192,19 +202,20 @@ TEST_F(Prompt, DraggingTheTitleStripBringsTheShadowAlongButNotFromTheCloseCorner
                               // The close button's corner (right 26, top 30 of the client), off
                               // the button itself and inside the rounded shape.
                               POINT corner{start.left + 428, start.top + 27};
-                              prompttest::Drag(corner, {corner.x + 60, corner.y + 40});
+                              dragsHandled = prompttest::Drag(corner, {corner.x + 60, corner.y + 40}, w.content);
                               afterCorner = vt::ScreenRect(w.content);
                               boxAfterCorner = vt::ScreenRect(w.box);
                               stillUpAfterCorner = ::IsWindowVisible(w.content) != FALSE;
                               POINT strip{start.left + 120, start.top + 12};
-                              prompttest::Drag(strip, {strip.x + 60, strip.y + 40});
-                              vt::WaitFor([&] { return vt::ScreenRect(w.box).left != boxAfterCorner.left; }, 2000);
+                              dragsHandled = prompttest::Drag(strip, {strip.x + 60, strip.y + 40}, w.content) &&
+                                             dragsHandled;
                               afterStrip = vt::ScreenRect(w.content);
                               boxAfterStrip = vt::ScreenRect(w.box);
                               vt::Click(::GetDlgItem(w.content, IDC_BTN_PROMPT_FIRST));
                           },
                           &rescued);
     EXPECT_EQ(r, IDOK);
+    EXPECT_TRUE(dragsHandled);
     EXPECT_TRUE(stillUpAfterCorner);
     EXPECT_EQ(Str(afterCorner), Str(start)) << "a press in the close corner dragged the window";
     EXPECT_EQ(Str(boxAfterCorner), Str(Around(start, 19, 14, 19, 24)));
@@ -221,28 +232,39 @@ TEST_F(Prompt, EscapeAndEnterDoNotAnswer)
     bool rescued = false;
     INT_PTR r = RunPrompt(4, L"确定要退出吗？", 1.0f, m_backdrop.Get(),
                           [&](const PromptWindows& w) {
+                              // Each batch of keys ends in a Tab, which moves the focus:
+                              // keys are taken in order, so once it has moved, every
+                              // key before it has been handled.
+                              auto focusMovedFrom = [&](HWND before) {
+                                  return vt::WaitFor([&] { return prompttest::FocusOnThreadOf(w.content) != before; }, 3000);
+                              };
                               HWND targets[] = {w.content, ::GetDlgItem(w.content, IDC_BTN_PROMPT_FIRST),
                                                 ::GetDlgItem(w.content, IDC_BTN_PROMPT_SECOND), w.box};
+                              HWND before = prompttest::FocusOnThreadOf(w.content);
                               for (HWND t : targets)
                                   for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
                                       ::PostMessageW(t, WM_KEYDOWN, key, 1);
                                       ::PostMessageW(t, WM_KEYUP, key, 0xC0000001);
                                   }
+                              ::PostMessageW(w.content, WM_KEYDOWN, VK_TAB, 1);
+                              const bool postedHandled = focusMovedFrom(before);
                               // And real key presses with the content window in front.
                               vt::WaitFor([&] {
                                   ::SetForegroundWindow(w.content);
                                   return ::GetForegroundWindow() == w.content;
                               }, 2000, 100);
-                              INPUT in[4] = {};
-                              WORD keys[4] = {VK_ESCAPE, VK_ESCAPE, VK_RETURN, VK_RETURN};
-                              for (int i = 0; i < 4; ++i) {
+                              before = prompttest::FocusOnThreadOf(w.content);
+                              INPUT in[6] = {};
+                              WORD keys[6] = {VK_ESCAPE, VK_ESCAPE, VK_RETURN, VK_RETURN, VK_TAB, VK_TAB};
+                              for (int i = 0; i < 6; ++i) {
                                   in[i].type = INPUT_KEYBOARD;
                                   in[i].ki.wVk = keys[i];
                                   in[i].ki.dwFlags = (i % 2) ? KEYEVENTF_KEYUP : 0;
                               }
-                              ::SendInput(4, in, sizeof(INPUT));
-                              ::Sleep(400);
-                              upAfterKeys = ::IsWindowVisible(w.content) && ::IsWindowVisible(w.box);
+                              ::SendInput(6, in, sizeof(INPUT));
+                              const bool pressedHandled = focusMovedFrom(before);
+                              upAfterKeys = postedHandled && pressedHandled && ::IsWindowVisible(w.content) &&
+                                            ::IsWindowVisible(w.box);
                               vt::Click(::GetDlgItem(w.content, IDC_BTN_PROMPT_SECOND));
                           },
                           &rescued);

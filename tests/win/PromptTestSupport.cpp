@@ -1,5 +1,7 @@
 #include "tests/win/PromptTestSupport.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <atomic>
 #include <thread>
 
@@ -54,8 +56,23 @@ bool CBackdrop::Create(int x, int y, int w, int h)
     return true;
 }
 
-void Drag(POINT from, POINT to)
+HWND FocusOnThreadOf(HWND w)
 {
+    GUITHREADINFO gti{};
+    gti.cbSize = sizeof(gti);
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(w, nullptr), &gti) ? gti.hwndFocus : nullptr;
+}
+
+bool Drag(POINT from, POINT to, HWND dialog)
+{
+    // In front, so the Tab goes to it; a press on its strip or corner does
+    // not move the focus, so only the Tab can.
+    vt::WaitFor([&] {
+        ::SetForegroundWindow(dialog);
+        return ::GetForegroundWindow() == dialog;
+    }, 2000, 100);
+    HWND before = FocusOnThreadOf(dialog);
+    // Paced like a hand, so the display sees every step.
     MouseTo(from);
     ::Sleep(60);
     MouseButton(true);
@@ -65,9 +82,15 @@ void Drag(POINT from, POINT to)
         MouseTo({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
         ::Sleep(40);
     }
-    ::Sleep(60);
     MouseButton(false);
-    ::Sleep(100);
+    INPUT tab[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        tab[i].type = INPUT_KEYBOARD;
+        tab[i].ki.wVk = VK_TAB;
+        tab[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+    }
+    ::SendInput(2, tab, sizeof(INPUT));
+    return vt::WaitFor([&] { return FocusOnThreadOf(dialog) != before; }, 3000);
 }
 
 skintest::Pixels Screen()

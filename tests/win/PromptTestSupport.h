@@ -25,8 +25,14 @@ private:
 };
 
 // Real mouse input at screen coordinates: press at from, move to `to` in
-// steps, release.
-void Drag(POINT from, POINT to);
+// steps, release. Returns once the thread of dialog (a window with tab stops,
+// in front) has handled all of it: a Tab key follows the release, and input is
+// taken in order, so when the focus has moved the drag is over. False if it
+// did not move within 3 s.
+bool Drag(POINT from, POINT to, HWND dialog);
+
+// The window with the keyboard focus on the thread of w.
+HWND FocusOnThreadOf(HWND w);
 
 // The whole screen as it is now.
 skintest::Pixels Screen();

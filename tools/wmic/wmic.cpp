@@ -8,6 +8,8 @@
 //                         exit=<n>       exit code (default 0)
 //                         sleep_ms=<n>   wait this long before printing
 //                         hang=1         after printing, sleep for ever
+//   wmic-hold           while a file of this name exists (at most 60 s), wait
+//                       before printing: the test decides when the query ends
 //   wmic-calls.txt      each run appends its whole command line (UTF-8) and CR LF
 //
 // A missing payload file prints nothing. The bytes go to standard output as
@@ -127,6 +129,9 @@ int main()
     long sleepMs = Setting(cfg, "sleep_ms", 0);
     if (sleepMs > 0)
         ::Sleep(static_cast<DWORD>(sleepMs));
+    const std::wstring hold = dir + L"wmic-hold";
+    for (int i = 0; i < 3000 && ::GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
+        ::Sleep(20);
 
     if (args.find(L"csproduct") != std::wstring::npos)
         WriteAll(ReadAll(dir + L"wmic-csproduct.bin"));
