@@ -5,6 +5,8 @@
 #include "app/VelmoraDlg.h"
 #include "framework/Gdi.h"
 #include "log/LogSave.h"
+#include "system/SafeLoading.h"
+#include "system/SelfRemoval.h"
 
 namespace {
 const DWORD kRestartSupportRestart = 1;   // restart after a crash or an update restart
@@ -14,6 +16,9 @@ CVelmoraApp::CVelmoraApp() : m_dwRestartManagerSupportFlags(kRestartSupportResta
 
 BOOL CVelmoraApp::InitInstance()
 {
+    // Before the feedback library can write anything beside the program.
+    NoteProgramFolderAtStart();
+
     CGdiplusSession gdiplus;
     gdiplus.Startup();
 
@@ -30,7 +35,7 @@ BOOL CVelmoraApp::InitInstance()
     CLogSave::GetInstance();
 
     // Template 102 holds a "RichEdit20W" control.
-    ::LoadLibraryW(L"riched20.dll");
+    LoadSystemLibrary(L"riched20.dll");
 
     {
         CVelmoraDlg dlg;

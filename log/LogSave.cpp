@@ -1,6 +1,7 @@
 #include "log/LogSave.h"
 
 #include <windows.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include "log/LogRules.h"
@@ -19,6 +20,31 @@ std::wstring CurrentRoot()
     std::wstring root = g_strLogRoot;
     ::ReleaseSRWLockShared(&g_rootLock);
     return root;
+}
+
+SRWLOCK g_madeLock = SRWLOCK_INIT;
+std::vector<std::wstring> g_made;   // log folders this run created
+
+// Administrators and SYSTEM: full control; users: read and list. Protected
+// from what the parent folder would pass on (the program folder may lie
+// where any user can write).
+const wchar_t kLogFolderSecurity[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
+// Creates one level; without its security the folder is not made at all, and
+// the entries for it are dropped later.
+void MakeLogFolder(const std::wstring& path)
+{
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kLogFolderSecurity, SDDL_REVISION_1, &sd, nullptr))
+        return;
+    SECURITY_ATTRIBUTES sa{sizeof(sa), sd, FALSE};
+    const bool made = ::CreateDirectoryW(path.c_str(), &sa) != FALSE;
+    ::LocalFree(sd);
+    if (!made)
+        return;
+    ::AcquireSRWLockExclusive(&g_madeLock);
+    g_made.push_back(path);
+    ::ReleaseSRWLockExclusive(&g_madeLock);
 }
 
 std::wstring GetIniString(const std::wstring& file, const wchar_t* section, const wchar_t* key,
@@ -60,7 +86,7 @@ CLogSave::CLogSave()
 
     m_strLogDir = root + L"ToolLog";
     if (::GetFileAttributesW(m_strLogDir.c_str()) == INVALID_FILE_ATTRIBUTES)
-        ::CreateDirectoryW(m_strLogDir.c_str(), nullptr);   // one level; a failure drops the entries later
+        MakeLogFolder(m_strLogDir);
     m_strLogDir += L"\\";
 
     const std::wstring cfg = root + L"logCfg.ini";
@@ -80,4 +106,12 @@ void CLogSave::Log(std::string message, std::string fileName, bool force)
         return;
     if (force || m_bPrint)
         m_pLogSave->SaveText(std::move(message), std::move(fileName));
+}
+
+std::vector<std::wstring> LogFoldersMadeByThisRun()
+{
+    ::AcquireSRWLockShared(&g_madeLock);
+    std::vector<std::wstring> made = g_made;
+    ::ReleaseSRWLockShared(&g_madeLock);
+    return made;
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 class CLogBase;
 
@@ -33,3 +34,7 @@ private:
 // The root override, stored by every GetInstance(root) call; it decides the
 // folder of each instance built while it is set. Empty at start-up.
 extern std::wstring g_strLogRoot;
+
+// The log folders this run created (full paths without a trailing backslash).
+// Only Administrators and SYSTEM may write in them; users may read.
+std::vector<std::wstring> LogFoldersMadeByThisRun();

@@ -72,6 +72,16 @@ private:
     bool m_locked = false;
 };
 
+// A junction or a symbolic link (any reparse point), judged by the path's own
+// entry; a path that ends in a backslash is judged without it.
+bool IsLink(std::wstring path)
+{
+    while (path.size() > 3 && path.back() == L'\\')
+        path.pop_back();
+    const DWORD a = ::GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool WriteAll(HANDLE h, const std::string& bytes)
 {
     size_t done = 0;
@@ -142,14 +152,25 @@ void CLogSaveCloseFile::SavePacket(const CPacketLog* packet)
     // out releases it and closes the file.
     CLockScope lock(m_lock);
 
+    // A log folder that is a junction or a symbolic link leads somewhere the
+    // tool did not choose: nothing is written through it.
+    if (IsLink(m_strLogDir))
+        return;
     const std::wstring path = m_strLogDir + Utf8ToWide(packet->GetFileName());
     // Created when missing, never truncated, shared for reading and writing.
     // Append-only access makes every write land at the current end of the
     // file, even when another writer (another process, or the other front
-    // end) appended in the meantime.
+    // end) appended in the meantime. A link is opened as itself, not followed.
     CFileScope file(::CreateFileW(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.IsOpen())
+        return;
+    // A link, or a file with another name elsewhere (a hard link planted to make
+    // the tool write into, or rotate away, a file of someone else's): no write,
+    // no rotation.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file.Get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        info.nNumberOfLinks > 1)
         return;
     LARGE_INTEGER zero{};
     ::SetFilePointerEx(file.Get(), zero, nullptr, FILE_END);

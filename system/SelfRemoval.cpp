@@ -5,16 +5,21 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "system/RepairRules.h"
+#include "log/LogSave.h"
+#include "system/CommandRunner.h"
+#include "system/RepairWorker.h"
 
 namespace {
+
+bool g_startListed = false;
+std::vector<std::wstring> g_filesAtStart;
 
 // The long form of a path (a short 8.3 spelling names the same folder).
 std::wstring LongPath(const std::wstring& path)
 {
-    wchar_t buf[32768];
-    DWORD n = ::GetLongPathNameW(path.c_str(), buf, 32768);
-    return n > 0 && n < 32768 ? std::wstring(buf, n) : path;
+    std::wstring buf(32768, L'\0');
+    DWORD n = ::GetLongPathNameW(path.c_str(), &buf[0], 32768);
+    return n > 0 && n < 32768 ? buf.substr(0, n) : path;
 }
 
 void AddFolder(std::vector<std::wstring>& out, const std::wstring& path)
@@ -23,31 +28,31 @@ void AddFolder(std::vector<std::wstring>& out, const std::wstring& path)
         out.push_back(LongPath(path));
 }
 
-std::wstring SystemFolder()
+std::wstring Expanded(const std::wstring& raw)
 {
-    wchar_t buf[MAX_PATH + 1] = {};
-    UINT n = ::GetSystemDirectoryW(buf, MAX_PATH);
-    return n > 0 && n <= MAX_PATH ? std::wstring(buf, n) : std::wstring();
+    wchar_t buf[MAX_PATH * 2] = {};
+    DWORD n = ::ExpandEnvironmentStringsW(raw.c_str(), buf, MAX_PATH * 2);
+    return n > 0 && n <= MAX_PATH * 2 ? std::wstring(buf) : raw;
 }
 
-// Every profile of the machine (other users' too) and the profiles folder.
-void AddProfiles(std::vector<std::wstring>& out)
+std::wstring ReadString(HKEY key, const wchar_t* value)
 {
+    wchar_t raw[MAX_PATH * 2] = {};
+    DWORD size = sizeof(raw) - sizeof(wchar_t), type = 0;
+    if (::RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(raw), &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return {};
+    return raw;
+}
+
+// Every account's profile folder, by its security identifier.
+std::vector<std::pair<std::wstring, std::wstring>> ProfilesBySid()
+{
+    std::vector<std::pair<std::wstring, std::wstring>> out;
     HKEY list = nullptr;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0,
                         KEY_READ, &list) != ERROR_SUCCESS)
-        return;
-    auto addExpanded = [&](HKEY key, const wchar_t* value) {
-        wchar_t raw[MAX_PATH * 2] = {}, expanded[MAX_PATH * 2] = {};
-        DWORD size = sizeof(raw) - sizeof(wchar_t);
-        if (::RegQueryValueExW(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(raw), &size) != ERROR_SUCCESS)
-            return;
-        DWORD n = ::ExpandEnvironmentStringsW(raw, expanded, MAX_PATH * 2);
-        AddFolder(out, n > 0 && n <= MAX_PATH * 2 ? expanded : raw);
-    };
-    addExpanded(list, L"ProfilesDirectory");
-    addExpanded(list, L"Default");
-    addExpanded(list, L"Public");
+        return out;
     wchar_t name[256];
     for (DWORD i = 0;; ++i) {
         DWORD len = 256;
@@ -55,14 +60,71 @@ void AddProfiles(std::vector<std::wstring>& out)
             break;
         HKEY profile = nullptr;
         if (::RegOpenKeyExW(list, name, 0, KEY_READ, &profile) == ERROR_SUCCESS) {
-            addExpanded(profile, L"ProfileImagePath");
+            std::wstring path = Expanded(ReadString(profile, L"ProfileImagePath"));
+            if (!path.empty())
+                out.emplace_back(name, path);
             ::RegCloseKey(profile);
         }
     }
     ::RegCloseKey(list);
+    return out;
+}
+
+// The known folders (Desktop, Documents, Downloads, ...) of every account
+// whose settings are loaded, such as the standard user on whose desktop an
+// administrator's password started the tool; their own profile folder stands
+// for %USERPROFILE%.
+void AddLoadedAccountsShellFolders(std::vector<std::wstring>& out)
+{
+    for (const auto& [sid, profile] : ProfilesBySid()) {
+        const std::wstring keyPath = sid + L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_USERS, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            continue;
+        wchar_t value[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD len = 256;
+            if (::RegEnumValueW(key, i, value, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            std::wstring raw = ReadString(key, value);
+            const std::wstring var = L"%USERPROFILE%";
+            if (_wcsnicmp(raw.c_str(), var.c_str(), var.size()) == 0)
+                raw = profile + raw.substr(var.size());
+            AddFolder(out, Expanded(raw));
+        }
+        ::RegCloseKey(key);
+    }
+}
+
+std::wstring RunningProgramPath()
+{
+    wchar_t buf[261] = {};
+    DWORD n = ::GetModuleFileNameW(nullptr, buf, 260);
+    return n > 0 && n < 260 ? std::wstring(buf, n) : std::wstring();
+}
+
+bool IsLink(const std::wstring& path)
+{
+    const DWORD a = ::GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 }  // namespace
+
+std::vector<std::wstring> FileNamesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(fd.cFileName);
+    } while (::FindNextFileW(h, &fd));
+    ::FindClose(h);
+    return names;
+}
 
 std::vector<std::wstring> ProtectedFolders()
 {
@@ -93,32 +155,98 @@ std::vector<std::wstring> ProtectedFolders()
     DWORD n = ::GetTempPathW(MAX_PATH + 1, buf);
     if (n > 0 && n <= MAX_PATH)
         AddFolder(out, buf);
-    AddProfiles(out);
+    AddLoadedAccountsShellFolders(out);
     return out;
 }
 
-bool StartFolderRemoval(const std::wstring& folder, const std::wstring& programName,
-                        const std::vector<std::wstring>& protectedFolders)
+std::vector<std::wstring> ProfileFolders()
 {
-    std::wstring params = SelfRemovalParameters(LongPath(folder), programName, protectedFolders);
-    std::wstring system = SystemFolder();
-    if (params.empty() || system.empty())
+    std::vector<std::wstring> out;
+    for (const auto& entry : ProfilesBySid())
+        AddFolder(out, entry.second);
+    HKEY list = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0,
+                        KEY_READ, &list) == ERROR_SUCCESS) {
+        const std::wstring root = Expanded(ReadString(list, L"ProfilesDirectory"));
+        for (const wchar_t* value : {L"Default", L"Public"}) {
+            std::wstring p = Expanded(ReadString(list, value));
+            if (!p.empty() && p.find(L'\\') == std::wstring::npos && !root.empty())
+                p = root + L"\\" + p;   // older systems keep only the name
+            AddFolder(out, p);
+        }
+        ::RegCloseKey(list);
+    }
+    wchar_t buf[MAX_PATH + 1] = {};
+    if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, buf)))
+        AddFolder(out, buf);
+    return out;
+}
+
+void NoteProgramFolderAtStart()
+{
+    const std::wstring program = RunningProgramPath();
+    const size_t slash = program.find_last_of(L'\\');
+    if (slash == std::wstring::npos)
+        return;
+    const std::wstring folder = program.substr(0, slash);
+    if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    g_filesAtStart = FileNamesIn(folder);
+    g_startListed = true;
+}
+
+SSelfRemovalFacts GatherRemovalFacts(const std::wstring& folder, const std::wstring& programName,
+                                     const std::vector<std::wstring>* filesAtStart)
+{
+    SSelfRemovalFacts f;
+    f.folder = LongPath(folder);
+    f.programName = programName;
+    f.startListed = filesAtStart != nullptr;
+    if (filesAtStart)
+        f.filesAtStart = *filesAtStart;
+    f.filesNow = FileNamesIn(f.folder);
+    const std::wstring logFolder = f.folder + L"\\" + kLogFolderName;
+    for (const std::wstring& made : LogFoldersMadeByThisRun())
+        if (_wcsicmp(LongPath(made).c_str(), logFolder.c_str()) == 0 && !IsLink(logFolder))
+            f.logFolderMadeByRun = true;
+    if (f.logFolderMadeByRun)
+        f.logFilesNow = FileNamesIn(logFolder);
+    f.protectedFolders = ProtectedFolders();
+    f.profileFolders = ProfileFolders();
+    return f;
+}
+
+bool CarryOutSelfRemoval(const SSelfRemovalPlan& plan)
+{
+    if (!plan.safe)
+        return false;
+    for (const std::wstring& file : plan.removeNow) {
+        ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(file.c_str());
+    }
+    // Only when empty: RemoveDirectory takes nothing with it.
+    if (!plan.logFolderNow.empty() && !IsLink(plan.logFolderNow))
+        ::RemoveDirectoryW(plan.logFolderNow.c_str());
+
+    const std::wstring system = SystemFolder();
+    const std::wstring params = SelfRemovalParameters(plan, system);
+    if (params.empty())
         return false;
     // The interpreter by its full path; it must not stand inside the folder it
-    // removes (it could empty it, not remove it), so it starts in the system folder.
-    std::wstring cmd = system + L"\\cmd.exe";
+    // removes (it could not remove it), so it starts in the system folder.
+    const std::wstring cmd = system + L"\\cmd.exe";
     HINSTANCE r = ::ShellExecuteW(nullptr, L"open", cmd.c_str(), params.c_str(), system.c_str(), SW_HIDE);
     return reinterpret_cast<INT_PTR>(r) > 32;
 }
 
 bool StartSelfRemoval()
 {
-    wchar_t buf[261] = {};
-    ::GetModuleFileNameW(nullptr, buf, 260);
-    std::wstring path(buf);
-    size_t slash = path.find_last_of(L'\\');
+    const std::wstring program = RunningProgramPath();
+    const size_t slash = program.find_last_of(L'\\');
     if (slash == std::wstring::npos)
         return true;
-    StartFolderRemoval(path.substr(0, slash), path.substr(slash + 1), ProtectedFolders());
+    const SSelfRemovalFacts facts = GatherRemovalFacts(program.substr(0, slash), program.substr(slash + 1),
+                                                       g_startListed ? &g_filesAtStart : nullptr);
+    CarryOutSelfRemoval(PlanSelfRemoval(facts));
     return true;
 }

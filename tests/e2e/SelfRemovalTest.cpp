@@ -89,6 +89,28 @@ private:
     DWORD m_oldType = REG_EXPAND_SZ;
 };
 
+// Another account's profile, known to the machine while it lives.
+class CExtraProfile {
+public:
+    CExtraProfile(const std::wstring& sid, const std::wstring& folder) : m_key(kProfileList + sid)
+    {
+        HKEY k = nullptr;
+        m_ok = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
+                                 nullptr) == ERROR_SUCCESS &&
+               ::RegSetValueExW(k, L"ProfileImagePath", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                                static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+        if (k)
+            ::RegCloseKey(k);
+    }
+    ~CExtraProfile() { ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, m_key.c_str()); }
+    bool Ok() const { return m_ok; }
+
+private:
+    static constexpr const wchar_t* kProfileList = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
+    std::wstring m_key;
+    bool m_ok = false;
+};
+
 // The program sees the folder as the user's Downloads.
 bool IsDownloads(const std::wstring& folder)
 {
@@ -101,10 +123,11 @@ bool IsDownloads(const std::wstring& folder)
 
 }  // namespace
 
-TEST_F(SelfRemovalRun, TheProgramFolderGoesAboutThreeSecondsAfterTheWindowCloses)
+TEST_F(SelfRemovalRun, AFolderMadeForTheToolGoesAboutThreeSecondsAfterTheWindowCloses)
 {
     vt::CVelmoraRun run(L"selfremoval run");
     AssertSafe(run);
+    run.KeepFeedbackBesideLibrary();   // its records are the run's to take away
     DWORD closedAt = 0;
     ASSERT_TRUE(RunAndClose(run, &closedAt));
     ASSERT_TRUE(vt::WaitFor([&] { return !vt::PathExists(run.ProgramDir() + L"\\Velmora.exe"); }, 8000, 10))
@@ -112,7 +135,45 @@ TEST_F(SelfRemovalRun, TheProgramFolderGoesAboutThreeSecondsAfterTheWindowCloses
     EXPECT_GE(::GetTickCount() - closedAt, 2000u) << "removed without the wait";
     EXPECT_TRUE(vt::WaitFor([&] { return !vt::PathExists(run.ProgramDir()); }, 8000)) << "emptied but left behind";
     EXPECT_TRUE(vt::PathExists(run.StandinDir()));   // the folder beside it stays
-    EXPECT_TRUE(vt::PathExists(run.FeedbackDir()));
+    EXPECT_TRUE(vt::PathExists(run.Root() + L"\\feedback"));
+}
+
+TEST_F(SelfRemovalRun, ALooseFolderKeepsTheUsersThingsAndItself)
+{
+    // The tool's three files copied into a folder that also holds the user's.
+    vt::CVelmoraRun run(L"selfremoval-loose");
+    AssertSafe(run);
+    const std::wstring dir = run.ProgramDir();
+    ::CreateDirectoryW((dir + L"\\holiday").c_str(), nullptr);
+    for (const wchar_t* f : {L"holiday\\beach.jpg", L"tax-2025.pdf"})
+        ASSERT_TRUE(vt::WriteFileBytes(dir + L"\\" + f, "mine"));
+    run.KeepFeedbackBesideLibrary();
+    DWORD closedAt = 0;
+    ASSERT_TRUE(RunAndClose(run, &closedAt));
+    // The removal has done all it will once its interpreter has ended.
+    ASSERT_TRUE(vt::WaitFor([&] { return vt::ProcessesStartedBy(run.Process().Pid()).empty(); }, 40000));
+    for (const wchar_t* f : {L"Velmora.exe", L"devcon.exe", L"TarnexFeedbackInformation.dll", L"feedback-calls.txt"})
+        EXPECT_FALSE(vt::PathExists(dir + L"\\" + f)) << vt::Utf8(f);
+    for (const wchar_t* f : {L"holiday\\beach.jpg", L"tax-2025.pdf"})
+        EXPECT_EQ(vt::ReadFileBytes(dir + L"\\" + f), "mine") << vt::Utf8(f);
+}
+
+TEST_F(SelfRemovalRun, AnotherAccountsDesktopKeepsEverythingButTheTool)
+{
+    // Started from the Desktop of the account whose desktop the technician
+    // typed an administrator's password on: not this account's own.
+    vt::CVelmoraRun run(L"selfremoval-other", L"Users\\otheruser\\Desktop");
+    AssertSafe(run);
+    CExtraProfile other(L"S-1-5-21-1004336348-1177238915-682003330-1001", run.Root() + L"\\Users\\otheruser");
+    ASSERT_TRUE(other.Ok());
+    const std::wstring desktop = run.ProgramDir();
+    ASSERT_TRUE(vt::WriteFileBytes(desktop + L"\\shopping.txt", "mine"));
+    DWORD closedAt = 0;
+    ASSERT_TRUE(RunAndClose(run, &closedAt));
+    ASSERT_TRUE(vt::WaitFor([&] { return vt::ProcessesStartedBy(run.Process().Pid()).empty(); }, 40000));
+    for (const wchar_t* f : {L"Velmora.exe", L"devcon.exe", L"TarnexFeedbackInformation.dll"})
+        EXPECT_FALSE(vt::PathExists(desktop + L"\\" + f)) << vt::Utf8(f);
+    EXPECT_EQ(vt::ReadFileBytes(desktop + L"\\shopping.txt"), "mine");
 }
 
 TEST_F(SelfRemovalRun, StartedFromDownloadsItTakesOnlyItsOwnFiles)
@@ -132,7 +193,7 @@ TEST_F(SelfRemovalRun, StartedFromDownloadsItTakesOnlyItsOwnFiles)
     ASSERT_TRUE(RunAndClose(run, &closedAt));
     EXPECT_TRUE(vt::WaitFor([&] { return !vt::PathExists(dir + L"\\Velmora.exe"); }, 8000));
     // The removal has done all it will once its interpreter has ended.
-    EXPECT_TRUE(vt::WaitFor([&] { return vt::ProcessesStartedBy(run.Process().Pid()).empty(); }, 10000));
+    EXPECT_TRUE(vt::WaitFor([&] { return vt::ProcessesStartedBy(run.Process().Pid()).empty(); }, 40000));
     for (const wchar_t* f : {L"devcon.exe", L"TarnexFeedbackInformation.dll"})
         EXPECT_FALSE(vt::PathExists(dir + L"\\" + f)) << vt::Utf8(f);
     for (const wchar_t* f : users)

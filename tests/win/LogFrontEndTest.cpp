@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <string>
@@ -58,6 +60,34 @@ std::vector<std::string> Messages(const std::wstring& path)
     return out;
 }
 
+// Whether the folder's access list lets users (or everyone) write in it: an
+// allowing entry for them with a write or delete right.
+bool UsersMayWrite(const std::wstring& folder)
+{
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    PACL dacl = nullptr;
+    if (::GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                nullptr, &sd) != ERROR_SUCCESS)
+        return true;
+    bool may = dacl == nullptr;   // no list at all lets everyone in
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!::GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE)
+            continue;
+        LPWSTR sid = nullptr;
+        if (!::ConvertSidToStringSidW(&ace->SidStart, &sid))
+            continue;
+        const std::wstring who = sid;
+        ::LocalFree(sid);
+        const DWORD writes = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | DELETE |
+                             FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+        if ((who == L"S-1-5-32-545" || who == L"S-1-1-0" || who == L"S-1-5-11") && (ace->Mask & writes))
+            may = true;
+    }
+    ::LocalFree(sd);
+    return may;
+}
+
 std::wstring CommonAppData()
 {
     wchar_t buf[MAX_PATH + 1] = {};
@@ -83,11 +113,15 @@ TEST(LogFrontEnd, RootedInstanceKeepsTheFirstRoot)
     ::CreateDirectoryW(b.c_str(), nullptr);
     ASSERT_EQ(Probe({L"R", a, L"1", L"Quorrant.txt", L"创建设备信息失败",
                      L"R", b, L"1", L"Quorrant.txt", L"second",
-                     L"S", dir + L"\\root.txt"}, dir), 0u);
+                     L"S", dir + L"\\root.txt", L"M", dir + L"\\made.txt"}, dir), 0u);
     EXPECT_EQ(Messages(a + L"ToolLog\\Quorrant.txt"), (Lines{kDeviceInfoFailedGbk, "second"}));
     EXPECT_FALSE(vt::PathExists(b + L"ToolLog"));
     EXPECT_EQ(vt::ReadFileBytes(dir + L"\\root.txt"), vt::Utf8(b));   // stored on every call
     EXPECT_FALSE(vt::PathExists(a + L"logCfg.ini"));                 // never written
+    // The folder it made is known as the run's (for the removal at the end),
+    // and no user may write in it.
+    EXPECT_EQ(vt::ReadFileBytes(dir + L"\\made.txt"), vt::Utf8(a + L"ToolLog") + "\n");
+    EXPECT_FALSE(UsersMayWrite(a + L"ToolLog"));
 }
 
 TEST(LogFrontEnd, RootedBeforeDefaultPutsBothUnderTheRoot)
@@ -136,8 +170,9 @@ TEST(LogFrontEnd, PrintSwitchHoldsBackOnlyUnforcedEntries)
         if (c.ini) {
             ASSERT_TRUE(vt::WriteFileBytes(root + L"logCfg.ini", c.ini));
         }
-        ASSERT_EQ(Probe({L"R", root, L"0", L"Velmora.txt", L"unforced", L"R", root, L"1", L"Velmora.txt", L"forced"},
-                        dir), 0u);
+        ASSERT_EQ(Probe({L"R", root, L"0", L"Velmora.txt", L"unforced", L"R", root, L"1", L"Velmora.txt", L"forced",
+                         L"M", dir + L"\\made.txt"}, dir), 0u);
+        EXPECT_EQ(vt::ReadFileBytes(dir + L"\\made.txt"), "") << "a folder that was there counted as made";
         const Lines expected = c.on ? Lines{"unforced", "forced"} : Lines{"forced"};
         EXPECT_EQ(Messages(root + L"ToolLog\\Velmora.txt"), expected);
         EXPECT_EQ(vt::ReadFileBytes(root + L"ToolLog\\keep.txt"), "keep");

@@ -128,6 +128,26 @@ TEST(LogWriter, MissingSubFolderWritesAndCreatesNothing)
     EXPECT_EQ(Messages(vt::ReadFileBytes(dir + L"Velmora.txt")), (std::vector<std::string>{"after"}));
 }
 
+TEST(LogWriter, AFileWithAnotherNameElsewhereIsNeitherWrittenNorRotated)
+{
+    // Someone's file, linked in under the log's name (a hard link: it is the
+    // same file under two names). Wine cannot make junctions or symbolic
+    // links, so the same refusal for those is not shown here.
+    const std::wstring dir = Folder(L"hardlink");
+    const std::wstring theirs = vt::ScratchDir(L"log-writer-hardlink-theirs") + L"\\settings.ini";
+    ASSERT_TRUE(vt::WriteFileBytes(theirs, std::string(6020001, 'k')));
+    ASSERT_TRUE(::CreateHardLinkW((dir + L"Velmora.txt").c_str(), theirs.c_str(), nullptr));
+    CLogSaveCloseFile writer(dir);
+    writer.SaveText("x", "Velmora.txt");
+    EXPECT_EQ(vt::ReadFileBytes(theirs), std::string(6020001, 'k'));
+    EXPECT_FALSE(vt::PathExists(dir + L"Velmora.txtbak")) << "rotated someone else's file away";
+
+    // Once it is the log's own again, entries go in.
+    ASSERT_TRUE(::DeleteFileW((dir + L"Velmora.txt").c_str()));
+    writer.SaveText("own", "Velmora.txt");
+    EXPECT_EQ(Messages(vt::ReadFileBytes(dir + L"Velmora.txt")), (std::vector<std::string>{"own"}));
+}
+
 TEST(LogWriter, FileDeletedBetweenEntriesIsCreatedAgain)
 {
     const std::wstring dir = Folder(L"deleted");

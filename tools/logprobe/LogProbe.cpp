@@ -2,6 +2,8 @@
 //   D <force 0|1> <file> <message>          GetInstance()->Log(...)
 //   R <root> <force 0|1> <file> <message>   GetInstance(root)->Log(...)
 //   S <path>                                writes g_strLogRoot (UTF-8) to path
+//   M <path>                                writes the log folders this run made
+//                                           (UTF-8, one a line) to path
 //   H <path> <marker>                       opens path shared for reading and writing,
 //                                           creates marker, then waits (up to 60 s)
 #include <windows.h>
@@ -46,6 +48,13 @@ int wmain(int argc, wchar_t** argv)
             i += 4;
         } else if (step == L"S" && left(1)) {
             if (!WriteText(argv[i], Utf8(g_strLogRoot)))
+                return 3;
+            i += 1;
+        } else if (step == L"M" && left(1)) {
+            std::string made;
+            for (const std::wstring& f : LogFoldersMadeByThisRun())
+                made += Utf8(f) + "\n";
+            if (!WriteText(argv[i], made))
                 return 3;
             i += 1;
         } else if (step == L"H" && left(2)) {
