@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <map>
 
+#include "system/CommandRunner.h"
+#include "system/HostRules.h"
 #include "tests/support/TestSupport.h"
 
 namespace bench {
@@ -86,13 +88,10 @@ double WaitShownAndPainted(DWORD pid, const std::wstring& title, DWORD timeoutMs
     return -1;
 }
 
-double TimeThroughCmd(const std::wstring& command, const std::wstring& extraPath, std::string* output)
+double TimeThroughCmd(const std::wstring& command, const std::wstring& currentDir, std::string* output)
 {
-    wchar_t oldPath[32767] = {};
-    ::GetEnvironmentVariableW(L"PATH", oldPath, 32767);
-    const std::wstring path = extraPath.empty() ? std::wstring(oldPath) : extraPath + L";" + oldPath;
-    ::SetEnvironmentVariableW(L"PATH", path.c_str());
-
+    const std::wstring system = SystemFolder();
+    const std::wstring cmdExe = system + L"\\cmd.exe", startIn = currentDir.empty() ? system : currentDir;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     double ms = -1;
@@ -103,10 +102,10 @@ double TimeThroughCmd(const std::wstring& command, const std::wstring& extraPath
         si.wShowWindow = SW_HIDE;
         si.hStdOutput = si.hStdError = writeEnd;
         si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-        std::wstring line = L"cmd /C " + command;
+        std::wstring line = ComposeCommandLine(command);
         PROCESS_INFORMATION pi{};
         const double start = NowMs();
-        if (::CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        if (::CreateProcessW(cmdExe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, startIn.c_str(), &si, &pi)) {
             ::CloseHandle(writeEnd);
             writeEnd = nullptr;
             char buf[1024];
@@ -123,7 +122,6 @@ double TimeThroughCmd(const std::wstring& command, const std::wstring& extraPath
             ::CloseHandle(writeEnd);
         ::CloseHandle(readEnd);
     }
-    ::SetEnvironmentVariableW(L"PATH", oldPath);
     return ms;
 }
 

@@ -25,11 +25,12 @@ double WaitShownAndPainted(DWORD pid, const std::wstring& title, DWORD timeoutMs
 // Whether the window (and its children) has nothing left to paint.
 bool Painted(HWND h);
 
-// Runs "cmd /C <command>" the way the tool's runner does (hidden, output
-// through one pipe, read to the end) but without its pause between reads, with
-// extraPath in front of PATH. Returns the milliseconds from start to the end of
-// the process, negative when it could not be started; output gets the text.
-double TimeThroughCmd(const std::wstring& command, const std::wstring& extraPath, std::string* output = nullptr);
+// Runs a command the way the tool's runner does (the system folder's cmd.exe
+// with the same line, hidden, output through one pipe, read to the end, in
+// currentDir or the system folder) but without its pause between reads.
+// Returns the milliseconds from start to the end of the process, negative
+// when it could not be started; output gets the text.
+double TimeThroughCmd(const std::wstring& command, const std::wstring& currentDir, std::string* output = nullptr);
 
 // GDI and USER objects of a process. GetGuiResources where the system
 // answers it; where it is not implemented (wine), the GDI objects are counted

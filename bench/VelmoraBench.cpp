@@ -130,15 +130,18 @@ StandinTimes MeasureStandins()
     vt::CVelmoraRun folders(L"bench-standins");
     vt::WriteFileBytes(folders.ProgramDir() + L"\\devcon-output.txt", kDevconDisabled);
     std::vector<double> wmic, devcon;
+    // The wmic stand-in answers from the run's folder, as for the program.
+    ::SetEnvironmentVariableW(L"VELMORA_WMIC_DIR", folders.StandinDir().c_str());
+    const std::wstring query = L"\"" + vt::SystemWmicPath() + L"\" csproduct list full";
     for (int i = 0; i < kRepeats + 1; ++i) {
         std::string out;
-        double ms = bench::TimeThroughCmd(L"wmic csproduct list full", folders.StandinDir(), &out);
+        double ms = bench::TimeThroughCmd(query, L"", &out);
         if (ms < 0 || out.find("Version=KESTRA Q5 31XRV05") == std::string::npos)
             return t;
         if (i > 0)   // the first run warms the caches
             wmic.push_back(ms);
         out.clear();
-        ms = bench::TimeThroughCmd(DevconDisableCommand(folders.ProgramDir(), kListedId), L"", &out);
+        ms = bench::TimeThroughCmd(DevconDisableCommand(folders.ProgramDir(), kListedId), folders.ProgramDir(), &out);
         if (ms < 0 || !DevconConfirmsDisable(out))
             return t;
         if (i > 0)

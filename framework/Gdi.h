@@ -2,11 +2,10 @@
 // no loose Delete/Release pairs.
 #pragma once
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
+
 #include <utility>
 
-namespace gp = Gdiplus::DllExports;
+#include "framework/GdiPlus.h"
 
 // Any HGDIOBJ-derived handle, deleted with DeleteObject.
 template <class H>
@@ -122,11 +121,11 @@ public:
     bool Startup()
     {
         Gdiplus::GdiplusStartupInput input;
-        return Gdiplus::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;
+        return gp::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;
     }
     void Shutdown()
     {
-        if (m_token) Gdiplus::GdiplusShutdown(m_token);
+        if (m_token) gp::GdiplusShutdown(m_token);
         m_token = 0;
     }
 private:

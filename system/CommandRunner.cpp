@@ -13,15 +13,6 @@ const DWORD kIdlePollMs = 10;
 // After the tree was ended, how long to wait for the interpreter to be gone.
 const DWORD kEndWaitMs = 5000;
 
-std::wstring SystemCmdPath()
-{
-    wchar_t dir[MAX_PATH] = {};
-    UINT n = ::GetSystemDirectoryW(dir, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return {};
-    return std::wstring(dir) + L"\\cmd.exe";
-}
-
 // Owns one kernel handle.
 class CHandle {
 public:
@@ -53,8 +44,15 @@ bool SetKillOnClose(HANDLE job, bool on)
 
 }  // namespace
 
+std::wstring SystemFolder()
+{
+    wchar_t dir[MAX_PATH] = {};
+    UINT n = ::GetSystemDirectoryW(dir, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(dir, n);
+}
+
 ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD pauseMs, DWORD timeLimitMs,
-                             const std::function<void(const char* chunk)>& onChunk)
+                             const std::function<void(const char* chunk)>& onChunk, const std::wstring& currentDir)
 {
     if (bufferBytes < 2)
         return ECommandRun::NotStarted;
@@ -76,9 +74,11 @@ ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWO
     si.wShowWindow = SW_HIDE;
     si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
 
-    const std::wstring cmdExe = SystemCmdPath();
-    if (cmdExe.empty())
+    const std::wstring system = SystemFolder();
+    if (system.empty())
         return ECommandRun::NotStarted;
+    const std::wstring cmdExe = system + L"\\cmd.exe";
+    const std::wstring& startIn = currentDir.empty() ? system : currentDir;
 
     // The interpreter and what it starts belong to this job, so a command that
     // outlives the limit can be ended with everything it started; while the
@@ -94,8 +94,8 @@ ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWO
         std::vector<wchar_t> line(kMaxCommandLineChars + 1, L'\0');
         const std::wstring composed = ComposeCommandLine(command);
         composed.copy(line.data(), kMaxCommandLineChars);
-        if (!::CreateProcessW(cmdExe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                              nullptr, &si, &pi))
+        if (!::CreateProcessW(cmdExe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, startIn.c_str(),
+                              &si, &pi))
             return ECommandRun::NotStarted;   // both pipe ends close with their owners
     }
     CHandle process(pi.hProcess), thread(pi.hThread);
@@ -170,11 +170,12 @@ bool ExecCommand(std::wstring command, std::wstring& output, ECommandRun* how)
     return true;
 }
 
-bool ExecCommandA(const wchar_t* command, std::string& output, ECommandRun* how)
+bool ExecCommandA(const wchar_t* command, std::string& output, ECommandRun* how, const std::wstring& currentDir)
 {
     std::string collected;
-    const ECommandRun run = RunCommandChunks(command ? command : L"", 1024, 10, kCommandTimeLimitMs,
-                                             [&](const char* chunk) { collected += chunk; });
+    const ECommandRun run = RunCommandChunks(
+        command ? command : L"", 1024, 10, kCommandTimeLimitMs, [&](const char* chunk) { collected += chunk; },
+        currentDir);
     if (how)
         *how = run;
     if (run != ECommandRun::Ran)

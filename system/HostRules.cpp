@@ -151,7 +151,7 @@ const char* ModelCheckLogMessage(int code)
 std::wstring ComposeCommandLine(const std::wstring& command)
 {
     // The command is a C string to the formatter: it ends at its first NUL.
-    std::wstring line = L"cmd /C " + command.substr(0, command.find(L'\0'));
+    std::wstring line = L"cmd /D /S /C \"" + command.substr(0, command.find(L'\0')) + L"\"";
     if (line.size() > kMaxCommandLineChars)
         line.resize(kMaxCommandLineChars);
     return line;
@@ -160,54 +160,6 @@ std::wstring ComposeCommandLine(const std::wstring& command)
 std::string CommandTimeoutLogMessage(const std::string& commandUtf8, unsigned long secondsWaited)
 {
     return "命令等待 " + std::to_string(secondsWaited) + " 秒仍未结束，已被终止：" + commandUtf8;
-}
-
-// ---- Finding a console tool ------------------------------------------------
-
-namespace {
-std::vector<std::wstring> SplitList(const std::wstring& list)
-{
-    std::vector<std::wstring> out;
-    std::wstring item;
-    bool quoted = false;
-    for (wchar_t c : list + L";") {
-        if (c == L'"') {
-            quoted = !quoted;
-        } else if (c == L';' && !quoted) {
-            size_t first = item.find_first_not_of(L' ');
-            size_t last = item.find_last_not_of(L' ');
-            if (first != std::wstring::npos)
-                out.push_back(item.substr(first, last - first + 1));
-            item.clear();
-        } else {
-            item += c;
-        }
-    }
-    return out;
-}
-
-std::wstring JoinPath(const std::wstring& dir, const std::wstring& file)
-{
-    if (dir.empty() || dir.back() == L'\\' || dir.back() == L'/')
-        return dir + file;
-    return dir + L"\\" + file;
-}
-}  // namespace
-
-std::vector<std::wstring> CommandCandidates(const std::wstring& name, const std::wstring& currentDir,
-                                            const std::wstring& pathVar, const std::wstring& pathExt)
-{
-    std::vector<std::wstring> exts = SplitList(pathExt.empty() ? L".COM;.EXE;.BAT;.CMD" : pathExt);
-    std::vector<std::wstring> dirs;
-    if (!currentDir.empty())
-        dirs.push_back(currentDir);
-    for (const std::wstring& d : SplitList(pathVar))
-        dirs.push_back(d);
-    std::vector<std::wstring> out;
-    for (const std::wstring& d : dirs)
-        for (const std::wstring& e : exts)
-            out.push_back(JoinPath(d, name + e));
-    return out;
 }
 
 // ---- SMBIOS ----------------------------------------------------------------

@@ -1,7 +1,7 @@
 // The rules by which the tool decides whether it runs on a PC it was made for:
 // the Windows version classification, the model text parser and matcher, the
-// composition of the interpreter's command line, the search for a console tool
-// on the search path and the reading of the SMBIOS system-information record.
+// composition of the interpreter's command line and the reading of the SMBIOS
+// system-information record.
 // No window, no handle: the Win32 side gathers the inputs and acts on the answers.
 #pragma once
 #include <cstddef>
@@ -70,23 +70,20 @@ const char* ModelCheckLogMessage(int code);
 
 // Longest command line handed to the interpreter, without its terminating NUL.
 const size_t kMaxCommandLineChars = 1023;
+// What ComposeCommandLine puts around a command: 'cmd /D /S /C "' and '"'.
+const size_t kInterpreterWrapChars = 15;
 
-// "cmd /C " followed by the command (up to an embedded NUL), cut at 1023 characters.
+// The interpreter's line for a command (up to an embedded NUL): "cmd /D /S /C"
+// and the command in quotes, cut at 1023 characters. /D: no AutoRun commands
+// from the registry run with the tool's rights; /S: the interpreter takes off
+// exactly the outer quotes, so a command that quotes its program's path and
+// its arguments reaches it as written.
 std::wstring ComposeCommandLine(const std::wstring& command);
 
 // The line logged after a command's own failure line when the command outlived
 // the runner's limit and was ended, so a support technician can tell a hung
 // command from one that could not start. commandUtf8 is the command as run.
 std::string CommandTimeoutLogMessage(const std::string& commandUtf8, unsigned long secondsWaited);
-
-// ---- Finding a console tool ------------------------------------------------
-
-// The files the interpreter would try for a bare command name, in its order:
-// the current folder first, then every folder of pathVar (';'-separated,
-// quotes allowed, empty entries skipped), each with every extension of
-// pathExt (".COM;.EXE;.BAT;.CMD" when pathExt is empty).
-std::vector<std::wstring> CommandCandidates(const std::wstring& name, const std::wstring& currentDir,
-                                            const std::wstring& pathVar, const std::wstring& pathExt);
 
 // ---- SMBIOS ----------------------------------------------------------------
 

@@ -77,12 +77,17 @@ bool CRepairWorker::DoRepair()
         Report(WM_REPAIR_RESULT, 2);
         return false;
     }
-    std::wstring command = DevconDisableCommand(GetExeDir(), id);
+    // The device tool of the program folder by its full path, started in that
+    // folder. A folder whose name the interpreter would expand is refused: the
+    // command could run something else.
+    const std::wstring exeDir = GetExeDir();
+    const std::wstring command = DevconDisableCommand(exeDir, id);
     std::string output;
-    ECommandRun how = ECommandRun::Ran;
-    if (!ExecCommandA(command.c_str(), output, &how)) {
+    ECommandRun how = ECommandRun::NotStarted;
+    if (command.empty() || !ExecCommandA(command.c_str(), output, &how, exeDir)) {
         LogLine("执行修复方案安装失败");
-        LogIfTimedOut(command.c_str(), how);
+        if (how == ECommandRun::TimedOut)
+            LogCommandTimeout(command);
         Report(WM_REPAIR_RESULT, 2);
         return false;
     }

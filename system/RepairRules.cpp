@@ -2,6 +2,9 @@
 
 #include <cctype>
 
+#include "system/HostRules.h"
+#include "system/SelfRemovalRules.h"
+
 const char* const kListedHardwareIdsA[3] = {
     "PCI\\VEN_10DE&DEV_1AD8",
     "PCI\\VEN_10DE&DEV_1ADA",
@@ -88,56 +91,6 @@ std::wstring Quoted(const std::wstring& s)
     return L"\"" + s + L"\"";
 }
 
-// Backslashes only, none at the end, ASCII letters in upper case.
-std::wstring Normal(const std::wstring& path)
-{
-    std::wstring p = path;
-    for (wchar_t& c : p) {
-        if (c == L'/')
-            c = L'\\';
-        else if (c >= L'a' && c <= L'z')
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
-    if (p.compare(0, 4, L"\\\\?\\") == 0) {
-        p.erase(0, 4);
-        if (p.compare(0, 4, L"UNC\\") == 0)
-            p.replace(0, 4, L"\\\\");
-    }
-    while (!p.empty() && p.back() == L'\\')
-        p.pop_back();
-    return p;
-}
-
-bool IsRoot(const std::wstring& p)
-{
-    if (p.size() <= 2)   // "", "C:" and other stubs
-        return true;
-    if (p.compare(0, 2, L"\\\\") == 0) {
-        // \\server\share is a root; \\server\share\folder is not.
-        size_t server = p.find(L'\\', 2);
-        return server == std::wstring::npos || p.find(L'\\', server + 1) == std::wstring::npos;
-    }
-    return false;
-}
-
-bool IsSameOrParentOf(const std::wstring& folder, const std::wstring& other)
-{
-    if (other.empty())
-        return false;
-    if (folder == other)
-        return true;
-    return other.size() > folder.size() && other.compare(0, folder.size(), folder) == 0 &&
-           other[folder.size()] == L'\\';
-}
-
-bool Unsafe(const std::wstring& s)
-{
-    for (wchar_t c : s)
-        if (c == L'%' || c == L'!' || c == L'"' || c < 0x20)
-            return true;
-    return false;
-}
-
 }  // namespace
 
 bool DevconConfirmsDisable(const std::string& output)
@@ -156,41 +109,12 @@ bool DevconConfirmsDisable(const std::string& output)
 
 std::wstring DevconDisableCommand(const std::wstring& exeDir, const std::wstring& hardwareId)
 {
-    return L"cd /d " + Quoted(exeDir) + L" & devcon.exe disable " + Quoted(hardwareId);
-}
-
-bool IsProtectedFolder(const std::wstring& folder, const std::vector<std::wstring>& protectedFolders)
-{
-    std::wstring f = Normal(folder);
-    if (IsRoot(f))
-        return true;
-    for (const std::wstring& p : protectedFolders)
-        if (IsSameOrParentOf(f, Normal(p)))
-            return true;
-    return false;
-}
-
-std::wstring SelfRemovalParameters(const std::wstring& folder, const std::wstring& programName,
-                                   const std::vector<std::wstring>& protectedFolders)
-{
-    if (folder.empty() || Unsafe(folder))
+    if (exeDir.empty() || UnsafeForInterpreter(exeDir) || hardwareId.empty() || UnsafeForInterpreter(hardwareId))
         return {};
-    const std::wstring wait = L"/C timeout /t 3 /nobreak & ";
-    if (!IsProtectedFolder(folder, protectedFolders))
-        return wait + L"rmdir /s /q " + Quoted(folder);
-
-    // Only what the tool brought or made: the program, the device tool, the
-    // feedback library, and the log folder and configuration of the log kept
-    // beside the program.
-    if (programName.empty() || Unsafe(programName) || programName.find_first_of(L"\\/:*?") != std::wstring::npos)
+    const std::wstring tool = exeDir.back() == L'\\' ? exeDir + kDeviceToolName : exeDir + L"\\" + kDeviceToolName;
+    const std::wstring command = Quoted(tool) + L" disable " + Quoted(hardwareId);
+    // Cut to the interpreter's length, the line would name another path.
+    if (ComposeCommandLine(command).size() != command.size() + kInterpreterWrapChars)
         return {};
-    std::wstring base = folder;
-    if (base.back() != L'\\')
-        base += L'\\';
-    std::wstring files;
-    for (const std::wstring& name :
-         {programName, std::wstring(L"devcon.exe"), std::wstring(L"TarnexFeedbackInformation.dll"),
-          std::wstring(L"logCfg.ini")})
-        files += L" " + Quoted(base + name);
-    return wait + L"del /f /q" + files + L" & rmdir /s /q " + Quoted(base + L"ToolLog");
+    return command;
 }

@@ -1,11 +1,9 @@
-// Rules of the device check, the repair and the self-removal that need no
-// window and no handle: which hardware ID the tool acts on, whether the device
-// tool's answer confirms the disabling, the command texts, and which folders
-// the self-removal must never take away.
+// Rules of the device check and the repair that need no window and no handle:
+// which hardware ID the tool acts on, whether the device tool's answer confirms
+// the disabling, and the command text that disables it.
 #pragma once
 #include <map>
 #include <string>
-#include <vector>
 
 // The listed graphics functions, in the order they are tried for each device.
 extern const char* const kListedHardwareIdsA[3];
@@ -32,16 +30,9 @@ bool ChooseListedHardwareId(const CHardwareIdMap& ids, std::wstring& chosen);
 // ready to be disabled. ..."). Everything else is a failure.
 bool DevconConfirmsDisable(const std::string& output);
 
-// cd /d "<folder>" & devcon.exe disable "<hardware ID>"
+// "<folder>\devcon.exe" disable "<hardware ID>": the device tool of the
+// program folder by its full path (run with that folder as the current one).
+// Empty when the folder (or the ID) holds a character the interpreter would
+// expand or that would end the quotes early, or when the interpreter's line
+// would have to be cut: the repair is then refused.
 std::wstring DevconDisableCommand(const std::wstring& exeDir, const std::wstring& hardwareId);
-
-// Parameters for the hidden interpreter that ends a run of the tool: wait 3 s,
-// then remove the program folder. A folder that is (or holds) one of the
-// protected folders, or a drive root, keeps everything but the tool's own
-// files. Empty when nothing can be removed safely: no folder, or a path with
-// characters the interpreter would expand (% and !).
-std::wstring SelfRemovalParameters(const std::wstring& folder, const std::wstring& programName,
-                                   const std::vector<std::wstring>& protectedFolders);
-
-// A drive root, a share root, one of protectedFolders or a folder that holds one of them.
-bool IsProtectedFolder(const std::wstring& folder, const std::vector<std::wstring>& protectedFolders);

@@ -9,12 +9,9 @@
 #include "system/CommandRunner.h"
 #include "system/HostRules.h"
 
-const wchar_t* const kOsQueryCommand = L"WMIC OS List status";
-
 namespace {
 
 const char* const kLogFile = "Velmora.txt";
-const wchar_t* const kModelQuery = L"wmic csproduct list full";
 
 DWORD WINAPI HostInfoThreadProc(LPVOID p)
 {
@@ -47,30 +44,25 @@ CPebVersion ReadPebVersion()
 }
 #pragma GCC diagnostic pop
 
-std::wstring EnvVar(const wchar_t* name)
+// The system's own wmic, by its full path: a wmic beside the program or in a
+// folder of the search path is never run. Windows 11 24H2 and later may ship
+// without it.
+std::wstring WmicPath()
 {
-    DWORD n = ::GetEnvironmentVariableW(name, nullptr, 0);
-    if (n == 0)
-        return {};
-    std::wstring v(n, L'\0');
-    n = ::GetEnvironmentVariableW(name, &v[0], n);
-    v.resize(n);
-    return v;
+    const std::wstring system = SystemFolder();
+    return system.empty() ? std::wstring() : system + L"\\wbem\\WMIC.exe";
 }
 
-// Whether cmd would find "wmic" where it looks: the current folder, then the
-// search path. Windows 11 24H2 and later may ship without it.
-bool WmicOnSearchPath()
+bool WmicAvailable()
 {
-    wchar_t cwd[MAX_PATH] = {};
-    DWORD n = ::GetCurrentDirectoryW(MAX_PATH, cwd);
-    std::wstring current = n > 0 && n < MAX_PATH ? cwd : L"";
-    for (const std::wstring& f : CommandCandidates(L"wmic", current, EnvVar(L"PATH"), EnvVar(L"PATHEXT"))) {
-        DWORD a = ::GetFileAttributesW(f.c_str());
-        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY))
-            return true;
-    }
-    return false;
+    const std::wstring path = WmicPath();
+    const DWORD a = path.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring WmicCommand(const wchar_t* arguments)
+{
+    return L"\"" + WmicPath() + L"\" " + arguments;
 }
 
 // The raw SMBIOS table from the firmware table service.
@@ -100,17 +92,20 @@ bool CRepairWorker::SetMsgWnd(HWND hWnd)
 
 // Runs on the user-interface thread; for an unlisted version it blocks that
 // thread while the OS query runs.
-bool CRepairWorker::CheckSystemVersion(ECommandRun* osQuery)
+bool CRepairWorker::CheckSystemVersion(std::wstring* timedOutCommand)
 {
     const CPebVersion v = ReadPebVersion();
-    if (osQuery)
-        *osQuery = ECommandRun::Ran;
     return IsSupportedWindows(v.major, v.minor, [&](std::wstring& text) {
-        if (!WmicOnSearchPath()) {
+        if (!WmicAvailable()) {
             text = OsTextFromBuild(v.build);
             return true;
         }
-        return ExecCommand(kOsQueryCommand, text, osQuery);
+        const std::wstring command = WmicCommand(L"OS List status");
+        ECommandRun how = ECommandRun::Ran;
+        const bool ran = ExecCommand(command, text, &how);
+        if (how == ECommandRun::TimedOut && timedOutCommand)
+            *timedOutCommand = command;
+        return ran;
     });
 }
 
@@ -129,10 +124,11 @@ bool CRepairWorker::StartHostInfoThread()
 bool CRepairWorker::GetHostInfo()
 {
     int code;
-    ECommandRun query = ECommandRun::Ran;
-    if (WmicOnSearchPath()) {
+    const std::wstring query = WmicCommand(L"csproduct list full");
+    ECommandRun how = ECommandRun::Ran;
+    if (WmicAvailable()) {
         std::string answer;
-        bool ran = ExecCommandA(kModelQuery, answer, &query);
+        bool ran = ExecCommandA(query.c_str(), answer, &how);
         code = CheckModelAnswer(ran, answer);
     } else {
         std::vector<uint8_t> table;
@@ -144,15 +140,14 @@ bool CRepairWorker::GetHostInfo()
 
     if (const char* message = ModelCheckLogMessage(code))
         CLogSave::GetInstance()->Log(message, kLogFile, true);
-    LogIfTimedOut(kModelQuery, query);
+    if (how == ECommandRun::TimedOut)
+        LogCommandTimeout(query);
     Report(WM_HOST_CHECK_RESULT, static_cast<WPARAM>(code));
     return false;
 }
 
-void LogIfTimedOut(const wchar_t* command, ECommandRun how)
+void LogCommandTimeout(const std::wstring& command)
 {
-    if (how != ECommandRun::TimedOut)
-        return;
     CLogSave::GetInstance()->Log(CommandTimeoutLogMessage(WideToUtf8(command), kCommandTimeLimitMs / 1000), kLogFile,
                                  true);
 }

@@ -16,8 +16,9 @@
 class CRepairWorker {
 public:
     bool SetMsgWnd(HWND hWnd);
-    // osQuery, when given, tells how the OS query went (Ran when none was needed).
-    bool CheckSystemVersion(ECommandRun* osQuery = nullptr);
+    // timedOutCommand, when given, receives the OS query if it outlived the
+    // runner's limit (and stays as it was otherwise).
+    bool CheckSystemVersion(std::wstring* timedOutCommand = nullptr);
     bool StartHostInfoThread();
     bool GetHostInfo();
     bool StartRepairThread();
@@ -42,13 +43,10 @@ private:
     bool CheckGraphicsDevice();
 };
 
-// The OS query CheckSystemVersion runs for an unlisted Windows version.
-extern const wchar_t* const kOsQueryCommand;
-
-// To "Velmora.txt", after the line that reports a command's failure: when the
-// command outlived the runner's limit, one more line naming it and the seconds
-// waited. Nothing for any other outcome.
-void LogIfTimedOut(const wchar_t* command, ECommandRun how);
+// To "Velmora.txt", after the line that reports a command's failure, when the
+// command outlived the runner's limit: one more line naming it and the
+// seconds waited, so a hung command can be told from one that could not start.
+void LogCommandTimeout(const std::wstring& command);
 
 // The program's folder without a trailing backslash.
 std::wstring GetExeDir();

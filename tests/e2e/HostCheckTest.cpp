@@ -2,6 +2,8 @@
 // program, fed by the wmic stand-in: which prompt, which log line, which query.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <string>
 #include <vector>
 
@@ -92,36 +94,6 @@ private:
     std::wstring m_savedName, m_savedVersion, m_savedBuild;
 };
 
-// Our PATH without the system's wmic folder while it lives; the program under
-// test inherits it, so cmd cannot find any wmic.
-class CPathWithoutWmic {
-public:
-    CPathWithoutWmic()
-    {
-        wchar_t buf[32767] = {};
-        ::GetEnvironmentVariableW(L"PATH", buf, 32767);
-        m_saved = buf;
-        std::wstring kept, item;
-        for (wchar_t c : m_saved + L";") {
-            if (c != L';') {
-                item += c;
-                continue;
-            }
-            std::wstring lower = item;
-            for (wchar_t& ch : lower)
-                ch = static_cast<wchar_t>(towlower(ch));
-            if (!item.empty() && lower.find(L"wbem") == std::wstring::npos)
-                kept += (kept.empty() ? L"" : L";") + item;
-            item.clear();
-        }
-        ::SetEnvironmentVariableW(L"PATH", kept.c_str());
-    }
-    ~CPathWithoutWmic() { ::SetEnvironmentVariableW(L"PATH", m_saved.c_str()); }
-
-private:
-    std::wstring m_saved;
-};
-
 // Starts the program under another Windows version. Wine reads the version
 // when a process starts, so the prefix's own setting is back as soon as the
 // program has a window, and no later test sees the change.
@@ -171,18 +143,74 @@ TEST(HostCheck, ModelAnswersGiveTheirCodePromptAndOneLogLine)
     }
 }
 
-TEST(HostCheck, PlantedInterpreterInTheProgramFolderIsNotRun)
+// Wine takes its own builtin libraries unless told to prefer a file: while
+// this lives it prefers one for the libraries named, as Windows does for a
+// library it does not know.
+class CPreferLibraryFiles {
+public:
+    explicit CPreferLibraryFiles(std::initializer_list<const wchar_t*> names) : m_names(names)
+    {
+        m_ok = ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_SET_VALUE,
+                                 nullptr, &m_key, nullptr) == ERROR_SUCCESS;
+        for (const wchar_t* name : m_names)
+            m_ok = m_ok && ::RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"native,builtin"),
+                                            sizeof(L"native,builtin")) == ERROR_SUCCESS;
+    }
+    ~CPreferLibraryFiles()
+    {
+        if (!m_key)
+            return;
+        for (const wchar_t* name : m_names)
+            ::RegDeleteValueW(m_key, name);
+        ::RegCloseKey(m_key);
+    }
+    bool Ok() const { return m_ok; }
+
+private:
+    std::vector<const wchar_t*> m_names;
+    HKEY m_key = nullptr;
+    bool m_ok = false;
+};
+
+TEST(HostCheck, ProgramsPlantedBesideTheToolOrOnItsPathAreNotRun)
 {
-    CVelmoraRun run(L"host-plant");
-    // A cmd.exe in the program folder (also the current folder) that records its starts.
-    ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\standins\\wmic.exe", run.ProgramDir() + L"\\cmd.exe"));
-    run.SetCsproduct("Version=ThinkBox 3\r\n");
-    ASSERT_TRUE(run.Start());
-    HWND prompt = WaitResultPrompt(run, 20000);
-    ASSERT_TRUE(prompt);
-    EXPECT_EQ(run.PromptText(prompt), kMismatchText);   // the real cmd ran the stand-in wmic
-    EXPECT_FALSE(vt::PathExists(run.ProgramDir() + L"\\wmic-calls.txt"));
-    run.Process().Kill();
+    // Each row plants what records its own start in its own folder: programs
+    // (cmd.exe and wmic.exe) in the program folder, which is also the current
+    // folder, and in a folder first on the search path; or a library under a
+    // system library's name beside the program.
+    for (bool library : {false, true}) {
+        SCOPED_TRACE(library ? "a planted library" : "planted programs");
+        CVelmoraRun run(library ? L"host-plant-dll" : L"host-plant-exe");
+        const std::wstring onPath = vt::ScratchDir(L"host-plant-path");
+        std::unique_ptr<CPreferLibraryFiles> preferFiles;
+        if (library) {
+            // One loaded by name at run time, one the program could import.
+            preferFiles = std::make_unique<CPreferLibraryFiles>(std::initializer_list<const wchar_t*>{L"riched20",
+                                                                                                     L"gdiplus"});
+            ASSERT_TRUE(preferFiles->Ok());
+            for (const wchar_t* name : {L"riched20.dll", L"gdiplus.dll"})
+                ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\standins\\planted\\riched20.dll",
+                                           run.ProgramDir() + L"\\" + name));
+        } else {
+            const std::wstring recorder = vt::BinDir() + L"\\standins\\devcon.exe";
+            for (const std::wstring& plant : {run.ProgramDir() + L"\\cmd.exe", run.ProgramDir() + L"\\wmic.exe",
+                                              onPath + L"\\wmic.exe", onPath + L"\\cmd.exe"})
+                ASSERT_TRUE(vt::CopyFileTo(recorder, plant));
+            wchar_t path[32767] = {};
+            ::GetEnvironmentVariableW(L"PATH", path, 32767);
+            run.SetEnv(L"PATH", onPath + L";" + path);
+        }
+        run.SetCsproduct("Version=ThinkBox 3\r\n");
+        ASSERT_TRUE(run.Start());
+        HWND prompt = WaitResultPrompt(run, 20000);
+        ASSERT_TRUE(prompt);
+        EXPECT_EQ(run.PromptText(prompt), kMismatchText);   // the system's cmd ran the system's wmic
+        EXPECT_EQ(run.WmicCalls().size(), 1u);
+        for (const std::wstring& folder : {run.ProgramDir(), onPath})
+            EXPECT_FALSE(vt::PathExists(folder + L"\\devcon-calls.txt")) << "a planted program ran: " << vt::Utf8(folder);
+        EXPECT_FALSE(vt::PathExists(run.ProgramDir() + L"\\planted-loaded.txt")) << "the planted library was loaded";
+        run.Process().Kill();
+    }
 }
 
 TEST(HostCheck, HungModelQueryEndsAtTheLimitWithCode5)
@@ -200,7 +228,8 @@ TEST(HostCheck, HungModelQueryEndsAtTheLimitWithCode5)
     std::vector<std::wstring> lines = run.LogLines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(vt::LogMessage(lines[0]), L"获取机型信息失败");
-    EXPECT_EQ(vt::LogMessage(lines[1]), L"命令等待 120 秒仍未结束，已被终止：wmic csproduct list full");
+    EXPECT_EQ(vt::LogMessage(lines[1]),
+              L"命令等待 120 秒仍未结束，已被终止：\"" + vt::SystemWmicPath() + L"\" csproduct list full");
     ConfirmAndExpectExit(run, prompt);
 }
 
@@ -233,7 +262,7 @@ TEST(HostCheck, UnlistedVersionGoesByTheOsQuery)
         }
         std::vector<std::string> calls = run.WmicCalls();
         ASSERT_GE(calls.size(), 1u);
-        EXPECT_NE(calls[0].find("WMIC OS List status"), std::string::npos) << calls[0];
+        EXPECT_NE(calls[0].find("OS List status"), std::string::npos) << calls[0];
         run.Process().Kill();
     }
 }
@@ -246,9 +275,9 @@ TEST(HostCheck, WithoutWmicTheBuildNumberDecides)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(vt::Utf8(c.name));
-        CPathWithoutWmic path;
         CVelmoraRun run(c.name);
-        ::DeleteFileW((run.StandinDir() + L"\\wmic.exe").c_str());
+        vt::CWithoutWmic noWmic;
+        ASSERT_TRUE(noWmic.Removed());
         ASSERT_TRUE(StartWithVersion(run, L"10.1", c.build));
         if (c.supported) {
             EXPECT_TRUE(PassedVersionCheck(run));

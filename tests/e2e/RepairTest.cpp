@@ -112,16 +112,39 @@ TEST_F(Repair, UnconfirmedRunsFailAndTheWindowAllowsAnotherTryEachTime)
     ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_SECOND));
 }
 
-TEST_F(Repair, AMissingDeviceToolFails)
+TEST_F(Repair, WithoutTheFoldersOwnDeviceToolTheRepairFails)
 {
-    vt::CVelmoraRun run(L"repair-no-devcon");
-    ::DeleteFileW((run.ProgramDir() + L"\\devcon.exe").c_str());
-    HWND main = StartReady(run);
-    ASSERT_TRUE(main);
-    HWND prompt = RunRepair(run, main);
-    ASSERT_TRUE(prompt);
-    EXPECT_EQ(run.PromptText(prompt), L"修复方案安装失败");
-    ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_FIRST));
+    // The tool missing from the program folder (one on the search path is not
+    // taken), or a folder whose name the interpreter would expand: refused.
+    struct Case { const wchar_t* name; const wchar_t* folder; bool toolInFolder; const wchar_t* log; } cases[] = {
+        {L"repair-no-devcon", L"Velmora", false, L"修复方案安装失败"},
+        {L"repair-percent", L"Velmora %TEMP%", true, L"执行修复方案安装失败"},
+        {L"repair-bang", L"Velmora!x!", true, L"执行修复方案安装失败"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vt::Utf8(c.name));
+        vt::CVelmoraRun run(c.name, c.folder);
+        SetDevcon(run, kDisabled);
+        const std::wstring onPath = vt::ScratchDir(std::wstring(c.name) + L"-path");
+        ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\standins\\devcon.exe", onPath + L"\\devcon.exe"));
+        ASSERT_TRUE(vt::WriteFileBytes(onPath + L"\\devcon-output.txt", kDisabled));
+        wchar_t path[32767] = {};
+        ::GetEnvironmentVariableW(L"PATH", path, 32767);
+        run.SetEnv(L"PATH", onPath + L";" + path);
+        if (!c.toolInFolder)
+            ::DeleteFileW((run.ProgramDir() + L"\\devcon.exe").c_str());
+        HWND main = StartReady(run);
+        ASSERT_TRUE(main);
+        HWND prompt = RunRepair(run, main);
+        ASSERT_TRUE(prompt);
+        EXPECT_EQ(run.PromptText(prompt), L"修复方案安装失败");
+        std::vector<std::wstring> lines = run.LogLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(vt::LogMessage(lines[0]), c.log);
+        EXPECT_EQ(DevconCalls(run), "");
+        EXPECT_FALSE(vt::PathExists(onPath + L"\\devcon-calls.txt")) << "the device tool on the search path ran";
+        ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_FIRST));
+    }
 }
 
 TEST_F(Repair, YesRequestsTheRestartAfterOneFeedbackCall)

@@ -59,6 +59,27 @@ void CopyIfPresent(const std::wstring& from, const std::wstring& to)
 }
 }  // namespace
 
+std::wstring SystemWmicPath()
+{
+    wchar_t buf[MAX_PATH] = {};
+    ::GetSystemDirectoryW(buf, MAX_PATH);
+    return std::wstring(buf) + L"\\wbem\\WMIC.exe";
+}
+
+bool InstallSystemStandins()
+{
+    wchar_t buf[MAX_PATH] = {};
+    ::GetSystemDirectoryW(buf, MAX_PATH);
+    const std::wstring system = buf, standins = BinDir() + L"\\standins";
+    bool ok = true;
+    for (const auto& [from, to] : {std::make_pair(standins + L"\\wmic.exe", SystemWmicPath()),
+                                   std::make_pair(standins + L"\\timeout.exe", system + L"\\timeout.exe")}) {
+        if (ReadFileBytes(to) != ReadFileBytes(from))
+            ok = CopyFileTo(from, to) && ok;
+    }
+    return ok;
+}
+
 std::wstring ToolLogDir()
 {
     wchar_t buf[MAX_PATH] = {};
@@ -79,21 +100,21 @@ std::wstring LogMessage(const std::wstring& line)
     return close == std::wstring::npos ? line : line.substr(close + 4);
 }
 
-CVelmoraRun::CVelmoraRun(const std::wstring& name)
+CVelmoraRun::CVelmoraRun(const std::wstring& name, const std::wstring& programFolder)
 {
     m_root = ScratchDir(name);
-    m_programDir = m_root + L"\\Velmora";
+    m_programDir = m_root + L"\\" + programFolder;
     m_standinDir = m_root + L"\\bin";
     m_feedbackDir = m_root + L"\\feedback";
-    for (const std::wstring& d : {m_programDir, m_standinDir, m_feedbackDir})
+    ::SHCreateDirectoryExW(nullptr, m_programDir.c_str(), nullptr);
+    for (const std::wstring& d : {m_standinDir, m_feedbackDir})
         ::CreateDirectoryW(d.c_str(), nullptr);
 
     const std::wstring bin = BinDir();
     CopyFileTo(bin + L"\\Velmora.exe", m_programDir + L"\\Velmora.exe");
     CopyFileTo(bin + L"\\TarnexFeedbackInformation.dll", m_programDir + L"\\TarnexFeedbackInformation.dll");
     CopyIfPresent(bin + L"\\standins\\devcon.exe", m_programDir + L"\\devcon.exe");
-    CopyIfPresent(bin + L"\\standins\\wmic.exe", m_standinDir + L"\\wmic.exe");
-    CopyIfPresent(bin + L"\\standins\\timeout.exe", m_standinDir + L"\\timeout.exe");
+    InstallSystemStandins();
     SetCsproduct(kAcceptedCsproduct);
     ClearToolLog();
 }
@@ -110,11 +131,12 @@ void CVelmoraRun::AddListedDevice()
     m_bAddedDevice = AddFakeDevice(kListedDeviceInstance, {kListedDeviceFirstId}) || m_bAddedDevice;
 }
 
-void CVelmoraRun::SetFeedbackAnswers(int initResult, int newVersionResult)
+void CVelmoraRun::SetFeedbackAnswers(int initResult, int newVersionResult, int writeBack)
 {
     WriteFileBytes(m_feedbackDir + L"\\feedback-answers.txt",
-                   "InitFreedbackDll=" + std::to_string(initResult) +
-                       "\r\nGetToolIsNewVersion=" + std::to_string(newVersionResult) + "\r\n");
+                   "InitFreedbackDll=" + std::to_string(initResult) + "\r\nGetToolIsNewVersion=" +
+                       std::to_string(newVersionResult) + "\r\nCustomerFeedbackExWriteBack=" +
+                       std::to_string(writeBack) + "\r\n");
 }
 
 void CVelmoraRun::UseIncompleteFeedbackLibrary()
@@ -135,11 +157,10 @@ void CVelmoraRun::SetCsproduct(const std::string& bytes)
 
 bool CVelmoraRun::Start()
 {
-    wchar_t path[32767] = {};
-    ::GetEnvironmentVariableW(L"PATH", path, 32767);
-    std::map<std::wstring, std::wstring> env = m_env;
-    env[L"PATH"] = m_standinDir + L";" + path;
-    env[L"VELMORA_FEEDBACK_DIR"] = m_feedbackDir;
+    std::map<std::wstring, std::wstring> env = {{L"VELMORA_WMIC_DIR", m_standinDir},
+                                                {L"VELMORA_FEEDBACK_DIR", m_feedbackDir}};
+    for (const auto& [name, value] : m_env)
+        env[name] = value;   // an empty value removes the variable
     return m_process.Start(m_programDir + L"\\Velmora.exe", L"", m_programDir, env);
 }
 

@@ -3,8 +3,10 @@
 // Layout of a run named N (all inside the test prefix):
 //   C:\velmora-tests\N\Velmora\    the program folder: Velmora.exe, the development
 //                                   feedback library, devcon.exe (stand-in)
-//   C:\velmora-tests\N\bin\        stand-ins first on the program's PATH (wmic, timeout)
+//   C:\velmora-tests\N\bin\        answers and journal of the wmic stand-in
 //   C:\velmora-tests\N\feedback\   answers and journal of the feedback library
+// The PC's own tools are stand-ins in the prefix's system folder (see
+// InstallSystemStandins); the run tells the wmic stand-in where its folder is.
 // The default run answers an accepted model from the wmic stand-in;
 // AddListedDevice() makes it a supported PC by registering a listed graphics
 // function in the prefix (removed again when the run ends).
@@ -24,14 +26,19 @@ extern const char* const kAcceptedCsproduct;
 
 class CVelmoraRun {
 public:
-    explicit CVelmoraRun(const std::wstring& name);
+    // programFolder: the program folder's path below the run's root.
+    explicit CVelmoraRun(const std::wstring& name, const std::wstring& programFolder = L"Velmora");
     ~CVelmoraRun();
 
     // Before Start().
-    void SetFeedbackAnswers(int initResult, int newVersionResult);
+    // writeBack: characters the library writes back into the feedback time text.
+    void SetFeedbackAnswers(int initResult, int newVersionResult, int writeBack = 0);
     void UseIncompleteFeedbackLibrary();      // lacks "OpenUseAgreementUrl"
     void RemoveFeedbackLibrary();
     void SetCsproduct(const std::string& bytes);   // what "wmic csproduct list full" prints
+    // The feedback library answers from and records beside itself, as on a PC.
+    void KeepFeedbackBesideLibrary() { m_feedbackDir = m_programDir; }
+    // On top of ours and the run's own; an empty value removes the variable.
     void SetEnv(const std::wstring& name, const std::wstring& value) { m_env[name] = value; }
     void AddListedDevice();
 
@@ -75,6 +82,24 @@ private:
     CProcess m_process;
     HWND m_main = nullptr;
     bool m_bAddedDevice = false;
+};
+
+// The stand-ins for the PC's own tools where the program runs them from, in
+// the test prefix's system folder: the wmic stand-in as System32\wbem\wmic.exe
+// (in place of wine's) and the timeout stand-in as System32\timeout.exe
+// (wine has none). Every run installs them.
+bool InstallSystemStandins();
+std::wstring SystemWmicPath();
+
+// A Windows without wmic for as long as it lives.
+class CWithoutWmic {
+public:
+    CWithoutWmic() { m_removed = ::DeleteFileW(SystemWmicPath().c_str()) != FALSE; }
+    ~CWithoutWmic() { InstallSystemStandins(); }
+    bool Removed() const { return m_removed; }
+
+private:
+    bool m_removed = false;
 };
 
 // The log folder the program writes to in the test prefix.

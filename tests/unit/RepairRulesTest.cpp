@@ -2,35 +2,50 @@
 #include <gtest/gtest.h>
 
 #include "system/RepairRules.h"
+#include "system/SelfRemovalRules.h"
 
-TEST(RepairRules, DevconCommandQuotesTheFolderAndTheId)
+TEST(RepairRules, DevconCommandNamesTheFoldersOwnToolOrNothing)
 {
-    EXPECT_EQ(DevconDisableCommand(L"C:\\velmora-tests\\My Tools\\Velmora", L"PCI\\VEN_10DE&DEV_1AD8"),
-              L"cd /d \"C:\\velmora-tests\\My Tools\\Velmora\" & devcon.exe disable \"PCI\\VEN_10DE&DEV_1AD8\"");
-}
-
-TEST(RepairRules, SelfRemovalTexts)
-{
-    const std::vector<std::wstring> prot = {L"C:\\Users\\alice\\Downloads"};
-    struct Case { const char* what; const wchar_t* folder; const wchar_t* program; const wchar_t* expected; } cases[] = {
-        {"a folder of its own, with blanks", L"C:\\Tools\\Velmora 1.0", L"Velmora.exe",
-         L"/C timeout /t 3 /nobreak & rmdir /s /q \"C:\\Tools\\Velmora 1.0\""},
-        {"an & in the name stays inside the quotes", L"C:\\A & B", L"Velmora.exe",
-         L"/C timeout /t 3 /nobreak & rmdir /s /q \"C:\\A & B\""},
-        {"a protected folder: only the tool's files", L"C:\\Users\\alice\\Downloads", L"Velmora.exe",
-         L"/C timeout /t 3 /nobreak & del /f /q \"C:\\Users\\alice\\Downloads\\Velmora.exe\" "
-         L"\"C:\\Users\\alice\\Downloads\\devcon.exe\" \"C:\\Users\\alice\\Downloads\\TarnexFeedbackInformation.dll\" "
-         L"\"C:\\Users\\alice\\Downloads\\logCfg.ini\" & rmdir /s /q \"C:\\Users\\alice\\Downloads\\ToolLog\""},
-        {"a drive root, renamed program", L"D:", L"Velmora (2).exe",
-         L"/C timeout /t 3 /nobreak & del /f /q \"D:\\Velmora (2).exe\" \"D:\\devcon.exe\" "
-         L"\"D:\\TarnexFeedbackInformation.dll\" \"D:\\logCfg.ini\" & rmdir /s /q \"D:\\ToolLog\""},
-        // The interpreter expands %NAME% (and !NAME! with delayed expansion) even
-        // inside quotes: such a path could come out as another folder.
-        {"a variable in the path", L"C:\\%HOMEPATH%", L"Velmora.exe", L""},
-        {"an exclamation mark", L"C:\\Tools\\Wow!Velmora!", L"Velmora.exe", L""},
-        {"no folder", L"", L"Velmora.exe", L""},
-        {"a protected folder and a program name with a path", L"C:\\Users\\alice\\Downloads", L"..\\x.exe", L""},
+    const std::wstring id = L"PCI\\VEN_10DE&DEV_1AD8";
+    struct Case { const wchar_t* folder; const wchar_t* command; } cases[] = {
+        {L"C:\\velmora-tests\\My Tools\\Velmora",
+         L"\"C:\\velmora-tests\\My Tools\\Velmora\\devcon.exe\" disable \"PCI\\VEN_10DE&DEV_1AD8\""},
+        {L"C:\\A & B ^ (C)", L"\"C:\\A & B ^ (C)\\devcon.exe\" disable \"PCI\\VEN_10DE&DEV_1AD8\""},
+        {L"\\\\server\\share\\Velmora", L"\"\\\\server\\share\\Velmora\\devcon.exe\" disable \"PCI\\VEN_10DE&DEV_1AD8\""},
+        {L"\\\\?\\C:\\Tools", L"\"\\\\?\\C:\\Tools\\devcon.exe\" disable \"PCI\\VEN_10DE&DEV_1AD8\""},
+        {L"D:\\", L"\"D:\\devcon.exe\" disable \"PCI\\VEN_10DE&DEV_1AD8\""},
+        // The interpreter expands %NAME% (and !NAME! with delayed expansion)
+        // even inside quotes: such a folder could come out as another one.
+        {L"C:\\%TEMP%\\Velmora", L""},
+        {L"C:\\Tools\\Wow!Velmora!", L""},
+        {L"", L""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SelfRemovalParameters(c.folder, c.program, prot), c.expected) << c.what;
+        EXPECT_EQ(DevconDisableCommand(c.folder, id), c.command) << std::string(c.folder, c.folder + wcslen(c.folder));
+}
+
+TEST(RepairRules, SelfRemovalCommandWaitsRetriesAndRemovesOnlyAnEmptyFolder)
+{
+    SSelfRemovalPlan plan;
+    plan.safe = true;
+    plan.removeLater = {L"C:\\Tools\\A & B\\Velmora.exe", L"C:\\Tools\\A & B\\TarnexFeedbackInformation.dll"};
+    plan.folderLater = L"C:\\Tools\\A & B";
+    const std::wstring t = L"\"C:\\Windows\\system32\\timeout.exe\"";
+    const std::wstring attempt = L"del /f /q \"C:\\Tools\\A & B\\Velmora.exe\" "
+                                 L"\"C:\\Tools\\A & B\\TarnexFeedbackInformation.dll\" >nul 2>&1 & "
+                                 L"rmdir \"C:\\Tools\\A & B\" >nul 2>&1";
+    std::wstring expected = L"/D /S /C \"" + t + L" /t 3 /nobreak >nul & " + attempt;
+    for (int wait : {1, 2, 4, 8, 15})
+        expected += L" & if exist \"C:\\Tools\\A & B\\Velmora.exe\" " + t + L" /t " + std::to_wstring(wait) +
+                    L" /nobreak >nul & " + attempt;
+    expected += L"\"";
+    EXPECT_EQ(SelfRemovalParameters(plan, L"C:\\Windows\\system32"), expected);
+
+    // A protected folder stays: no rmdir at all.
+    plan.folderLater.clear();
+    EXPECT_EQ(SelfRemovalParameters(plan, L"C:\\Windows\\system32").find(L"rmdir"), std::wstring::npos);
+    // Nothing safe to do: no command.
+    EXPECT_EQ(SelfRemovalParameters(SSelfRemovalPlan{}, L"C:\\Windows\\system32"), L"");
+    plan.removeLater.push_back(L"C:\\Tools\\100%.dll");
+    EXPECT_EQ(SelfRemovalParameters(plan, L"C:\\Windows\\system32"), L"");
 }

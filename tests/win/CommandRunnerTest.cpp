@@ -105,10 +105,10 @@ TEST(CommandRunner, WideVariantConvertsFromTheAnsiCodePage)
 
 TEST(CommandRunner, CommandLineIsCutAt1023Characters)
 {
-    // "cmd /C echo " is 12 characters: 1011 of the 2000 survive.
+    // 'cmd /D /S /C "echo ' is 19 characters: 1004 of the 2000 survive.
     std::string out;
     ASSERT_TRUE(ExecCommandA((L"echo " + std::wstring(2000, L'x')).c_str(), out));
-    EXPECT_EQ(out, std::string(1011, 'x') + "\r\n");
+    EXPECT_EQ(out, std::string(1004, 'x') + "\r\n");
 }
 
 TEST(CommandRunner, HungCommandTreeIsEndedAtTheLimit)

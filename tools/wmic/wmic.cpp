@@ -1,5 +1,7 @@
-// Test stand-in for wmic. Put its folder first on the search path of the
-// program under test. Everything it uses lies in ITS OWN folder:
+// Test stand-in for wmic: the test prefix's System32\wbem\wmic.exe, where the
+// program runs it from. Everything it uses lies in the folder named by the
+// environment variable VELMORA_WMIC_DIR (the program under test passes its
+// environment on), else in its own folder:
 //
 //   wmic-csproduct.bin  printed verbatim when an argument contains "csproduct"
 //   wmic-os.bin         printed verbatim otherwise, when an argument contains "os"
@@ -117,9 +119,20 @@ void WriteAll(const std::string& bytes)
 
 }  // namespace
 
+// The folder of the payloads and the journal, with a trailing backslash.
+std::wstring DataFolder()
+{
+    wchar_t buf[MAX_PATH] = {};
+    DWORD n = ::GetEnvironmentVariableW(L"VELMORA_WMIC_DIR", buf, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return OwnFolder();
+    std::wstring dir(buf, n);
+    return dir.back() == L'\\' ? dir : dir + L"\\";
+}
+
 int main()
 {
-    const std::wstring dir = OwnFolder();
+    const std::wstring dir = DataFolder();
     const wchar_t* line = ::GetCommandLineW();
     AppendCall(dir + L"wmic-calls.txt", line);
 
