@@ -116,10 +116,11 @@ void CVelmoraDlg::InitTool()
     };
     if (!m_repairWorker.SetMsgWnd(m_hWnd))
         fail({FlowLog::kSetMsgWndFailed, FlowText::ToolInitFailed});
-    ECommandRun osQuery = ECommandRun::Ran;
-    if (!m_repairWorker.CheckSystemVersion(&osQuery)) {
+    std::wstring timedOut;
+    if (!m_repairWorker.CheckSystemVersion(&timedOut)) {
         LogLine(FlowLog::kSystemNotSupported);
-        LogIfTimedOut(kOsQueryCommand, osQuery);
+        if (!timedOut.empty())
+            LogCommandTimeout(timedOut);
         ShowPrompt(nullptr, GetFlowText(FlowText::SystemNotSupported), kPromptOk);
         EndProcessNow();
     }
@@ -329,8 +330,7 @@ LRESULT CVelmoraDlg::OnRepairResult(WPARAM code)
 {
     if (code == 1) {
         if (ShowPrompt(nullptr, GetFlowText(FlowText::RestartQuestion), kPromptYesNo) == IDOK) {
-            std::wstring timeText = CurrentFeedbackTime();
-            m_feedback.CustomerFeedbackEx(kToolId, kToolVersion, 1, &timeText[0]);
+            m_feedback.ReportCustomerFeedback(kToolId, kToolVersion, 1);
             m_repairWorker.RebootSystem();
         }
         ::SetForegroundWindow(m_hWnd);
@@ -346,8 +346,7 @@ void CVelmoraDlg::SendClosingFeedback()
     // Without the library (the background image failed to load) there is nobody to tell.
     if (!m_feedback.IsBound())
         return;
-    std::wstring timeText = CurrentFeedbackTime();
-    m_feedback.CustomerFeedbackEx(kToolId, kToolVersion, 1, &timeText[0]);
+    m_feedback.ReportCustomerFeedback(kToolId, kToolVersion, 1);
 }
 
 void CVelmoraDlg::OnClose()

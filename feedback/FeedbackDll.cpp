@@ -4,6 +4,11 @@
 
 #include "feedback/TimeText.h"
 
+namespace {
+const DWORD kSearchLibraryFolder = 0x00000100;   // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
+const DWORD kSearchSystemFolder = 0x00000800;    // LOAD_LIBRARY_SEARCH_SYSTEM32
+}  // namespace
+
 const char* const CFeedbackDll::kExportNames[11] = {
     "InitFreedbackDll", "FeedbackQuestion", "OpenUrl", "GetInterNetState", "CustomerFeedback",
     "CustomerFeedbackEx", "WriteCustomerFeedbackInfoFile", "GetToolIsNewVersion", "GetToolIsNewVersionDown",
@@ -16,7 +21,9 @@ int CFeedbackDll::Load()
     ::GetModuleFileNameW(nullptr, buf, 260);
     std::wstring path(buf);
     path = path.substr(0, path.find_last_of(L'\\')) + L"\\TarnexFeedbackInformation.dll";
-    m_hModule = ::LoadLibraryW(path.c_str());
+    // By its full path; the libraries it needs come from its own folder or
+    // the system folder, nowhere else.
+    m_hModule = ::LoadLibraryExW(path.c_str(), nullptr, kSearchLibraryFolder | kSearchSystemFolder);
 
     FARPROC* slots[11] = {
         reinterpret_cast<FARPROC*>(&m_pfnInitFreedbackDll), &m_pfnFeedbackQuestion, &m_pfnOpenUrl,
@@ -41,6 +48,14 @@ int CFeedbackDll::InitFreedbackDll(FeedbackInitInfo* info) const
 int CFeedbackDll::CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* version, int kind, wchar_t* timeText) const
 {
     return m_bBound ? m_pfnCustomerFeedbackEx(toolId, version, kind, timeText) : 0;
+}
+
+int CFeedbackDll::ReportCustomerFeedback(const wchar_t* toolId, const wchar_t* version, int kind) const
+{
+    wchar_t timeText[kFeedbackTimeChars] = {};
+    const std::wstring now = CurrentFeedbackTime();
+    now.copy(timeText, kFeedbackTimeChars - 1);
+    return CustomerFeedbackEx(toolId, version, kind, timeText);
 }
 
 int CFeedbackDll::GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version) const

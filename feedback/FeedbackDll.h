@@ -31,6 +31,10 @@ public:
 
     int InitFreedbackDll(FeedbackInitInfo* info) const;
     int CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* version, int kind, wchar_t* timeText) const;
+    // "CustomerFeedbackEx" with the current time as its text, made fresh in a
+    // writable buffer of kFeedbackTimeChars wide characters: a library that
+    // writes an answer back into it cannot run past its end.
+    int ReportCustomerFeedback(const wchar_t* toolId, const wchar_t* version, int kind) const;
     int GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version) const;
     int OpenToolDownUrl() const;
 
@@ -55,3 +59,6 @@ private:
 
 // The current time as the feedback library expects it (fresh per call).
 std::wstring CurrentFeedbackTime();
+
+// Size, in wide characters, of the buffer the time text is handed in.
+const size_t kFeedbackTimeChars = 64;

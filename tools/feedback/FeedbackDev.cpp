@@ -6,6 +6,9 @@
 // "name=value" per line (missing file or key: the default):
 //     InitFreedbackDll=1         result of InitFreedbackDll
 //     GetToolIsNewVersion=0      result of GetToolIsNewVersion (3: a newer tool exists)
+//     CustomerFeedbackExWriteBack=0  after the call is recorded, write this many
+//                                characters and a NUL into its time text (a
+//                                library that answers through the buffer)
 // Journal: one UTF-8 line per call, "<export>|<arg>|<arg>...".
 #include <windows.h>
 
@@ -97,6 +100,12 @@ int CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* version, int kind, 
 {
     Journal("CustomerFeedbackEx|" + Utf8(toolId) + "|" + Utf8(version) + "|" + std::to_string(kind) + "|" +
             Utf8(timeText));
+    const int writeBack = Answer("CustomerFeedbackExWriteBack", 0);
+    if (timeText && writeBack > 0) {
+        for (int i = 0; i < writeBack; ++i)
+            timeText[i] = L'9';
+        timeText[writeBack] = L'\0';
+    }
     return 1;
 }
 
