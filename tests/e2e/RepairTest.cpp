@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "res/resource.h"
+#include "system/CommandRunner.h"
+#include "system/RepairRules.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/RestartLogger.h"
 #include "tests/support/VelmoraRun.h"
@@ -113,6 +115,30 @@ TEST_F(Repair, AMissingDeviceToolFails)
     HWND prompt = RunRepair(run, main);
     ASSERT_TRUE(prompt);
     EXPECT_EQ(run.PromptText(prompt), L"修复方案安装失败");
+    ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_FIRST));
+}
+
+TEST_F(Repair, WithTheShippedDeviceToolADisableThatCannotHappenFails)
+{
+    // Our devcon.exe in place of the stand-in. Wine cannot disable a device:
+    // the tool names the matched function, says it failed and ends with 2,
+    // and the repair reports the failure like on a PC that refuses.
+    vt::CVelmoraRun run(L"repair-own-devcon");
+    ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\devcon.exe", run.ProgramDir() + L"\\devcon.exe"));
+    std::string output;
+    ASSERT_TRUE(ExecCommandA(DevconDisableCommand(run.ProgramDir(), L"PCI\\VEN_10DE&DEV_1AD8").c_str(), output));
+    EXPECT_EQ(output, "PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1C3B2A0&0&0008: Disable failed\r\n"
+                      "1 of 1 matching device(s) could not be disabled.\r\n");
+
+    HWND main = StartReady(run);
+    ASSERT_TRUE(main);
+    HWND prompt = RunRepair(run, main);
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ(run.PromptText(prompt), L"修复方案安装失败");
+    std::vector<std::wstring> lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(vt::LogMessage(lines[0]), L"修复方案安装失败");
+    EXPECT_EQ(DevconCalls(run), "") << "the stand-in ran";
     ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_FIRST));
 }
 
