@@ -26,7 +26,8 @@ std::vector<std::wstring> ListProperty(HDEVINFO set, SP_DEVINFO_DATA& info, DWOR
                                                 bytes, &required)) {
             if (type != REG_MULTI_SZ && type != REG_SZ)
                 return {};
-            return devtool::SplitMultiString(buffer.data(), std::min<size_t>(buffer.size(), required / sizeof(wchar_t)));
+            const size_t chars = std::min<size_t>(buffer.size(), required / sizeof(wchar_t));
+            return devtool::SplitMultiString(buffer.data(), chars);
         }
         if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || required <= bytes)
             return {};

@@ -77,8 +77,8 @@ const std::string kUnread = ": Status could not be read\r\n";
 TEST_F(Devicetool, FindsDevicesByEitherListAndTellsWhatItCouldNotDo)
 {
     struct Case { const wchar_t* args; std::string out; DWORD exitCode; } cases[] = {
-        {L"status VELMORATEST\\DEVA", kA + kUnread + "1 matching device(s) found; the status of 1 could not be read.\r\n",
-         2},
+        {L"status VELMORATEST\\DEVA", kA + kUnread +
+         "1 matching device(s) found; the status of 1 could not be read.\r\n", 2},
         {L"STATUS velmoratest\\class_x", kA + kUnread + kB + kUnread +
          "2 matching device(s) found; the status of 2 could not be read.\r\n", 2},
         {L"status VELMORATEST\\CLASS_Y VELMORATEST\\DEV?", kB + kUnread +
