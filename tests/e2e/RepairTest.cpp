@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "res/resource.h"
+#include "system/CommandRunner.h"
+#include "system/RepairRules.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/RestartLogger.h"
 #include "tests/support/VelmoraRun.h"
@@ -81,35 +83,52 @@ TEST_F(Repair, TheDeviceToolGetsTheListedIdFromAFolderWithABlank)
 
 TEST_F(Repair, UnconfirmedRunsFailAndTheWindowAllowsAnotherTryEachTime)
 {
-    vt::CVelmoraRun run(L"repair-refused");
-    SetDevcon(run, kNoMatch);
-    HWND main = StartReady(run);
-    ASSERT_TRUE(main);
-    // Refused again and again, each failure confirmed: the window is usable
-    // after every one (no dialog left over it, nothing left disabled).
-    const size_t kTries = 5;
-    for (size_t i = 1; i <= kTries; ++i) {
-        SCOPED_TRACE(i);
+    // Refused by the stand-in's words, and by our own devcon.exe: wine cannot
+    // disable a device, so it names the matched function, says it failed and
+    // ends with 2, as on a PC where the disable cannot happen. Refused again
+    // and again, each failure confirmed, the window is usable after every one
+    // (no dialog left over it, nothing left disabled).
+    for (bool ownTool : {false, true}) {
+        SCOPED_TRACE(ownTool ? "our devcon.exe" : "stand-in");
+        vt::CVelmoraRun run(ownTool ? L"repair-own-devcon" : L"repair-refused");
+        const std::wstring tool = run.ProgramDir() + L"\\devcon.exe";
+        if (ownTool) {
+            ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\devcon.exe", tool));
+            std::string output;
+            const std::wstring command = DevconDisableCommand(run.ProgramDir(), L"PCI\\VEN_10DE&DEV_1AD8");
+            ASSERT_TRUE(ExecCommandA(command.c_str(), output, nullptr, run.ProgramDir()));
+            EXPECT_EQ(output, "PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1C3B2A0&0&0008: Disable failed\r\n"
+                              "1 of 1 matching device(s) could not be disabled.\r\n");
+        } else {
+            SetDevcon(run, kNoMatch);
+        }
+        HWND main = StartReady(run);
+        ASSERT_TRUE(main);
+        const size_t tries = ownTool ? 2 : 5;
+        for (size_t i = 1; i <= tries; ++i) {
+            SCOPED_TRACE(i);
+            HWND prompt = RunRepair(run, main);
+            ASSERT_TRUE(prompt);
+            EXPECT_EQ(run.PromptText(prompt), L"修复方案安装失败");
+            std::vector<std::wstring> lines = run.LogLines();
+            ASSERT_EQ(lines.size(), i);
+            EXPECT_EQ(vt::LogMessage(lines.back()), L"修复方案安装失败");
+            ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_FIRST));
+            ASSERT_TRUE(vt::WaitFor(
+                [&] { return !run.WaitPrompt(0) && !run.WaitPleaseWait(0) && ::IsWindowEnabled(main); }, 5000))
+                << "the main window stayed disabled";
+        }
+
+        // The device tool now confirms: the next try succeeds.
+        ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\standins\\devcon.exe", tool));
+        SetDevcon(run, kDisabled);
         HWND prompt = RunRepair(run, main);
         ASSERT_TRUE(prompt);
-        EXPECT_EQ(run.PromptText(prompt), L"修复方案安装失败");
-        std::vector<std::wstring> lines = run.LogLines();
-        ASSERT_EQ(lines.size(), i);
-        EXPECT_EQ(vt::LogMessage(lines.back()), L"修复方案安装失败");
-        ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_FIRST));
-        ASSERT_TRUE(vt::WaitFor([&] { return !run.WaitPrompt(0) && !run.WaitPleaseWait(0) && ::IsWindowEnabled(main); },
-                                5000))
-            << "the main window stayed disabled";
+        EXPECT_EQ(run.PromptText(prompt), L"修复方案安装完成，重启计算机后生效, 是否重启？");
+        std::string calls = DevconCalls(run);
+        EXPECT_EQ(static_cast<size_t>(std::count(calls.begin(), calls.end(), '\n')), ownTool ? 1 : tries + 1) << calls;
+        ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_SECOND));
     }
-
-    // The device tool now confirms: the next try succeeds.
-    SetDevcon(run, kDisabled);
-    HWND prompt = RunRepair(run, main);
-    ASSERT_TRUE(prompt);
-    EXPECT_EQ(run.PromptText(prompt), L"修复方案安装完成，重启计算机后生效, 是否重启？");
-    std::string calls = DevconCalls(run);
-    EXPECT_EQ(static_cast<size_t>(std::count(calls.begin(), calls.end(), '\n')), kTries + 1) << calls;
-    ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_SECOND));
 }
 
 TEST_F(Repair, WithoutTheFoldersOwnDeviceToolTheRepairFails)

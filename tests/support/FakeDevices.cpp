@@ -27,7 +27,8 @@ bool SetString(HKEY key, const wchar_t* name, DWORD type, const std::wstring& da
 
 }  // namespace
 
-bool AddFakeDevice(const std::wstring& instanceId, const std::vector<std::wstring>& hardwareIds)
+bool AddFakeDevice(const std::wstring& instanceId, const std::vector<std::wstring>& hardwareIds,
+                   const std::vector<std::wstring>& compatibleIds)
 {
     if (instanceId.empty())
         return false;
@@ -54,12 +55,14 @@ bool AddFakeDevice(const std::wstring& instanceId, const std::vector<std::wstrin
     }
     bool ok = SetString(key, L"ClassGUID", REG_SZ, kSystemClassGuid) && SetString(key, L"Class", REG_SZ, L"System") &&
               SetString(key, L"DeviceDesc", REG_SZ, L"Velmora test device");
-    if (ok && !hardwareIds.empty()) {
+    for (const auto& [name, ids] : {std::make_pair(L"HardwareID", &hardwareIds),
+                                     std::make_pair(L"CompatibleIDs", &compatibleIds)}) {
         std::wstring multi;
-        for (const std::wstring& id : hardwareIds)
+        for (const std::wstring& id : *ids)
             multi += id + L'\0';
         // SetString adds the closing NUL of the list.
-        ok = SetString(key, L"HardwareID", REG_MULTI_SZ, multi);
+        if (ok && !ids->empty())
+            ok = SetString(key, name, REG_MULTI_SZ, multi);
     }
     ::RegCloseKey(key);
     return ok;

@@ -11,9 +11,11 @@ namespace vt {
 
 // Registers HKLM\System\CurrentControlSet\Enum\<instanceId> (three parts,
 // e.g. PCI\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\4&1c3b2a0&0&0008) with the
-// given hardware IDs as its HardwareID multi-string; an empty list writes no
-// HardwareID value at all. Remembers every key it created.
-bool AddFakeDevice(const std::wstring& instanceId, const std::vector<std::wstring>& hardwareIds);
+// given hardware IDs as its HardwareID multi-string and compatible IDs as its
+// CompatibleIDs; an empty list writes no value at all. Remembers every key it
+// created.
+bool AddFakeDevice(const std::wstring& instanceId, const std::vector<std::wstring>& hardwareIds,
+                   const std::vector<std::wstring>& compatibleIds = {});
 
 // Removes the keys AddFakeDevice created (and only those), newest first.
 void RemoveFakeDevices();

@@ -1,0 +1,33 @@
+// One run of the device tool over a device service: the Win32 service does the
+// effects (list, ask the class installer, read back), this decides and words.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "devicetool/DeviceToolRules.h"
+
+namespace devtool {
+
+class IDeviceService {
+public:
+    virtual ~IDeviceService() = default;
+    // The present devices; false when the list cannot be had.
+    virtual bool ListDevices(std::vector<Device>& devices) = 0;
+    // Asks the class installer of devices[index] to disable or enable it;
+    // true when it accepted the request.
+    virtual bool RequestChange(size_t index, Verb verb) = 0;
+    // True when the device's install parameters ask for a restart or reboot.
+    virtual bool RestartRequested(size_t index) = 0;
+    virtual NodeStatus ReadStatus(size_t index) = 0;
+};
+
+// What the process knows of itself.
+struct Environment {
+    bool wow64 = false;      // a 32-bit build on 64-bit Windows
+    bool elevated = true;    // administrator rights
+    std::string version;     // shown in the usage text
+};
+
+Report RunTool(const std::vector<std::wstring>& args, const Environment& env, IDeviceService& devices);
+
+}  // namespace devtool

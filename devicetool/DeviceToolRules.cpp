@@ -1,0 +1,257 @@
+#include "devicetool/DeviceToolRules.h"
+
+namespace devtool {
+
+namespace {
+
+wchar_t FoldAscii(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+bool SameWord(const std::wstring& arg, const wchar_t* word)
+{
+    size_t i = 0;
+    for (; i < arg.size() && word[i]; ++i)
+        if (FoldAscii(arg[i]) != word[i])
+            return false;
+    return i == arg.size() && !word[i];
+}
+
+bool OnlyStars(const std::wstring& s)
+{
+    return s.find_first_not_of(L'*') == std::wstring::npos;
+}
+
+// Device IDs are ASCII; anything else shows as '?' so the output stays ASCII.
+std::string Ascii(const std::wstring& s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (wchar_t c : s)
+        out += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
+    return out;
+}
+
+const char* Past(Verb verb)
+{
+    return verb == Verb::Disable ? "disabled" : "enabled";
+}
+
+const char* Infinitive(Verb verb)
+{
+    return verb == Verb::Disable ? "disable" : "enable";
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::wstring>& args, CommandLine& out, std::string& error)
+{
+    out = CommandLine();
+    if (args.empty()) {
+        error = "No command given.";
+        return false;
+    }
+    const std::wstring& command = args[0];
+    for (const wchar_t* help : {L"/?", L"-?", L"/h", L"-h", L"/help", L"--help", L"help"}) {
+        if (SameWord(command, help)) {
+            out.verb = Verb::Help;
+            return true;
+        }
+    }
+    if (SameWord(command, L"disable"))
+        out.verb = Verb::Disable;
+    else if (SameWord(command, L"enable"))
+        out.verb = Verb::Enable;
+    else if (SameWord(command, L"status"))
+        out.verb = Verb::Status;
+    else {
+        error = "Unknown command \"" + Ascii(command) + "\".";
+        return false;
+    }
+    out.ids.assign(args.begin() + 1, args.end());
+    if (out.ids.empty()) {
+        error = "\"" + Ascii(command) + "\" needs at least one device ID.";
+        return false;
+    }
+    for (const std::wstring& id : out.ids) {
+        const std::wstring body = (!id.empty() && id[0] == L'@') ? id.substr(1) : id;
+        if (body.empty()) {
+            error = "An empty device ID names no device.";
+            return false;
+        }
+        // Every device of the PC, the disk controllers among them: a slip, not a repair.
+        if (out.verb != Verb::Status && OnlyStars(body)) {
+            error = "\"" + Ascii(id) + "\" would " + Infinitive(out.verb) + " every device; name the device.";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MatchesPattern(const std::wstring& pattern, const std::wstring& text)
+{
+    // Greedy with one step back to the last star: at most pattern x text steps.
+    size_t p = 0, t = 0, star = std::wstring::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = t;
+        } else if (p < pattern.size() && FoldAscii(pattern[p]) == FoldAscii(text[t])) {
+            ++p;
+            ++t;
+        } else if (star != std::wstring::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*')
+        ++p;
+    return p == pattern.size();
+}
+
+bool DeviceMatches(const Device& device, const std::wstring& id)
+{
+    if (!id.empty() && id[0] == L'@')
+        return MatchesPattern(id.substr(1), device.instanceId);
+    for (const auto* list : {&device.hardwareIds, &device.compatibleIds})
+        for (const std::wstring& entry : *list)
+            if (MatchesPattern(id, entry))
+                return true;
+    return false;
+}
+
+std::vector<std::wstring> SplitMultiString(const wchar_t* data, size_t chars)
+{
+    std::vector<std::wstring> out;
+    size_t start = 0;
+    while (data && start < chars && data[start]) {
+        size_t end = start;
+        while (end < chars && data[end])
+            ++end;
+        out.emplace_back(data + start, end - start);
+        start = end + 1;
+    }
+    return out;
+}
+
+State StateOf(const NodeStatus& status)
+{
+    if (!status.read || status.flags == 0)
+        return State::Unknown;
+    if (status.flags & kNodeHasProblem)
+        return status.problem == kProblemDisabled ? State::Disabled : State::Problem;
+    return (status.flags & kNodeStarted) ? State::Running : State::Stopped;
+}
+
+Outcome ChangeOutcome(Verb verb, bool installerAccepted, bool restartRequested, const NodeStatus& after)
+{
+    if (!installerAccepted)
+        return Outcome::Failed;
+    if (restartRequested)
+        return Outcome::OnRestart;
+    const State wanted = verb == Verb::Disable ? State::Disabled : State::Running;
+    return StateOf(after) == wanted ? Outcome::Done : Outcome::Failed;
+}
+
+std::string DeviceLine(const std::wstring& instanceId, Verb verb, Outcome outcome)
+{
+    std::string word = verb == Verb::Disable ? "Disable" : "Enable";
+    switch (outcome) {
+    case Outcome::Done:
+        word += "d";
+        break;
+    case Outcome::OnRestart:
+        word += "d on reboot";
+        break;
+    case Outcome::Failed:
+        word += " failed";
+        break;
+    }
+    return Ascii(instanceId) + ": " + word;
+}
+
+std::string StatusLine(const std::wstring& instanceId, const NodeStatus& status)
+{
+    std::string word;
+    switch (StateOf(status)) {
+    case State::Running:
+        word = "Running";
+        break;
+    case State::Disabled:
+        word = "Disabled";
+        break;
+    case State::Stopped:
+        word = "Stopped";
+        break;
+    case State::Problem:
+        word = "Stopped with problem " + std::to_string(status.problem);
+        break;
+    case State::Unknown:
+        word = "Status could not be read";
+        break;
+    }
+    return Ascii(instanceId) + ": " + word;
+}
+
+std::string ClosingLine(Verb verb, size_t matched, size_t failed, size_t onRestart)
+{
+    if (matched == 0)
+        return "No matching devices found.";
+    const std::string n = std::to_string(matched);
+    if (verb == Verb::Status) {
+        if (failed == 0)
+            return n + " matching device(s) found.";
+        return n + " matching device(s) found; the status of " + std::to_string(failed) + " could not be read.";
+    }
+    if (failed > 0)
+        return std::to_string(failed) + " of " + n + " matching device(s) could not be " + Past(verb) + ".";
+    if (onRestart > 0)
+        return "The " + n + " device(s) are ready to be " + Past(verb) + ". To " + Infinitive(verb) +
+               " the devices, restart the devices or reboot the system .";
+    return n + " device(s) " + Past(verb) + ".";
+}
+
+int ExitCode(size_t matched, size_t failed, size_t onRestart)
+{
+    if (matched == 0 || failed > 0)
+        return kExitFailed;
+    return onRestart > 0 ? kExitRestart : kExitDone;
+}
+
+std::string UsageText(const std::string& version)
+{
+    return "Velmora device tool " + version +
+           "\r\n"
+           "\r\n"
+           "  devcon.exe disable ID [ID ...]   disable the present devices that the IDs name\r\n"
+           "  devcon.exe enable ID [ID ...]    enable them again\r\n"
+           "  devcon.exe status ID [ID ...]    show their state\r\n"
+           "  devcon.exe /?                    show this text\r\n"
+           "\r\n"
+           "An ID names every device that has it in its hardware-ID or compatible-ID\r\n"
+           "list, e.g. \"PCI\\VEN_10DE&DEV_1AD8\"; case does not matter and * stands for\r\n"
+           "any run of characters. @ and an instance ID name one device.\r\n"
+           "Disable and enable need an elevated command prompt.\r\n"
+           "\r\n"
+           "Exit codes: 0 every matched device done; 1 done once the devices are\r\n"
+           "restarted or the system is rebooted; 2 no device matched or a device\r\n"
+           "failed; 3 bad command line.\r\n";
+}
+
+std::string ChangeRefusal(Verb verb, bool wow64, bool elevated)
+{
+    if (verb != Verb::Disable && verb != Verb::Enable)
+        return {};
+    if (wow64)
+        return std::string("This 32-bit devcon.exe cannot ") + Infinitive(verb) +
+               " devices on 64-bit Windows; use the 64-bit devcon.exe.";
+    if (!elevated)
+        return std::string("Administrator rights are needed to ") + Infinitive(verb) +
+               " devices; run devcon.exe from an elevated command prompt.";
+    return {};
+}
+
+}  // namespace devtool

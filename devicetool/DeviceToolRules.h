@@ -1,0 +1,91 @@
+// Rules of Velmora's console device tool (shipped as devcon.exe) that need no
+// handle: the command line, which devices an ID names, what a device's state
+// and a state change come to, and the words and exit code of a run.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace devtool {
+
+enum class Verb { Help, Disable, Enable, Status };
+
+struct CommandLine {
+    Verb verb = Verb::Help;
+    std::vector<std::wstring> ids;
+};
+
+// Reads the arguments after the program name. False for a bad command line,
+// with why in error (one line, ASCII).
+bool ParseCommandLine(const std::vector<std::wstring>& args, CommandLine& out, std::string& error);
+
+// pattern against text, ASCII letters compared without case; '*' stands for
+// any run of characters, also none.
+bool MatchesPattern(const std::wstring& pattern, const std::wstring& text);
+
+// A present device as the device list gives it.
+struct Device {
+    std::wstring instanceId;
+    std::vector<std::wstring> hardwareIds;
+    std::vector<std::wstring> compatibleIds;
+};
+
+// "@<instance ID>" names one device by its instance ID; any other ID names
+// every device that carries it in its hardware-ID or compatible-ID list.
+bool DeviceMatches(const Device& device, const std::wstring& id);
+
+// The strings of a multi-string list of at most chars characters: up to the
+// empty string that ends it, or to chars when that end is missing.
+std::vector<std::wstring> SplitMultiString(const wchar_t* data, size_t chars);
+
+// Device node status as the configuration manager reports it. These are the
+// values of DN_STARTED, DN_HAS_PROBLEM and CM_PROB_DISABLED.
+constexpr unsigned long kNodeStarted = 0x00000008;
+constexpr unsigned long kNodeHasProblem = 0x00000400;
+constexpr unsigned long kProblemDisabled = 0x16;
+
+struct NodeStatus {
+    bool read = false;        // the query answered success
+    unsigned long flags = 0;
+    unsigned long problem = 0;
+};
+
+enum class State { Unknown, Running, Disabled, Stopped, Problem };
+// A node that reports no flags at all has said nothing about itself: Unknown.
+State StateOf(const NodeStatus& status);
+
+enum class Outcome { Done, OnRestart, Failed };
+
+// What a disable or enable came to: refused by the class installer, done once
+// the device or the system restarts (the installer asked for it), done (the
+// node now shows the new state), or failed (it does not).
+Outcome ChangeOutcome(Verb verb, bool installerAccepted, bool restartRequested, const NodeStatus& after);
+
+// Everything a run prints, and its exit code: 0 every matched device done,
+// 1 done once restarted, 2 nothing matched or a device failed (or nothing
+// could be tried), 3 a bad command line.
+struct Report {
+    std::string out;   // standard output, CR LF line ends, ASCII
+    std::string err;   // standard error, the same
+    int exitCode = 0;
+};
+
+constexpr int kExitDone = 0;
+constexpr int kExitRestart = 1;
+constexpr int kExitFailed = 2;
+constexpr int kExitUsage = 3;
+
+// One line per matched device.
+std::string DeviceLine(const std::wstring& instanceId, Verb verb, Outcome outcome);
+std::string StatusLine(const std::wstring& instanceId, const NodeStatus& status);
+
+// The closing line of a run over matched devices, failed of which failed and
+// onRestart of which wait for a restart.
+std::string ClosingLine(Verb verb, size_t matched, size_t failed, size_t onRestart);
+int ExitCode(size_t matched, size_t failed, size_t onRestart);
+
+std::string UsageText(const std::string& version);
+
+// Why a disable or enable cannot be tried here at all; empty when it can.
+std::string ChangeRefusal(Verb verb, bool wow64, bool elevated);
+
+}  // namespace devtool

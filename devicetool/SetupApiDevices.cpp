@@ -1,0 +1,123 @@
+#include "devicetool/SetupApiDevices.h"
+
+#include <cfgmgr32.h>
+
+#include <algorithm>
+
+static_assert(devtool::kNodeStarted == DN_STARTED, "DN_STARTED");
+static_assert(devtool::kNodeHasProblem == DN_HAS_PROBLEM, "DN_HAS_PROBLEM");
+static_assert(devtool::kProblemDisabled == CM_PROB_DISABLED, "CM_PROB_DISABLED");
+
+namespace {
+
+// A driver that keeps asking for a larger buffer is not asked forever.
+const int kMaxPropertyTries = 8;
+// Far beyond any PC; a device list that never ends is not walked for ever.
+const DWORD kMaxDevices = 100000;
+
+// A multi-string property of the device; empty when it has none.
+std::vector<std::wstring> ListProperty(HDEVINFO set, SP_DEVINFO_DATA& info, DWORD property)
+{
+    std::vector<wchar_t> buffer(512);
+    for (int tries = 0; tries < kMaxPropertyTries; ++tries) {
+        DWORD type = 0, required = 0;
+        const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        if (::SetupDiGetDeviceRegistryPropertyW(set, &info, property, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                                                bytes, &required)) {
+            if (type != REG_MULTI_SZ && type != REG_SZ)
+                return {};
+            const size_t chars = std::min<size_t>(buffer.size(), required / sizeof(wchar_t));
+            return devtool::SplitMultiString(buffer.data(), chars);
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || required <= bytes)
+            return {};
+        buffer.assign(required / sizeof(wchar_t) + 2, L'\0');
+    }
+    return {};
+}
+
+std::wstring InstanceId(HDEVINFO set, SP_DEVINFO_DATA& info)
+{
+    std::vector<wchar_t> buffer(MAX_DEVICE_ID_LEN + 1);
+    DWORD required = 0;
+    if (!::SetupDiGetDeviceInstanceIdW(set, &info, buffer.data(), static_cast<DWORD>(buffer.size()), &required)) {
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || required <= buffer.size())
+            return {};
+        buffer.assign(required + 1, L'\0');
+        if (!::SetupDiGetDeviceInstanceIdW(set, &info, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr))
+            return {};
+    }
+    buffer.back() = L'\0';
+    return buffer.data();
+}
+
+}  // namespace
+
+CSetupApiDevices::~CSetupApiDevices()
+{
+    if (m_hSet != INVALID_HANDLE_VALUE)
+        ::SetupDiDestroyDeviceInfoList(m_hSet);
+}
+
+bool CSetupApiDevices::ListDevices(std::vector<devtool::Device>& devices)
+{
+    devices.clear();
+    m_infos.clear();
+    if (m_hSet != INVALID_HANDLE_VALUE)
+        ::SetupDiDestroyDeviceInfoList(m_hSet);
+    m_hSet = ::SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+    if (m_hSet == INVALID_HANDLE_VALUE)
+        return false;
+    for (DWORD index = 0; index < kMaxDevices; ++index) {
+        SP_DEVINFO_DATA info = {};
+        info.cbSize = sizeof(info);
+        if (!::SetupDiEnumDeviceInfo(m_hSet, index, &info))
+            break;
+        devtool::Device device;
+        // The configuration manager's own ID query is no substitute: under
+        // wine it reports success and leaves the buffer empty.
+        device.instanceId = InstanceId(m_hSet, info);
+        if (device.instanceId.empty())
+            continue;
+        device.hardwareIds = ListProperty(m_hSet, info, SPDRP_HARDWAREID);
+        device.compatibleIds = ListProperty(m_hSet, info, SPDRP_COMPATIBLEIDS);
+        devices.push_back(device);
+        m_infos.push_back(info);
+    }
+    return true;
+}
+
+bool CSetupApiDevices::RequestChange(size_t index, devtool::Verb verb)
+{
+    // Through the class installer, so class and co-installers take part; the
+    // configuration manager's direct disable bypasses them.
+    SP_PROPCHANGE_PARAMS params = {};
+    params.ClassInstallHeader.cbSize = sizeof(SP_CLASSINSTALL_HEADER);
+    params.ClassInstallHeader.InstallFunction = DIF_PROPERTYCHANGE;
+    params.StateChange = verb == devtool::Verb::Disable ? DICS_DISABLE : DICS_ENABLE;
+    params.Scope = DICS_FLAG_CONFIGSPECIFIC;
+    params.HwProfile = 0;   // the current hardware profile
+    SP_DEVINFO_DATA& info = m_infos.at(index);
+    return ::SetupDiSetClassInstallParamsW(m_hSet, &info, &params.ClassInstallHeader, sizeof(params)) &&
+           ::SetupDiCallClassInstaller(DIF_PROPERTYCHANGE, m_hSet, &info);
+}
+
+bool CSetupApiDevices::RestartRequested(size_t index)
+{
+    SP_DEVINSTALL_PARAMS_W params = {};
+    params.cbSize = sizeof(params);
+    if (!::SetupDiGetDeviceInstallParamsW(m_hSet, &m_infos.at(index), &params))
+        return false;
+    return (params.Flags & (DI_NEEDRESTART | DI_NEEDREBOOT)) != 0;
+}
+
+devtool::NodeStatus CSetupApiDevices::ReadStatus(size_t index)
+{
+    // Initialised: under wine the query reports success and writes nothing.
+    ULONG flags = 0, problem = 0;
+    devtool::NodeStatus status;
+    status.read = ::CM_Get_DevNode_Status(&flags, &problem, m_infos.at(index).DevInst, 0) == CR_SUCCESS;
+    status.flags = flags;
+    status.problem = problem;
+    return status;
+}

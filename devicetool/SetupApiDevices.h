@@ -1,0 +1,27 @@
+// The device service of the tool on Windows: the present devices through
+// SetupAPI, state changes through their class installers, node status from
+// the configuration manager.
+#pragma once
+#include <windows.h>
+#include <setupapi.h>
+
+#include <vector>
+
+#include "devicetool/DeviceTool.h"
+
+class CSetupApiDevices : public devtool::IDeviceService {
+public:
+    CSetupApiDevices() = default;
+    ~CSetupApiDevices() override;
+    CSetupApiDevices(const CSetupApiDevices&) = delete;
+    CSetupApiDevices& operator=(const CSetupApiDevices&) = delete;
+
+    bool ListDevices(std::vector<devtool::Device>& devices) override;
+    bool RequestChange(size_t index, devtool::Verb verb) override;
+    bool RestartRequested(size_t index) override;
+    devtool::NodeStatus ReadStatus(size_t index) override;
+
+private:
+    HDEVINFO m_hSet = INVALID_HANDLE_VALUE;
+    std::vector<SP_DEVINFO_DATA> m_infos;   // parallel to the list handed out
+};

@@ -1,0 +1,137 @@
+// The real devcon.exe over devices registered in the test prefix: enumeration
+// with hardware and compatible IDs, status, and disable and enable through the
+// class installer. Wine implements no property change and its node status
+// query writes nothing, so a change must end as a truthful failure.
+#include <gtest/gtest.h>
+
+#include "tests/support/FakeDevices.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+struct CToolRun {
+    std::string out, err;
+    DWORD exitCode = 999;
+};
+
+// bin\devcon.exe with args, its output and error streams in files of a
+// scratch folder, new names for each run (a handle that outlives the child
+// cannot mix runs); a run that does not end within 30 s is ended and fails.
+CToolRun RunDeviceTool(const std::wstring& args)
+{
+    static const std::wstring dir = vt::ScratchDir(L"devicetool");
+    static int runs = 0;
+    const std::wstring names[2] = {dir + L"\\out-" + std::to_wstring(++runs) + L".txt",
+                                   dir + L"\\err-" + std::to_wstring(runs) + L".txt"};
+    CToolRun run;
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE files[2] = {};
+    for (int i = 0; i < 2; ++i)
+        files[i] = ::CreateFileW(names[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                 CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW si = {sizeof(si)};
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = files[0];
+    si.hStdError = files[1];
+    PROCESS_INFORMATION pi = {};
+    const std::wstring exe = vt::BinDir() + L"\\devcon.exe";
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    if (::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, dir.c_str(), &si,
+                         &pi)) {
+        if (::WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+            ::GetExitCodeProcess(pi.hProcess, &run.exitCode);
+        else
+            ::TerminateProcess(pi.hProcess, 999);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
+    for (HANDLE h : files)
+        ::CloseHandle(h);
+    run.out = vt::ReadFileBytes(names[0]);
+    run.err = vt::ReadFileBytes(names[1]);
+    return run;
+}
+
+class Devicetool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vt::RemoveFakeDevices();
+        ASSERT_TRUE(vt::AddFakeDevice(L"VELMORATEST\\DEVTOOL_A\\1", {L"VELMORATEST\\DEVA&REV_01", L"VELMORATEST\\DEVA"},
+                                      {L"VELMORATEST\\CLASS_X"}));
+        ASSERT_TRUE(vt::AddFakeDevice(L"VELMORATEST\\DEVTOOL_B\\2", {L"VELMORATEST\\DEVB"},
+                                      {L"VELMORATEST\\CLASS_Y", L"VELMORATEST\\CLASS_X"}));
+        ASSERT_TRUE(
+            vt::AddFakeDevice(vt::kListedDeviceInstance, {vt::kListedDeviceFirstId, L"PCI\\VEN_10DE&DEV_1AD8"}));
+    }
+    void TearDown() override { vt::RemoveFakeDevices(); }
+};
+
+const std::string kA = "VELMORATEST\\DEVTOOL_A\\1";
+const std::string kB = "VELMORATEST\\DEVTOOL_B\\2";
+const std::string kGpu = "PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1C3B2A0&0&0008";
+const std::string kUnread = ": Status could not be read\r\n";
+
+}  // namespace
+
+TEST_F(Devicetool, FindsDevicesByEitherListAndTellsWhatItCouldNotDo)
+{
+    struct Case { const wchar_t* args; std::string out; DWORD exitCode; } cases[] = {
+        {L"status VELMORATEST\\DEVA", kA + kUnread +
+         "1 matching device(s) found; the status of 1 could not be read.\r\n", 2},
+        {L"STATUS velmoratest\\class_x", kA + kUnread + kB + kUnread +
+         "2 matching device(s) found; the status of 2 could not be read.\r\n", 2},
+        {L"status VELMORATEST\\CLASS_Y VELMORATEST\\DEV?", kB + kUnread +
+         "1 matching device(s) found; the status of 1 could not be read.\r\n", 2},
+        {L"status velmoratest\\dev*", kA + kUnread + kB + kUnread +
+         "2 matching device(s) found; the status of 2 could not be read.\r\n", 2},
+        {L"status @velmoratest\\devtool_b\\2", kB + kUnread +
+         "1 matching device(s) found; the status of 1 could not be read.\r\n", 2},
+        {L"status VELMORATEST\\DEVA&REV", "No matching devices found.\r\n", 2},
+        // As Velmora asks: the listed function reaches the class installer,
+        // which wine refuses.
+        {L"disable \"PCI\\VEN_10DE&DEV_1AD8\"", kGpu + ": Disable failed\r\n"
+         "1 of 1 matching device(s) could not be disabled.\r\n", 2},
+        {L"enable @VELMORATEST\\DEVTOOL_A\\1", kA + ": Enable failed\r\n"
+         "1 of 1 matching device(s) could not be enabled.\r\n", 2},
+        {L"disable NO\\SUCH", "No matching devices found.\r\n", 2},
+        {L"remove VELMORATEST\\DEVA", "", 3},   // the reason and the usage text on standard error
+    };
+    for (const auto& c : cases) {
+        CToolRun run = RunDeviceTool(c.args);
+        SCOPED_TRACE(vt::Utf8(c.args) + "\n" + run.out + run.err);
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err.rfind(c.exitCode == 3 ? "Unknown command \"remove\".\r\n" : "", 0), 0u);
+        EXPECT_EQ(run.err.empty(), c.exitCode != 3);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+    }
+}
+
+TEST(DevicetoolFile, ShowsWhoseItIsAndAsksForNoElevation)
+{
+    const std::wstring exe = vt::BinDir() + L"\\devcon.exe";
+    DWORD size = ::GetFileVersionInfoSizeW(exe.c_str(), nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> info(size);
+    ASSERT_TRUE(::GetFileVersionInfoW(exe.c_str(), 0, size, info.data()));
+    for (const auto& [name, value] : {std::make_pair(L"CompanyName", L"Velmora"),
+                                      std::make_pair(L"ProductName", L"Velmora"),
+                                      std::make_pair(L"FileVersion", L"" VELMORA_VERSION),
+                                      std::make_pair(L"OriginalFilename", L"devcon.exe")}) {
+        wchar_t* text = nullptr;
+        UINT chars = 0;
+        std::wstring key = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+        ASSERT_TRUE(::VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &chars)) << name;
+        EXPECT_EQ(std::wstring(text), value);
+    }
+
+    HMODULE image = ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(image);
+    HRSRC res = ::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_TRUE(res);
+    std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(image, res))),
+                         ::SizeofResource(image, res));
+    ::FreeLibrary(image);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find("version=\"" VELMORA_VERSION "\""), std::string::npos) << manifest;
+}
