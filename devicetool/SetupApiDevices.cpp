@@ -53,34 +53,26 @@ std::wstring InstanceId(HDEVINFO set, SP_DEVINFO_DATA& info)
 
 }  // namespace
 
-CSetupApiDevices::~CSetupApiDevices()
-{
-    if (m_hSet != INVALID_HANDLE_VALUE)
-        ::SetupDiDestroyDeviceInfoList(m_hSet);
-}
-
 bool CSetupApiDevices::ListDevices(std::vector<devtool::Device>& devices)
 {
     devices.clear();
     m_infos.clear();
-    if (m_hSet != INVALID_HANDLE_VALUE)
-        ::SetupDiDestroyDeviceInfoList(m_hSet);
-    m_hSet = ::SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
-    if (m_hSet == INVALID_HANDLE_VALUE)
+    m_set.Reset(::SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
+    if (!m_set)
         return false;
     for (DWORD index = 0; index < kMaxDevices; ++index) {
         SP_DEVINFO_DATA info = {};
         info.cbSize = sizeof(info);
-        if (!::SetupDiEnumDeviceInfo(m_hSet, index, &info))
+        if (!::SetupDiEnumDeviceInfo(m_set.Get(), index, &info))
             break;
         devtool::Device device;
         // The configuration manager's own ID query is no substitute: under
         // wine it reports success and leaves the buffer empty.
-        device.instanceId = InstanceId(m_hSet, info);
+        device.instanceId = InstanceId(m_set.Get(), info);
         if (device.instanceId.empty())
             continue;
-        device.hardwareIds = ListProperty(m_hSet, info, SPDRP_HARDWAREID);
-        device.compatibleIds = ListProperty(m_hSet, info, SPDRP_COMPATIBLEIDS);
+        device.hardwareIds = ListProperty(m_set.Get(), info, SPDRP_HARDWAREID);
+        device.compatibleIds = ListProperty(m_set.Get(), info, SPDRP_COMPATIBLEIDS);
         devices.push_back(device);
         m_infos.push_back(info);
     }
@@ -98,15 +90,15 @@ bool CSetupApiDevices::RequestChange(size_t index, devtool::Verb verb)
     params.Scope = DICS_FLAG_CONFIGSPECIFIC;
     params.HwProfile = 0;   // the current hardware profile
     SP_DEVINFO_DATA& info = m_infos.at(index);
-    return ::SetupDiSetClassInstallParamsW(m_hSet, &info, &params.ClassInstallHeader, sizeof(params)) &&
-           ::SetupDiCallClassInstaller(DIF_PROPERTYCHANGE, m_hSet, &info);
+    return ::SetupDiSetClassInstallParamsW(m_set.Get(), &info, &params.ClassInstallHeader, sizeof(params)) &&
+           ::SetupDiCallClassInstaller(DIF_PROPERTYCHANGE, m_set.Get(), &info);
 }
 
 bool CSetupApiDevices::RestartRequested(size_t index)
 {
     SP_DEVINSTALL_PARAMS_W params = {};
     params.cbSize = sizeof(params);
-    if (!::SetupDiGetDeviceInstallParamsW(m_hSet, &m_infos.at(index), &params))
+    if (!::SetupDiGetDeviceInstallParamsW(m_set.Get(), &m_infos.at(index), &params))
         return false;
     return (params.Flags & (DI_NEEDRESTART | DI_NEEDREBOOT)) != 0;
 }

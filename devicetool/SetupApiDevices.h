@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "devicetool/DeviceTool.h"
+#include "framework/Handles.h"
 
 class CSetupApiDevices : public devtool::IDeviceService {
 public:
     CSetupApiDevices() = default;
-    ~CSetupApiDevices() override;
     CSetupApiDevices(const CSetupApiDevices&) = delete;
     CSetupApiDevices& operator=(const CSetupApiDevices&) = delete;
 
@@ -22,6 +22,6 @@ public:
     devtool::NodeStatus ReadStatus(size_t index) override;
 
 private:
-    HDEVINFO m_hSet = INVALID_HANDLE_VALUE;
+    CDevInfoSet m_set;
     std::vector<SP_DEVINFO_DATA> m_infos;   // parallel to the list handed out
 };

@@ -6,6 +6,7 @@
 
 #include "devicetool/DeviceTool.h"
 #include "devicetool/SetupApiDevices.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -17,14 +18,13 @@ bool IsWow64()
 
 bool IsElevated()
 {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+    CTokenHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Out()))
         return false;
     TOKEN_ELEVATION elevation = {};
     DWORD size = 0;
-    const BOOL ok = ::GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
-    ::CloseHandle(token);
-    return ok && elevation.TokenIsElevated;
+    return ::GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
+           elevation.TokenIsElevated;
 }
 
 void Write(DWORD stream, const std::string& text)

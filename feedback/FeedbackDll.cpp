@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "feedback/TimeText.h"
+#include "framework/ProgramFolder.h"
 
 namespace {
 const DWORD kSearchLibraryFolder = 0x00000100;   // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
@@ -17,10 +18,7 @@ const char* const CFeedbackDll::kExportNames[11] = {
 
 int CFeedbackDll::Load()
 {
-    wchar_t buf[261] = {};
-    ::GetModuleFileNameW(nullptr, buf, 260);
-    std::wstring path(buf);
-    path = path.substr(0, path.find_last_of(L'\\')) + L"\\TarnexFeedbackInformation.dll";
+    const std::wstring path = GetExeDir() + L"\\TarnexFeedbackInformation.dll";
     // By its full path; the libraries it needs come from its own folder or
     // the system folder, nowhere else.
     m_hModule = ::LoadLibraryExW(path.c_str(), nullptr, kSearchLibraryFolder | kSearchSystemFolder);

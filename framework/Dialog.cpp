@@ -4,7 +4,10 @@
 
 HWND CDialog::s_hMainWnd = nullptr;
 
-CDialog::CDialog(UINT nIdTemplate, HWND hParent) : m_nIdTemplate(nIdTemplate), m_hParent(hParent) {}
+CDialog::CDialog(UINT nIdTemplate, HWND hParent, UINT options)
+    : m_nIdTemplate(nIdTemplate), m_hParent(hParent), m_nOptions(options)
+{
+}
 
 CDialog::~CDialog()
 {
@@ -174,6 +177,9 @@ void CDialog::EndDialog(INT_PTR nResult)
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg)
 {
+    if ((m_nOptions & kSwallowEscEnter) && pMsg->message == WM_KEYDOWN &&
+        (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN))
+        return TRUE;
     // Give the dialogs between the target window and this one their say first
     // (a modeless content window inside a modal box swallows its own keys).
     for (HWND h = pMsg->hwnd; h && h != m_hWnd; h = ::GetParent(h)) {
@@ -190,22 +196,17 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
     return ::IsDialogMessageW(m_hWnd, pMsg);
 }
 
-LRESULT CDialog::WindowProc(UINT msg, WPARAM w, LPARAM)
+bool CDialog::OnCommand(UINT id, UINT code, HWND)
 {
-    if (msg == WM_TIMER && w == kRestackTimer) {
-        ::KillTimer(m_hWnd, kRestackTimer);
-        KeepOwnedWindowsAbove(m_hWnd);
-        return 0;
+    if (code != BN_CLICKED)
+        return false;
+    if (id == IDOK) {
+        OnOK();
+        return true;
     }
-    if (msg == WM_COMMAND && (HIWORD(w) == BN_CLICKED || HIWORD(w) == 0)) {
-        if (LOWORD(w) == IDOK) {
-            OnOK();
-            return 0;
-        }
-        if (LOWORD(w) == IDCANCEL) {
-            OnCancel();
-            return 0;
-        }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
     }
-    return Default();
+    return false;
 }

@@ -6,7 +6,12 @@
 
 class CDialog : public CWnd {
 public:
-    CDialog(UINT nIdTemplate, HWND hParent = nullptr);
+    // Options of a dialog.
+    enum : UINT {
+        kSwallowEscEnter = 1,   // Esc and Enter key-downs do nothing (no default button, no cancel)
+    };
+
+    CDialog(UINT nIdTemplate, HWND hParent = nullptr, UINT options = 0);
     ~CDialog() override;
 
     INT_PTR DoModal();
@@ -20,14 +25,14 @@ public:
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
     // The application's main window: owner of every modal dialog that is run
     // without a parent.
     static void SetMainWindow(HWND hWnd) { s_hMainWnd = hWnd; }
     static HWND GetMainWindow() { return s_hMainWnd; }
 
 protected:
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+
     UINT m_nIdTemplate;
     HWND m_hParent;
 
@@ -37,6 +42,7 @@ private:
     void RunModalLoop();
     void CenterOver(HWND hOwner);
 
+    UINT m_nOptions;
     RECT m_rcCreated{};      // window rectangle before OnInitDialog
     bool m_bInModal = false;
     bool m_bEndModal = false;

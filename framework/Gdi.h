@@ -1,35 +1,29 @@
-// RAII for the GDI, GDI+ and kernel objects the tool uses, so paint code has
-// no loose Delete/Release pairs.
+// Ownership of GDI and GDI+ objects, so paint code has no loose Delete or
+// Release pairs: GDI objects and memory DCs through CUniqueHandle, window and
+// paint DCs given back in scope, selections undone in scope, GDI+ graphics
+// and images disposed with their owner; and a plainly borrowing image type
+// for what a control draws but does not own.
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <utility>
 
 #include "framework/GdiPlus.h"
+#include "framework/Handles.h"
 
-// Any HGDIOBJ-derived handle, deleted with DeleteObject.
-template <class H>
-class CGdiObject {
-public:
-    CGdiObject() = default;
-    explicit CGdiObject(H h) : m_h(h) {}
-    ~CGdiObject() { Reset(); }
-    CGdiObject(CGdiObject&& o) noexcept : m_h(std::exchange(o.m_h, nullptr)) {}
-    CGdiObject& operator=(CGdiObject&& o) noexcept { if (this != &o) { Reset(); m_h = std::exchange(o.m_h, nullptr); } return *this; }
-    CGdiObject(const CGdiObject&) = delete;
-    CGdiObject& operator=(const CGdiObject&) = delete;
-    void Reset(H h = nullptr) { if (m_h) ::DeleteObject(m_h); m_h = h; }
-    H Get() const { return m_h; }
-    H Detach() { return std::exchange(m_h, nullptr); }
-    explicit operator bool() const { return m_h != nullptr; }
-private:
-    H m_h = nullptr;
-};
-using CBitmapObj = CGdiObject<HBITMAP>;
-using CBrushObj = CGdiObject<HBRUSH>;
-using CFontObj = CGdiObject<HFONT>;
+struct SDeleteObject { void operator()(HGDIOBJ h) const { ::DeleteObject(h); } };
+struct SDeleteDC { void operator()(HDC h) const { ::DeleteDC(h); } };
 
-// A DC taken with GetDC / GetWindowDC and given back with ReleaseDC.
+// GDI objects, deleted with DeleteObject.
+using CBitmapObj = CUniqueHandle<SHandleTraits<HBITMAP, SDeleteObject>>;
+using CBrushObj = CUniqueHandle<SHandleTraits<HBRUSH, SDeleteObject>>;
+using CFontObj = CUniqueHandle<SHandleTraits<HFONT, SDeleteObject>>;
+using CRegionObj = CUniqueHandle<SHandleTraits<HRGN, SDeleteObject>>;
+// A memory DC (CreateCompatibleDC), deleted with DeleteDC.
+using CMemoryDC = CUniqueHandle<SHandleTraits<HDC, SDeleteDC>>;
+
+// A DC taken with GetDC and given back with ReleaseDC.
 class CWindowDCRef {
 public:
     explicit CWindowDCRef(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {}
@@ -55,21 +49,6 @@ private:
     HDC m_hDC = nullptr;
 };
 
-// A memory DC compatible with another, deleted with DeleteDC.
-class CMemoryDC {
-public:
-    CMemoryDC() = default;
-    explicit CMemoryDC(HDC hCompatible) : m_hDC(::CreateCompatibleDC(hCompatible)) {}
-    ~CMemoryDC() { Reset(); }
-    CMemoryDC(const CMemoryDC&) = delete;
-    CMemoryDC& operator=(const CMemoryDC&) = delete;
-    void Reset(HDC h = nullptr) { if (m_hDC) ::DeleteDC(m_hDC); m_hDC = h; }
-    HDC Get() const { return m_hDC; }
-    explicit operator bool() const { return m_hDC != nullptr; }
-private:
-    HDC m_hDC = nullptr;
-};
-
 // Selects an object into a DC and selects the previous one back on scope exit.
 class CSelectObject {
 public:
@@ -77,15 +56,21 @@ public:
     ~CSelectObject() { if (m_hOld) ::SelectObject(m_hDC, m_hOld); }
     CSelectObject(const CSelectObject&) = delete;
     CSelectObject& operator=(const CSelectObject&) = delete;
+    bool Selected() const { return m_hOld != nullptr; }
 private:
     HDC m_hDC;
     HGDIOBJ m_hOld;
 };
 
-// A GDI+ graphics object over a DC.
+// A GDI+ graphics object over a DC, or over an image (to draw into it).
 class CGraphics {
 public:
     explicit CGraphics(HDC hDC) { gp::GdipCreateFromHDC(hDC, &m_p); }
+    explicit CGraphics(Gdiplus::GpImage* image)
+    {
+        if (image)
+            gp::GdipGetImageGraphicsContext(image, &m_p);
+    }
     ~CGraphics() { if (m_p) gp::GdipDeleteGraphics(m_p); }
     CGraphics(const CGraphics&) = delete;
     CGraphics& operator=(const CGraphics&) = delete;
@@ -95,22 +80,27 @@ private:
     Gdiplus::GpGraphics* m_p = nullptr;
 };
 
-// A kernel handle closed with CloseHandle.
-class CHandle {
+// A GDI+ image its owner disposes of.
+struct SImageDisposer {
+    void operator()(Gdiplus::GpImage* image) const
+    {
+        if (image)
+            gp::GdipDisposeImage(image);
+    }
+};
+using CImagePtr = std::unique_ptr<Gdiplus::GpImage, SImageDisposer>;
+
+// An image someone else owns and keeps for as long as this is used: a
+// parent's background lent to its controls, an image of the process's cache.
+class CImageRef {
 public:
-    CHandle() = default;
-    explicit CHandle(HANDLE h) : m_h(h) {}
-    ~CHandle() { Reset(); }
-    CHandle(CHandle&& o) noexcept : m_h(std::exchange(o.m_h, nullptr)) {}
-    CHandle& operator=(CHandle&& o) noexcept { if (this != &o) { Reset(); m_h = std::exchange(o.m_h, nullptr); } return *this; }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    void Reset(HANDLE h = nullptr) { if (m_h && m_h != INVALID_HANDLE_VALUE) ::CloseHandle(m_h); m_h = h; }
-    HANDLE Get() const { return m_h; }
-    HANDLE* Out() { Reset(); return &m_h; }
-    explicit operator bool() const { return m_h && m_h != INVALID_HANDLE_VALUE; }
+    CImageRef() = default;
+    CImageRef(Gdiplus::GpImage* image) : m_p(image) {}
+    CImageRef(const CImagePtr& image) : m_p(image.get()) {}
+    Gdiplus::GpImage* Get() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
 private:
-    HANDLE m_h = nullptr;
+    Gdiplus::GpImage* m_p = nullptr;
 };
 
 // GDI+ for the life of the application object.
@@ -118,6 +108,8 @@ class CGdiplusSession {
 public:
     CGdiplusSession() = default;
     ~CGdiplusSession() { Shutdown(); }
+    CGdiplusSession(const CGdiplusSession&) = delete;
+    CGdiplusSession& operator=(const CGdiplusSession&) = delete;
     bool Startup()
     {
         Gdiplus::GdiplusStartupInput input;
@@ -125,7 +117,8 @@ public:
     }
     void Shutdown()
     {
-        if (m_token) gp::GdiplusShutdown(m_token);
+        if (m_token)
+            gp::GdiplusShutdown(m_token);
         m_token = 0;
     }
 private:

@@ -4,7 +4,13 @@
 
 namespace {
 const wchar_t kObjectProp[] = L"Velmora.CWnd";
+
+// The signed coordinates packed into a mouse message's lParam.
+POINT PointOf(LPARAM l)
+{
+    return {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
 }
+}  // namespace
 
 CWnd::~CWnd()
 {
@@ -51,51 +57,63 @@ LRESULT CALLBACK CWnd::StdWndProc(HWND hWnd, UINT msg, WPARAM w, LPARAM l)
     CWnd* self = FromHandle(hWnd);
     if (!self)
         return ::DefWindowProcW(hWnd, msg, w, l);
-    if (msg == ModalOwnerStateMessage()) {
-        ApplyModalOwnerState(hWnd);
-        return 0;
-    }
 
     CurrentMessage saved = self->m_cur;
-    self->m_cur = {msg, w, l};
-    LRESULT r;
-    if (msg == WM_DRAWITEM && l) {
-        auto* dis = reinterpret_cast<LPDRAWITEMSTRUCT>(l);
-        if (CWnd* item = (dis->CtlType != ODT_MENU) ? FromHandle(dis->hwndItem) : nullptr) {
-            item->DrawItem(dis);
-            r = TRUE;
-        } else {
-            r = self->WindowProc(msg, w, l);
-        }
-    } else {
-        r = self->WindowProc(msg, w, l);
-    }
+    self->m_cur = {msg, w, l, 0};
+    const LRESULT r = self->Dispatch(msg, w, l);
     self->m_cur = saved;
 
     if (msg == WM_NCDESTROY) {
-        WNDPROC super = self->m_pfnSuper;
         self->UnsubclassWindow();
         self->PostNcDestroy();
-        (void)super;
     }
     return r;
 }
 
-LRESULT CWnd::WindowProc(UINT msg, WPARAM w, LPARAM l)
+LRESULT CWnd::Dispatch(UINT msg, WPARAM w, LPARAM l)
 {
-    return DefWindowProc(msg, w, l);
+    if (msg == ModalOwnerStateMessage()) {
+        ApplyModalOwnerState(m_hWnd);
+        return 0;
+    }
+    switch (msg) {
+    case WM_DRAWITEM:
+        if (auto* dis = reinterpret_cast<LPDRAWITEMSTRUCT>(l)) {
+            if (CWnd* item = dis->CtlType != ODT_MENU ? FromHandle(dis->hwndItem) : nullptr) {
+                item->DrawItem(dis);
+                return TRUE;
+            }
+        }
+        return OnMessage(msg, w, l);
+    case WM_PAINT: OnPaint(); break;
+    case WM_ERASEBKGND: return OnEraseBkgnd(reinterpret_cast<HDC>(w));
+    case WM_SIZE: OnSize(static_cast<UINT>(w), LOWORD(l), HIWORD(l)); break;
+    case WM_MOVE: OnMove(static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))); break;
+    case WM_TIMER: OnTimer(w); break;
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l)))
+            return 0;
+        return Default();
+    case WM_NCHITTEST: return OnNcHitTest(PointOf(l));
+    case WM_CLOSE: OnClose(); break;
+    case WM_DESTROY: OnDestroy(); break;
+    case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(w), l); break;
+    case WM_MOUSEMOVE: OnMouseMove(PointOf(l)); break;
+    case WM_LBUTTONDOWN: OnLButtonDown(PointOf(l)); break;
+    case WM_LBUTTONUP: OnLButtonUp(PointOf(l)); break;
+    case WM_MOUSEHOVER: OnMouseHover(PointOf(l)); break;
+    case WM_MOUSELEAVE: OnMouseLeave(); break;
+    default: return OnMessage(msg, w, l);
+    }
+    return m_cur.result;
 }
 
 LRESULT CWnd::Default()
 {
-    return DefWindowProc(m_cur.msg, m_cur.w, m_cur.l);
-}
-
-LRESULT CWnd::DefWindowProc(UINT msg, WPARAM w, LPARAM l)
-{
-    if (m_pfnSuper)
-        return ::CallWindowProcW(m_pfnSuper, m_hWnd, msg, w, l);
-    return ::DefWindowProcW(m_hWnd, msg, w, l);
+    const LRESULT r = m_pfnSuper ? ::CallWindowProcW(m_pfnSuper, m_hWnd, m_cur.msg, m_cur.w, m_cur.l)
+                                 : ::DefWindowProcW(m_hWnd, m_cur.msg, m_cur.w, m_cur.l);
+    m_cur.result = r;
+    return r;
 }
 
 std::wstring CWnd::GetWindowText() const

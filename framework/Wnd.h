@@ -1,7 +1,10 @@
-// Thin window layer: a C++ object bound to an HWND, with a virtual WindowProc and
-// default processing through the window's original procedure.
+// Thin window layer: a C++ object bound to an HWND. Messages arrive at typed
+// handlers; each handler's base does the default processing (the window's
+// original procedure with the current message), so a class overrides only
+// what it handles and calls the base where the default must run too.
 #pragma once
 #include <windows.h>
+
 #include <string>
 
 class CWnd {
@@ -22,15 +25,12 @@ public:
     HWND UnsubclassWindow();
     static CWnd* FromHandle(HWND hWnd);
 
-    // Messages reach the object here; whatever it does not handle goes to
-    // Default() (the original procedure with the current message).
-    virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The original procedure with the message being handled; its result is
+    // also what a handler without a result of its own answers.
     LRESULT Default();
-    LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
     // Owner-drawn controls are told to draw through their own object.
     virtual void DrawItem(LPDRAWITEMSTRUCT) {}
-
     // Called once when the window has been destroyed (after WM_NCDESTROY).
     virtual void PostNcDestroy() {}
 
@@ -43,12 +43,37 @@ public:
     LRESULT SendMessage(UINT msg, WPARAM w = 0, LPARAM l = 0) const { return ::SendMessageW(m_hWnd, msg, w, l); }
 
 protected:
-    WNDPROC m_pfnSuper = nullptr;
+    virtual void OnPaint() { Default(); }
+    virtual BOOL OnEraseBkgnd(HDC) { return static_cast<BOOL>(Default()); }
+    virtual void OnSize(UINT, int, int) { Default(); }
+    virtual void OnMove(int, int) { Default(); }
+    virtual void OnTimer(UINT_PTR) { Default(); }
+    // A command from a control or a menu; false leaves it to the default processing.
+    virtual bool OnCommand(UINT, UINT, HWND) { return false; }
+    virtual LRESULT OnNcHitTest(POINT) { return Default(); }
+    virtual void OnClose() { Default(); }
+    virtual void OnDestroy() { Default(); }
+    virtual void OnSysCommand(UINT, LPARAM) { Default(); }
+    virtual void OnMouseMove(POINT) { Default(); }
+    virtual void OnLButtonDown(POINT) { Default(); }
+    virtual void OnLButtonUp(POINT) { Default(); }
+    virtual void OnMouseHover(POINT) { Default(); }
+    virtual void OnMouseLeave() { Default(); }
+    // Every other message, the program's own included.
+    virtual LRESULT OnMessage(UINT, WPARAM, LPARAM) { return Default(); }
 
 private:
     static LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
-    struct CurrentMessage { UINT msg; WPARAM w; LPARAM l; };
+    LRESULT Dispatch(UINT msg, WPARAM w, LPARAM l);
+
+    struct CurrentMessage {
+        UINT msg;
+        WPARAM w;
+        LPARAM l;
+        LRESULT result;   // of Default(), when it ran
+    };
     CurrentMessage m_cur{};
+    WNDPROC m_pfnSuper = nullptr;
 };
 
 // Plain push button and static; the skinned controls derive from these.

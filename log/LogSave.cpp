@@ -4,10 +4,12 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include "framework/Handles.h"
 #include "log/LogRules.h"
 #include "log/LogSaveCloseFile.h"
 
 std::wstring g_strLogRoot;
+const char* const kToolLogFile = "Velmora.txt";
 
 namespace {
 
@@ -34,13 +36,13 @@ const wchar_t kLogFolderSecurity[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OIC
 // the entries for it are dropped later.
 void MakeLogFolder(const std::wstring& path)
 {
-    PSECURITY_DESCRIPTOR sd = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kLogFolderSecurity, SDDL_REVISION_1, &sd, nullptr))
+    CLocalMemory sd;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kLogFolderSecurity, SDDL_REVISION_1,
+                                                                reinterpret_cast<PSECURITY_DESCRIPTOR*>(sd.Out()),
+                                                                nullptr))
         return;
-    SECURITY_ATTRIBUTES sa{sizeof(sa), sd, FALSE};
-    const bool made = ::CreateDirectoryW(path.c_str(), &sa) != FALSE;
-    ::LocalFree(sd);
-    if (!made)
+    SECURITY_ATTRIBUTES sa{sizeof(sa), sd.Get(), FALSE};
+    if (!::CreateDirectoryW(path.c_str(), &sa))
         return;
     ::AcquireSRWLockExclusive(&g_madeLock);
     g_made.push_back(path);

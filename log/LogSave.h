@@ -6,6 +6,9 @@
 
 class CLogBase;
 
+// The tool's own log file, where every failure of the flow is written.
+extern const char* const kToolLogFile;   // "Velmora.txt"
+
 class CLogSave {
 public:
     // The default instance (log folder under the common application data folder).

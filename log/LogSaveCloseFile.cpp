@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "framework/Handles.h"
 #include "log/LogRules.h"
 
 namespace {
@@ -16,25 +17,6 @@ public:
 
 private:
     CRITICAL_SECTION& m_cs;
-};
-
-class CFileScope {
-public:
-    explicit CFileScope(HANDLE h) : m_h(h) {}
-    ~CFileScope() { Close(); }
-    CFileScope(const CFileScope&) = delete;
-    CFileScope& operator=(const CFileScope&) = delete;
-    bool IsOpen() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-    void Close()
-    {
-        if (m_h != INVALID_HANDLE_VALUE)
-            ::CloseHandle(m_h);
-        m_h = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE m_h;
 };
 
 // Writers of other savers or processes that append to the same file take
@@ -161,9 +143,9 @@ void CLogSaveCloseFile::SavePacket(const CPacketLog* packet)
     // Append-only access makes every write land at the current end of the
     // file, even when another writer (another process, or the other front
     // end) appended in the meantime. A link is opened as itself, not followed.
-    CFileScope file(::CreateFileW(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.IsOpen())
+    if (!file)
         return;
     // A link, or a file with another name elsewhere (a hard link planted to make
     // the tool write into, or rotate away, a file of someone else's): no write,
@@ -188,7 +170,7 @@ void CLogSaveCloseFile::SavePacket(const CPacketLog* packet)
 
     LARGE_INTEGER size{};
     const bool rotate = ::GetFileSizeEx(file.Get(), &size) && LogNeedsRotation(static_cast<uint64_t>(size.QuadPart));
-    file.Close();
+    file.Reset();
     if (rotate) {
         const std::wstring backup = path + L"bak";
         ::MoveFileExW(path.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/Handles.h"
 #include "system/HostRules.h"
 
 const DWORD kCommandTimeLimitMs = 120 * 1000;
@@ -12,28 +13,6 @@ namespace {
 const DWORD kIdlePollMs = 10;
 // After the tree was ended, how long to wait for the interpreter to be gone.
 const DWORD kEndWaitMs = 5000;
-
-// Owns one kernel handle.
-class CHandle {
-public:
-    CHandle() = default;
-    explicit CHandle(HANDLE h) : m_h(h) {}
-    ~CHandle() { Close(); }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    void Reset(HANDLE h) { Close(); m_h = h; }
-    void Close()
-    {
-        if (m_h)
-            ::CloseHandle(m_h);
-        m_h = nullptr;
-    }
-    HANDLE Get() const { return m_h; }
-    HANDLE* Out() { Close(); return &m_h; }
-
-private:
-    HANDLE m_h = nullptr;
-};
 
 bool SetKillOnClose(HANDLE job, bool on)
 {
@@ -88,7 +67,7 @@ ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWO
     // its command line and started anything.
     CHandle job(::CreateJobObjectW(nullptr, nullptr));
     if (job.Get() && !SetKillOnClose(job.Get(), true))
-        job.Close();
+        job.Reset();
     PROCESS_INFORMATION pi = {};
     {
         std::vector<wchar_t> line(kMaxCommandLineChars + 1, L'\0');
@@ -100,11 +79,11 @@ ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWO
     }
     CHandle process(pi.hProcess), thread(pi.hThread);
     if (job.Get() && !::AssignProcessToJobObject(job.Get(), process.Get()))
-        job.Close();   // e.g. already in a job that forbids nesting: end the interpreter alone
+        job.Reset();   // e.g. already in a job that forbids nesting: end the interpreter alone
 
     // Our copy of the write end goes at once: the pipe then breaks when the
     // interpreter and everything it started have closed theirs.
-    writeEnd.Close();
+    writeEnd.Reset();
 
     const ULONGLONG deadline = ::GetTickCount64() + timeLimitMs;
     bool timedOut = false;
@@ -128,7 +107,7 @@ ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWO
         onChunk(buffer.data());
         ::Sleep(pauseMs);
     }
-    readEnd.Close();
+    readEnd.Reset();
 
     if (!timedOut) {
         ULONGLONG now = ::GetTickCount64();

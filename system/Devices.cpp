@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include "framework/Handles.h"
+#include "framework/ProgramFolder.h"
 #include "log/LogSave.h"
 #include "system/RepairWorker.h"
 
@@ -14,49 +16,43 @@ const int kMaxPropertyTries = 8;
 // The first string of the device's hardware-ID list, empty when it cannot be read.
 std::string FirstHardwareId(HDEVINFO set, SP_DEVINFO_DATA& info)
 {
-    BYTE* buffer = nullptr;
+    CLocalMemory buffer;
     DWORD size = 0, required = 0, type = 0;
     BOOL ok = FALSE;
     for (int tries = 0; tries < kMaxPropertyTries; ++tries) {
-        ok = ::SetupDiGetDeviceRegistryPropertyW(set, &info, SPDRP_HARDWAREID, &type, buffer, size, &required);
+        ok = ::SetupDiGetDeviceRegistryPropertyW(set, &info, SPDRP_HARDWAREID, &type,
+                                                 static_cast<BYTE*>(buffer.Get()), size, &required);
         if (ok || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
             break;
-        if (buffer)
-            ::LocalFree(buffer);
         // Twice what was asked for, zero-filled: the list always ends in NULs.
         size = required * 2;
-        buffer = static_cast<BYTE*>(::LocalAlloc(LPTR, size));
+        buffer.Reset(::LocalAlloc(LPTR, size));
         if (!buffer) {
             size = 0;
             break;
         }
     }
-    std::string id;
-    if (ok && buffer) {
-        std::wstring first = FirstString(reinterpret_cast<const wchar_t*>(buffer), size / sizeof(wchar_t));
-        id = WideToAnsi(first.c_str());
-    }
-    if (buffer)
-        ::LocalFree(buffer);
-    return id;
+    if (!ok || !buffer)
+        return {};
+    const std::wstring first = FirstString(static_cast<const wchar_t*>(buffer.Get()), size / sizeof(wchar_t));
+    return WideToAnsi(first.c_str());
 }
 
 }  // namespace
 
 bool EnumHardwareIds(CHardwareIdMap& ids)
 {
-    HDEVINFO set = ::SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
-    if (set == INVALID_HANDLE_VALUE) {
+    CDevInfoSet set(::SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
+    if (!set) {
         CLogSave::GetInstance(GetExeDir() + L"\\")->Log("创建设备信息失败", "Quorrant.txt", true);
         return false;
     }
     for (DWORD index = 0;; ++index) {
         SP_DEVINFO_DATA info = {};
         info.cbSize = sizeof(info);   // 28 in a 32-bit build, 32 in this one
-        if (!::SetupDiEnumDeviceInfo(set, index, &info))
+        if (!::SetupDiEnumDeviceInfo(set.Get(), index, &info))
             break;
-        AddHardwareId(ids, FirstHardwareId(set, info));
+        AddHardwareId(ids, FirstHardwareId(set.Get(), info));
     }
-    ::SetupDiDestroyDeviceInfoList(set);
     return true;
 }

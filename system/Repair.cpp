@@ -1,8 +1,10 @@
 // The device step of the host check, the repair worker and the restart.
 #include <string>
 
+#include "framework/Handles.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
+#include "system/DetachedThread.h"
 #include "system/Devices.h"
 #include "system/RepairRules.h"
 #include "system/RepairWorker.h"
@@ -17,7 +19,7 @@ DWORD WINAPI RepairThreadProc(LPVOID p)
 
 void LogLine(const char* message)
 {
-    CLogSave::GetInstance()->Log(message, "Velmora.txt", true);
+    CLogSave::GetInstance()->Log(message, kToolLogFile, true);
 }
 
 }  // namespace
@@ -42,29 +44,23 @@ bool CRepairWorker::CheckGraphicsDevice()
     CHardwareIdMap ids;
     if (!EnumHardwareIds(ids)) {
         LogLine("获取本机硬件ID失败");
-        Report(WM_HOST_CHECK_RESULT, 6);
+        ReportHostResult(6);
         return false;
     }
     std::wstring listed;
     if (!ChooseListedHardwareId(ids, listed)) {
         LogLine("显卡硬件ID 不匹配");
-        Report(WM_HOST_CHECK_RESULT, 7);
+        ReportHostResult(7);
         return false;
     }
     SetHardwareId(listed);
-    Report(WM_HOST_CHECK_RESULT, 1);
+    ReportHostResult(1);
     return true;
 }
 
 bool CRepairWorker::StartRepairThread()
 {
-    HANDLE h = ::CreateThread(nullptr, 0, RepairThreadProc, this, 0, nullptr);
-    if (!h) {
-        LogLine("创建修复线程失败");
-        return false;
-    }
-    ::CloseHandle(h);
-    return true;
+    return StartDetachedThread(RepairThreadProc, this, "创建修复线程失败");
 }
 
 bool CRepairWorker::DoRepair()
@@ -74,7 +70,7 @@ bool CRepairWorker::DoRepair()
     const std::wstring id = HardwareId();
     if (id.empty()) {
         LogLine("修复方案安装失败");
-        Report(WM_REPAIR_RESULT, 2);
+        ReportRepairResult(2);
         return false;
     }
     // The device tool of the program folder by its full path, started in that
@@ -88,34 +84,32 @@ bool CRepairWorker::DoRepair()
         LogLine("执行修复方案安装失败");
         if (how == ECommandRun::TimedOut)
             LogCommandTimeout(command);
-        Report(WM_REPAIR_RESULT, 2);
+        ReportRepairResult(2);
         return false;
     }
     // The device tool ends with 0 also when it disabled nothing: only its own
     // words count.
     if (!DevconConfirmsDisable(output)) {
         LogLine("修复方案安装失败");
-        Report(WM_REPAIR_RESULT, 2);
+        ReportRepairResult(2);
         return false;
     }
-    Report(WM_REPAIR_RESULT, 1);
+    ReportRepairResult(1);
     return true;
 }
 
 bool CRepairWorker::RebootSystem()
 {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+    CTokenHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Out()))
         return false;
     TOKEN_PRIVILEGES privileges = {};
     ::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    ::AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
+    ::AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
     // ERROR_NOT_ALL_ASSIGNED (the account lacks the privilege) also comes with a TRUE result.
-    DWORD error = ::GetLastError();
-    ::CloseHandle(token);
-    if (error != ERROR_SUCCESS)
+    if (::GetLastError() != ERROR_SUCCESS)
         return false;
     ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0);
     return true;

@@ -7,11 +7,11 @@
 
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
+#include "system/DetachedThread.h"
 #include "system/HostRules.h"
 
 namespace {
 
-const char* const kLogFile = "Velmora.txt";
 
 DWORD WINAPI HostInfoThreadProc(LPVOID p)
 {
@@ -82,11 +82,12 @@ bool ReadRawSmbios(std::vector<uint8_t>& table)
 
 }  // namespace
 
-bool CRepairWorker::SetMsgWnd(HWND hWnd)
+bool CRepairWorker::SetMsgWnd(HWND hWnd, const SWorkerMessages& messages)
 {
     if (!hWnd)
         return false;
     m_hMsgWnd = hWnd;
+    m_messages = messages;
     return true;
 }
 
@@ -111,13 +112,7 @@ bool CRepairWorker::CheckSystemVersion(std::wstring* timedOutCommand)
 
 bool CRepairWorker::StartHostInfoThread()
 {
-    HANDLE h = ::CreateThread(nullptr, 0, HostInfoThreadProc, this, 0, nullptr);
-    if (!h) {
-        CLogSave::GetInstance()->Log("创建获取本机信息线程失败", kLogFile, true);
-        return false;
-    }
-    ::CloseHandle(h);
-    return true;
+    return StartDetachedThread(HostInfoThreadProc, this, "创建获取本机信息线程失败");
 }
 
 // Runs on its own thread: the machine model, then the graphics device.
@@ -139,21 +134,21 @@ bool CRepairWorker::GetHostInfo()
         return CheckGraphicsDevice();
 
     if (const char* message = ModelCheckLogMessage(code))
-        CLogSave::GetInstance()->Log(message, kLogFile, true);
+        CLogSave::GetInstance()->Log(message, kToolLogFile, true);
     if (how == ECommandRun::TimedOut)
         LogCommandTimeout(query);
-    Report(WM_HOST_CHECK_RESULT, static_cast<WPARAM>(code));
+    ReportHostResult(code);
     return false;
 }
 
 void LogCommandTimeout(const std::wstring& command)
 {
-    CLogSave::GetInstance()->Log(CommandTimeoutLogMessage(WideToUtf8(command), kCommandTimeLimitMs / 1000), kLogFile,
+    CLogSave::GetInstance()->Log(CommandTimeoutLogMessage(WideToUtf8(command), kCommandTimeLimitMs / 1000), kToolLogFile,
                                  true);
 }
 
 void CRepairWorker::Report(UINT resultMsg, WPARAM code)
 {
-    ::SendMessageW(m_hMsgWnd, WM_CLOSE_EXECUTE_PROMPT, 0, 0);
+    ::SendMessageW(m_hMsgWnd, m_messages.closePrompt, 0, 0);
     ::SendMessageW(m_hMsgWnd, resultMsg, code, 0);
 }

@@ -6,16 +6,22 @@
 
 #include <string>
 
+#include "framework/ProgramFolder.h"
 #include "system/CommandRunner.h"
 
-// Worker messages, sent synchronously to the message window (lParam 0).
-#define WM_CLOSE_EXECUTE_PROMPT (WM_USER + 501)   // 0x5F5, wParam 0
-#define WM_HOST_CHECK_RESULT    (WM_USER + 502)   // 0x5F6, wParam: host result code 1..7
-#define WM_REPAIR_RESULT        (WM_USER + 503)   // 0x5F7, wParam: 1 done, 2 failed
+// The messages both workers report with, chosen by the window that receives
+// them: every report is a close request for the please-wait dialog, then the
+// result (wParam: the code), both sent synchronously with lParam 0.
+struct SWorkerMessages {
+    UINT closePrompt;   // wParam 0
+    UINT hostResult;    // host result code 1..7
+    UINT repairResult;  // 1 done, 2 failed
+};
 
 class CRepairWorker {
 public:
-    bool SetMsgWnd(HWND hWnd);
+    // False, and nothing stored, for a null window.
+    bool SetMsgWnd(HWND hWnd, const SWorkerMessages& messages);
     // timedOutCommand, when given, receives the OS query if it outlived the
     // runner's limit (and stays as it was otherwise).
     bool CheckSystemVersion(std::wstring* timedOutCommand = nullptr);
@@ -28,13 +34,17 @@ public:
     HWND m_hMsgWnd = nullptr;
     std::wstring m_strHardwareId;
 
-    // Reporting rule of both workers: WM_CLOSE_EXECUTE_PROMPT, then the result.
-    void Report(UINT resultMsg, WPARAM code);
+    // Reporting rule of both workers: the close request, then the result.
+    void ReportHostResult(int code) { Report(m_messages.hostResult, static_cast<WPARAM>(code)); }
+    void ReportRepairResult(int code) { Report(m_messages.repairResult, static_cast<WPARAM>(code)); }
 
 private:
-    // The host-information worker sets the ID and the repair worker reads it.
-    // The start button is live from the first layout, so a repair can start
-    // while the host check is still running: both go through the lock.
+    void Report(UINT resultMsg, WPARAM code);
+
+    SWorkerMessages m_messages{};
+
+    // The host-information worker sets the ID and the repair worker reads it,
+    // on two threads: both go through the lock.
     void SetHardwareId(const std::wstring& id);
     std::wstring HardwareId();
     SRWLOCK m_idLock = SRWLOCK_INIT;
@@ -48,8 +58,6 @@ private:
 // seconds waited, so a hung command can be told from one that could not start.
 void LogCommandTimeout(const std::wstring& command);
 
-// The program's folder without a trailing backslash.
-std::wstring GetExeDir();
 // Wide → ANSI code page.
 std::string WideToAnsi(const wchar_t* text);
 // Wide → UTF-8 (the encoding of log messages).

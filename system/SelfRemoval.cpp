@@ -5,9 +5,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "framework/Handles.h"
+#include "framework/ProgramFolder.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
-#include "system/RepairWorker.h"
 
 namespace {
 
@@ -45,28 +46,27 @@ std::wstring ReadString(HKEY key, const wchar_t* value)
     return raw;
 }
 
+const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
 // Every account's profile folder, by its security identifier.
 std::vector<std::pair<std::wstring, std::wstring>> ProfilesBySid()
 {
     std::vector<std::pair<std::wstring, std::wstring>> out;
-    HKEY list = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0,
-                        KEY_READ, &list) != ERROR_SUCCESS)
+    CRegKey list;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, list.Out()) != ERROR_SUCCESS)
         return out;
     wchar_t name[256];
     for (DWORD i = 0;; ++i) {
         DWORD len = 256;
-        if (::RegEnumKeyExW(list, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (::RegEnumKeyExW(list.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        HKEY profile = nullptr;
-        if (::RegOpenKeyExW(list, name, 0, KEY_READ, &profile) == ERROR_SUCCESS) {
-            std::wstring path = Expanded(ReadString(profile, L"ProfileImagePath"));
+        CRegKey profile;
+        if (::RegOpenKeyExW(list.Get(), name, 0, KEY_READ, profile.Out()) == ERROR_SUCCESS) {
+            std::wstring path = Expanded(ReadString(profile.Get(), L"ProfileImagePath"));
             if (!path.empty())
                 out.emplace_back(name, path);
-            ::RegCloseKey(profile);
         }
     }
-    ::RegCloseKey(list);
     return out;
 }
 
@@ -78,29 +78,21 @@ void AddLoadedAccountsShellFolders(std::vector<std::wstring>& out)
 {
     for (const auto& [sid, profile] : ProfilesBySid()) {
         const std::wstring keyPath = sid + L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-        HKEY key = nullptr;
-        if (::RegOpenKeyExW(HKEY_USERS, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        CRegKey key;
+        if (::RegOpenKeyExW(HKEY_USERS, keyPath.c_str(), 0, KEY_READ, key.Out()) != ERROR_SUCCESS)
             continue;
         wchar_t value[256];
         for (DWORD i = 0;; ++i) {
             DWORD len = 256;
-            if (::RegEnumValueW(key, i, value, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            if (::RegEnumValueW(key.Get(), i, value, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
                 break;
-            std::wstring raw = ReadString(key, value);
+            std::wstring raw = ReadString(key.Get(), value);
             const std::wstring var = L"%USERPROFILE%";
             if (_wcsnicmp(raw.c_str(), var.c_str(), var.size()) == 0)
                 raw = profile + raw.substr(var.size());
             AddFolder(out, Expanded(raw));
         }
-        ::RegCloseKey(key);
     }
-}
-
-std::wstring RunningProgramPath()
-{
-    wchar_t buf[261] = {};
-    DWORD n = ::GetModuleFileNameW(nullptr, buf, 260);
-    return n > 0 && n < 260 ? std::wstring(buf, n) : std::wstring();
 }
 
 bool IsLink(const std::wstring& path)
@@ -115,14 +107,14 @@ std::vector<std::wstring> FileNamesIn(const std::wstring& folder)
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW fd;
-    HANDLE h = ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
-    if (h == INVALID_HANDLE_VALUE)
+    CFindHandle find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                                        nullptr, 0));
+    if (!find)
         return names;
     do {
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             names.push_back(fd.cFileName);
-    } while (::FindNextFileW(h, &fd));
-    ::FindClose(h);
+    } while (::FindNextFileW(find.Get(), &fd));
     return names;
 }
 
@@ -147,10 +139,9 @@ std::vector<std::wstring> ProtectedFolders()
         &FOLDERID_Contacts, &FOLDERID_Links, &FOLDERID_SkyDrive,
     };
     for (const KNOWNFOLDERID* id : known) {
-        PWSTR path = nullptr;
-        if (SUCCEEDED(::SHGetKnownFolderPath(*id, 0, nullptr, &path)) && path)
-            AddFolder(out, path);
-        ::CoTaskMemFree(path);
+        CCoTaskMemory path;
+        if (SUCCEEDED(::SHGetKnownFolderPath(*id, 0, nullptr, reinterpret_cast<PWSTR*>(path.Out()))) && path)
+            AddFolder(out, static_cast<const wchar_t*>(path.Get()));
     }
     DWORD n = ::GetTempPathW(MAX_PATH + 1, buf);
     if (n > 0 && n <= MAX_PATH)
@@ -164,17 +155,15 @@ std::vector<std::wstring> ProfileFolders()
     std::vector<std::wstring> out;
     for (const auto& entry : ProfilesBySid())
         AddFolder(out, entry.second);
-    HKEY list = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0,
-                        KEY_READ, &list) == ERROR_SUCCESS) {
-        const std::wstring root = Expanded(ReadString(list, L"ProfilesDirectory"));
+    CRegKey list;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, list.Out()) == ERROR_SUCCESS) {
+        const std::wstring root = Expanded(ReadString(list.Get(), L"ProfilesDirectory"));
         for (const wchar_t* value : {L"Default", L"Public"}) {
-            std::wstring p = Expanded(ReadString(list, value));
+            std::wstring p = Expanded(ReadString(list.Get(), value));
             if (!p.empty() && p.find(L'\\') == std::wstring::npos && !root.empty())
                 p = root + L"\\" + p;   // older systems keep only the name
             AddFolder(out, p);
         }
-        ::RegCloseKey(list);
     }
     wchar_t buf[MAX_PATH + 1] = {};
     if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, buf)))
@@ -184,7 +173,7 @@ std::vector<std::wstring> ProfileFolders()
 
 void NoteProgramFolderAtStart()
 {
-    const std::wstring program = RunningProgramPath();
+    const std::wstring program = ProgramPath();
     const size_t slash = program.find_last_of(L'\\');
     if (slash == std::wstring::npos)
         return;
@@ -241,7 +230,7 @@ bool CarryOutSelfRemoval(const SSelfRemovalPlan& plan)
 
 bool StartSelfRemoval()
 {
-    const std::wstring program = RunningProgramPath();
+    const std::wstring program = ProgramPath();
     const size_t slash = program.find_last_of(L'\\');
     if (slash == std::wstring::npos)
         return true;

@@ -1,14 +1,5 @@
 #include "system/RepairWorker.h"
 
-std::wstring GetExeDir()
-{
-    wchar_t buf[261] = {};
-    ::GetModuleFileNameW(nullptr, buf, 260);
-    std::wstring p(buf);
-    size_t slash = p.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : p.substr(0, slash);
-}
-
 std::string WideToAnsi(const wchar_t* text)
 {
     int n = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);

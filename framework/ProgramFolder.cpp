@@ -1,0 +1,17 @@
+#include "framework/ProgramFolder.h"
+
+#include <windows.h>
+
+std::wstring ProgramPath()
+{
+    wchar_t buf[261] = {};
+    const DWORD n = ::GetModuleFileNameW(nullptr, buf, 260);
+    return n > 0 && n < 260 ? std::wstring(buf, n) : std::wstring();
+}
+
+std::wstring GetExeDir()
+{
+    const std::wstring path = ProgramPath();
+    const size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
