@@ -1,9 +1,11 @@
 #include "app/FlowTexts.h"
 
+#include "res/version.h"
+
 int g_nLanguage = 1;
 
 const wchar_t* const kToolId = L"10149";
-const wchar_t* const kToolVersion = L"1.0.22.419";
+const wchar_t* const kToolVersion = VELMORA_VERSION_WIDE;
 
 namespace FlowLog {
 const char* const kSetMsgWndFailed = "设置接收消息窗口指针失败";
@@ -12,7 +14,6 @@ const char* const kFeedbackLoadFailed = "加载反馈DLL失败";
 const char* const kFeedbackInitFailed = "初始化反馈DLL失败";
 const char* const kHostThreadFailed = "开始获取本机信息线程失败";
 const char* const kHostWorkerFailed = "开始确认主机信息失败";
-const char* const kFile = "Velmora.txt";
 }  // namespace FlowLog
 
 namespace {

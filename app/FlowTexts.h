@@ -46,9 +46,8 @@ extern const char* const kFeedbackLoadFailed;
 extern const char* const kFeedbackInitFailed;
 extern const char* const kHostThreadFailed;
 extern const char* const kHostWorkerFailed;
-extern const char* const kFile;              // "Velmora.txt"
 }  // namespace FlowLog
 
 // Tool identity handed to the feedback library.
 extern const wchar_t* const kToolId;         // "10149"
-extern const wchar_t* const kToolVersion;    // "1.0.22.419"
+extern const wchar_t* const kToolVersion;    // the project's version, e.g. "1.0.22.419"

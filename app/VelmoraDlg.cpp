@@ -1,11 +1,13 @@
 #include "app/VelmoraDlg.h"
 
 #include <cstdlib>
+#include <memory>
 
 #include "app/AboutDlg.h"
 #include "app/FlowTexts.h"
 #include "app/MainLayout.h"
 #include "log/LogSave.h"
+#include "system/DetachedThread.h"
 #include "system/SelfRemoval.h"
 #include "ui/ExecutePromptDlg.h"
 #include "ui/PngResource.h"
@@ -15,14 +17,11 @@
 namespace {
 void LogLine(const char* line)
 {
-    CLogSave::GetInstance()->Log(line, FlowLog::kFile, true);
+    CLogSave::GetInstance()->Log(line, kToolLogFile, true);
 }
-
-
-const wchar_t kVersionText[] = L"1.0.22.419";
 }  // namespace
 
-CVelmoraDlg::CVelmoraDlg() : CDialog(IDD_VELMORA_DIALOG)
+CVelmoraDlg::CVelmoraDlg() : CDialog(IDD_VELMORA_DIALOG, nullptr, kSwallowEscEnter)
 {
     m_hIcon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                               0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -79,7 +78,7 @@ BOOL CVelmoraDlg::OnInitDialog()
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, mainwnd::WindowWidth(m_fScale), mainwnd::WindowHeight(m_fScale),
                    SWP_NOMOVE | SWP_NOZORDER);
 
-    if (!m_pBkImage && !LoadPngResource(&m_pBkImage, IDB_PNG_MAIN_BK))
+    if (!m_pBkImage && !LoadPngResource(m_pBkImage, IDB_PNG_MAIN_BK))
         return TRUE;
 
     InitTool();
@@ -97,12 +96,13 @@ void CVelmoraDlg::EndProcessNow()
 
 INT_PTR CVelmoraDlg::ShowPrompt(HWND hParent, const wchar_t* text, int type)
 {
-    auto* prompt = new CPromptDlg(hParent);
+    auto prompt = std::make_unique<CPromptDlg>(hParent);
     prompt->m_fScale = m_fScale;
     prompt->SetMessage(text);
     prompt->SetPromptType(type);
-    INT_PTR r = prompt->DoModal();
-    delete prompt;
+    const INT_PTR r = prompt->DoModal();
+    for (const char* failure : prompt->Failures())
+        LogLine(failure);
     return r;
 }
 
@@ -114,7 +114,7 @@ void CVelmoraDlg::InitTool()
         ShowPrompt(nullptr, GetFlowText(f.text), kPromptOk);
         EndProcessNow();
     };
-    if (!m_repairWorker.SetMsgWnd(m_hWnd))
+    if (!m_repairWorker.SetMsgWnd(m_hWnd, kWorkerMessages))
         fail({FlowLog::kSetMsgWndFailed, FlowText::ToolInitFailed});
     std::wstring timedOut;
     if (!m_repairWorker.CheckSystemVersion(&timedOut)) {
@@ -130,48 +130,38 @@ void CVelmoraDlg::InitTool()
         fail({FlowLog::kFeedbackInitFailed, FlowText::ToolInitFailed});
 }
 
-BOOL CVelmoraDlg::PreTranslateMessage(MSG* pMsg)
+void CVelmoraDlg::OnSysCommand(UINT command, LPARAM l)
 {
-    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN))
-        return TRUE;
-    return CDialog::PreTranslateMessage(pMsg);
+    if ((command & 0xFFF0) == IDM_ABOUTBOX)
+        CAboutDlg(m_hWnd).DoModal();
+    else
+        CDialog::OnSysCommand(command, l);
 }
 
-LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
+bool CVelmoraDlg::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (code == BN_CLICKED) {
+        switch (id) {
+        case IDC_CHK_AGREE:
+            OnBnClickedChkAgree();
+            return true;
+        case IDC_BTN_CLOSE:
+            SendMessage(WM_CLOSE);
+            return true;
+        case IDC_BTN_MIN:
+            ::PostMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            return true;
+        case IDC_BTN_START:
+            OnBnClickedBtnStart();
+            return true;
+        }
+    }
+    return CDialog::OnCommand(id, code, control);
+}
+
+LRESULT CVelmoraDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
 {
     switch (msg) {
-    case WM_SYSCOMMAND:
-        if ((w & 0xFFF0) == IDM_ABOUTBOX) {
-            CAboutDlg(m_hWnd).DoModal();
-            return 0;
-        }
-        break;
-    case WM_TIMER:
-        OnTimer(w);
-        return Default();
-    case WM_CLOSE:
-        OnClose();
-        return Default();
-    case WM_DESTROY:
-        Default();
-        OnDestroy();
-        return 0;
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<LRESULT>(m_hIcon);
-    case WM_ERASEBKGND:
-        return OnEraseBkgnd(reinterpret_cast<HDC>(w));
-    case WM_PAINT:
-        if (::IsIconic(m_hWnd)) {
-            OnPaint();
-            return 0;
-        }
-        break;
-    case WM_NCHITTEST:
-        return OnNcHitTest(l);
-    case WM_SIZE:
-        Default();
-        OnSize();
-        return 0;
     case WM_CLOSE_EXECUTE_PROMPT:
         return OnCloseExecutePrompt();
     case WM_HOST_CHECK_RESULT:
@@ -180,51 +170,33 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
         return OnRepairResult(w);
     case WM_START_FOLLOWS_BOX:
         return OnStartFollowsBox();
-    case WM_COMMAND:
-        if (HIWORD(w) == BN_CLICKED) {
-            switch (LOWORD(w)) {
-            case IDC_CHK_AGREE:
-                OnBnClickedChkAgree();
-                return 0;
-            case IDC_BTN_CLOSE:
-                SendMessage(WM_CLOSE);
-                return 0;
-            case IDC_BTN_MIN:
-                ::PostMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-                return 0;
-            case IDC_BTN_START:
-                OnBnClickedBtnStart();
-                return 0;
-            }
-        }
-        break;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<LRESULT>(m_hIcon);
+    default:
+        return CDialog::OnMessage(msg, w, l);
     }
-    return CDialog::WindowProc(msg, w, l);
 }
 
 void CVelmoraDlg::OnTimer(UINT_PTR id)
 {
-    if (id != IDT_START_CHECKS)
-        return;
-    ::KillTimer(m_hWnd, IDT_START_CHECKS);
-    if (m_feedback.GetToolIsNewVersion(kToolId, kToolVersion) == 3) {
-        ShowPrompt(m_hWnd, GetFlowText(FlowText::NewVersionAvailable), kPromptOk);
-        m_feedback.OpenToolDownUrl();
-        EndProcessNow();
+    if (id == IDT_START_CHECKS) {
+        ::KillTimer(m_hWnd, IDT_START_CHECKS);
+        if (m_feedback.GetToolIsNewVersion(kToolId, kToolVersion) == 3) {
+            ShowPrompt(m_hWnd, GetFlowText(FlowText::NewVersionAvailable), kPromptOk);
+            m_feedback.OpenToolDownUrl();
+            EndProcessNow();
+        }
+        StartCheckHostThread();
     }
-    StartCheckHostThread();
+    CDialog::OnTimer(id);
 }
 
 bool CVelmoraDlg::StartCheckHostThread()
 {
-    HANDLE h = ::CreateThread(nullptr, 0, &CVelmoraDlg::CheckHostThreadProc, this, 0, nullptr);
-    if (!h) {
-        LogLine(FlowLog::kHostThreadFailed);
-        ShowPrompt(nullptr, GetFlowText(FlowText::HostThreadFailed), kPromptOk);
-        return false;
-    }
-    ::CloseHandle(h);
-    return true;
+    if (StartDetachedThread(&CVelmoraDlg::CheckHostThreadProc, this, FlowLog::kHostThreadFailed))
+        return true;
+    ShowPrompt(nullptr, GetFlowText(FlowText::HostThreadFailed), kPromptOk);
+    return false;
 }
 
 DWORD WINAPI CVelmoraDlg::CheckHostThreadProc(LPVOID param)
@@ -291,9 +263,7 @@ LRESULT CVelmoraDlg::OnHostCheckResult(WPARAM code)
 
 void CVelmoraDlg::OnBnClickedChkAgree()
 {
-    HANDLE h = ::CreateThread(nullptr, 0, &CVelmoraDlg::EnableStartThreadProc, this, 0, nullptr);
-    if (h)
-        ::CloseHandle(h);
+    StartDetachedThread(&CVelmoraDlg::EnableStartThreadProc, this);
 }
 
 // The thread asks the window: the start button changes on its own thread, from
@@ -352,13 +322,13 @@ void CVelmoraDlg::SendClosingFeedback()
 void CVelmoraDlg::OnClose()
 {
     SendClosingFeedback();
+    CDialog::OnClose();
 }
 
 void CVelmoraDlg::OnDestroy()
 {
-    m_btnClose.ReleaseImages();
-    m_btnMin.ReleaseImages();
-    DeletePngImage(&m_pBkImage);
+    CDialog::OnDestroy();
+    m_pBkImage = CPngImage();
     DeleteSelf();
 }
 
@@ -374,15 +344,14 @@ void CVelmoraDlg::ComputeScale()
     // Computed once: a factor that differs from 1.0 is never recomputed.
     if (m_fScale != 1.0f)
         return;
-    if (HDC dc = ::GetDC(nullptr)) {
-        int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-        ::ReleaseDC(nullptr, dc);
-        m_fScale = mainwnd::ScaleFromDpi(dpi);
-    }
+    CWindowDCRef screen(nullptr);
+    if (screen.Get())
+        m_fScale = mainwnd::ScaleFromDpi(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
 }
 
-void CVelmoraDlg::OnSize()
+void CVelmoraDlg::OnSize(UINT type, int cx, int cy)
 {
+    CDialog::OnSize(type, cx, cy);
     ComputeScale();
     int e = mainwnd::CornerEllipse(m_fScale);
     SetWindowRoundRegion(m_hWnd, e, e);
@@ -408,7 +377,7 @@ void CVelmoraDlg::LayoutControls(bool first)
                                  TitleButton{m_btnMin, l.minimise, mainwnd::kMinimiseSource, IDB_PNG_MIN_NORMAL}}) {
         if (first) {
             b.btn.m_fScale = s;
-            b.btn.SetBackgroundImage(m_pBkImage);
+            b.btn.SetBackgroundImage(m_pBkImage.image);
             b.btn.SetBackgroundRect(b.src.left, b.src.top, b.src.right, b.src.bottom);
             b.btn.LoadStateImages(b.firstImage, b.firstImage + 1, b.firstImage + 2, b.firstImage + 3);
         }
@@ -417,7 +386,7 @@ void CVelmoraDlg::LayoutControls(bool first)
 
     if (first) {
         m_chkAgree.SetWindowText(caption);
-        m_chkAgree.SetBackgroundImage(m_pBkImage);
+        m_chkAgree.SetBackgroundImage(m_pBkImage.image);
         const mainwnd::Rect src = mainwnd::CheckSource(s, w);
         m_chkAgree.SetBackgroundRect(src.left, src.top, src.right, src.bottom);
         m_chkAgree.SetTextColor(RGB(255, 255, 255));
@@ -429,7 +398,7 @@ void CVelmoraDlg::LayoutControls(bool first)
 
     if (first) {
         const mainwnd::Rect& src = mainwnd::kStartSource;
-        m_btnStart.SetBackgroundImage(m_pBkImage);
+        m_btnStart.SetBackgroundImage(m_pBkImage.image);
         m_btnStart.SetBackgroundRect(src.left, src.top, src.right, src.bottom);
         m_btnStart.LoadStateImages(IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED,
                                    IDB_PNG_START_DISABLED);
@@ -461,27 +430,31 @@ void CVelmoraDlg::SetAgreementText()
 BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)
 {
     RECT rc = GetClientRect();
-    if (!m_pBkImage && !LoadPngResource(&m_pBkImage, IDB_PNG_MAIN_BK))
+    if (!m_pBkImage && !LoadPngResource(m_pBkImage, IDB_PNG_MAIN_BK))
         return TRUE;
     CGraphics g(hDC);
     gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-    DrawImageStretched(g.Get(), m_pBkImage, rc);
+    DrawImageStretched(g.Get(), m_pBkImage.image, rc);
 
     if (!m_bVersionFontCreated) {
         CreateFontFromParent(m_hWnd, 2, 2, m_fontVersion);
         m_bVersionFontCreated = 1;
     }
     ::SetBkMode(hDC, TRANSPARENT);
-    m_pOldFont = static_cast<HFONT>(::SelectObject(hDC, m_fontVersion.Get()));
+    CSelectObject font(hDC, m_fontVersion.Get());
     ::SetTextColor(hDC, RGB(255, 255, 255));
     RECT text = ToRECT(mainwnd::VersionTextRect(ToRect(rc), m_fScale));
-    ::DrawTextW(hDC, kVersionText, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
-    ::SelectObject(hDC, m_pOldFont);
+    ::DrawTextW(hDC, kToolVersion, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     return TRUE;
 }
 
+// Minimised, the window shows its icon; otherwise the background is all.
 void CVelmoraDlg::OnPaint()
 {
+    if (!::IsIconic(m_hWnd)) {
+        CDialog::OnPaint();
+        return;
+    }
     CPaintDCRef dc(m_hWnd);
     SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
     RECT rc = GetClientRect();
@@ -491,12 +464,11 @@ void CVelmoraDlg::OnPaint()
     ::DrawIcon(dc.Get(), x, y, m_hIcon);
 }
 
-LRESULT CVelmoraDlg::OnNcHitTest(LPARAM lParam)
+LRESULT CVelmoraDlg::OnNcHitTest(POINT screen)
 {
     RECT rc = GetClientRect();
     ::MapWindowPoints(m_hWnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&rc), 2);
     mainwnd::Rect band = mainwnd::DragBand(ToRect(rc), m_fScale);
-    const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
-    m_bInCaption = band.Contains(x, y) ? 1 : 0;
+    m_bInCaption = band.Contains(screen.x, screen.y) ? 1 : 0;
     return m_bInCaption ? HTCAPTION : Default();
 }

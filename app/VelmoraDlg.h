@@ -4,6 +4,7 @@
 #pragma once
 #include <atomic>
 
+#include "app/WorkerMessages.h"
 #include "feedback/FeedbackDll.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
@@ -11,6 +12,7 @@
 #include "system/RepairWorker.h"
 #include "ui/CheckBoxBtn.h"
 #include "ui/ImageButton.h"
+#include "ui/PngResource.h"
 
 class CExecutePromptDlg;
 
@@ -25,10 +27,22 @@ public:
 
     BOOL OnInitDialog() override;
     void DoDataExchange() override;
-    BOOL PreTranslateMessage(MSG* pMsg) override;
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     bool DeleteSelf();
+
+protected:
+    // Looks (scale, size, shape, background, version text, drag band, layout).
+    void OnPaint() override;
+    BOOL OnEraseBkgnd(HDC hDC) override;
+    LRESULT OnNcHitTest(POINT screen) override;
+    void OnSize(UINT type, int cx, int cy) override;
+    // The flow.
+    void OnSysCommand(UINT command, LPARAM l) override;
+    void OnTimer(UINT_PTR id) override;
+    void OnClose() override;
+    void OnDestroy() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
 
 private:
     void InitTool();
@@ -39,27 +53,20 @@ private:
     CExecutePromptDlg* NewExecutePrompt(const wchar_t* text);
     void DropExecutePrompt(CExecutePromptDlg* dlg);
 
-    void OnTimer(UINT_PTR id);
-    void OnClose();
-    void OnDestroy();
     LRESULT OnCloseExecutePrompt();
     LRESULT OnHostCheckResult(WPARAM code);
     LRESULT OnRepairResult(WPARAM code);
-    void OnBnClickedChkAgree();
     LRESULT OnStartFollowsBox();
+    void OnBnClickedChkAgree();
     void OnBnClickedBtnStart();
     void SendClosingFeedback();
 
-    // Looks (scale, size, shape, background, version text, drag band, layout).
     void ComputeScale();
     void LayoutControls(bool first);
     void SetAgreementText();
-    BOOL OnEraseBkgnd(HDC hDC);
-    void OnPaint();
-    LRESULT OnNcHitTest(LPARAM lParam);
-    void OnSize();
 
-    // Shows a prompt box modally and returns its result.
+    // Shows a prompt box modally and returns its result; what failed as it
+    // came up goes to the log.
     INT_PTR ShowPrompt(HWND hParent, const wchar_t* text, int type);
     [[noreturn]] static void EndProcessNow();
 
@@ -67,10 +74,9 @@ private:
     RECT m_rcClient{};
     int m_bLayoutDone = 0;
     int m_bInCaption = 0;
-    Gdiplus::GpImage* m_pBkImage = nullptr;
+    CPngImage m_pBkImage;                       // PNG 134, owned by the dialog
     int m_bVersionFontCreated = 0;
     CFontObj m_fontVersion;
-    HFONT m_pOldFont = nullptr;
     CPngButton m_btnClose;
     CPngButton m_btnMin;
     CWnd m_reAgreement;

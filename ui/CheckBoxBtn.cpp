@@ -6,11 +6,6 @@
 
 CCheckBoxBtn::CCheckBoxBtn() : m_brBk(::CreateSolidBrush(RGB(255, 255, 255))) {}
 
-CCheckBoxBtn::~CCheckBoxBtn()
-{
-    DeletePngImage(&m_pCheckImage);
-}
-
 void CCheckBoxBtn::InitFont()
 {
     CreateFontFromParent(::GetParent(m_hWnd), 0, 0, m_font);
@@ -28,8 +23,8 @@ void CCheckBoxBtn::OnPaint()
     HDC hDC = paint.Get();
     if (!hDC)
         return;
-    m_rcClient = GetClientRect();
-    const int w = m_rcClient.right, h = m_rcClient.bottom;
+    RECT rc = GetClientRect();
+    const int w = rc.right, h = rc.bottom;
     if (w <= 0 || h <= 0)
         return;
     if (!m_memDC)
@@ -44,45 +39,47 @@ void CCheckBoxBtn::OnPaint()
     if (!m_memDC || !m_bmpMem)
         return;
     HDC mem = m_memDC.Get();
-    m_hOldBitmap = ::SelectObject(mem, m_bmpMem.Get());
-    ::FillRect(mem, &m_rcClient, m_brBk.Get());
+    CSelectObject selBitmap(mem, m_bmpMem.Get());
+    ::FillRect(mem, &rc, m_brBk.Get());
     ::SetBkMode(mem, TRANSPARENT);
-
-    m_hOldFont = nullptr;
     {
         CGraphics g(mem);
-        if (g && m_pBkImage) {
+        if (g && m_bkImage) {
             gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-            DrawBackgroundPart(g.Get(), m_pBkImage, m_rcClient, m_rcBkSource);
+            DrawBackgroundPart(g.Get(), m_bkImage, rc, m_rcBkSource);
         }
-        if (m_pCheckImage || LoadPngResource(&m_pCheckImage, IDB_PNG_CHECK_STRIP)) {
-            const skin::Rect box = skin::CheckBoxRect(m_rcClient.left, h, m_fScale);
+        if (CImageRef strip = SharedPng(IDB_PNG_CHECK_STRIP)) {
+            const skin::Rect box = skin::CheckBoxRect(rc.left, h, m_fScale);
             const int state = static_cast<int>(::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0));
             if (g)
-                DrawImagePart(g.Get(), m_pCheckImage, RECT{box.left, box.top, box.right, box.bottom},
+                DrawImagePart(g.Get(), strip, RECT{box.left, box.top, box.right, box.bottom},
                               skin::CheckCellLeft(state), 0, 16, 16);
-            m_hOldFont = m_font ? ::SelectObject(mem, m_font.Get()) : nullptr;
+            CSelectObject selFont(mem, m_font.Get());
             const std::wstring text = GetWindowText();
             ::SetTextColor(mem, m_crText);
-            m_rcClient.left += skin::CheckCaptionOffset(m_fScale);
-            ::DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &m_rcClient, DT_SINGLELINE | DT_VCENTER);
+            RECT caption = rc;
+            caption.left += skin::CheckCaptionOffset(m_fScale);
+            ::DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &caption, DT_SINGLELINE | DT_VCENTER);
         }
     }
-    ::BitBlt(hDC, 0, 0, m_rcClient.right, m_rcClient.bottom, mem, 0, 0, SRCCOPY);
-    if (m_hOldFont)
-        ::SelectObject(mem, m_hOldFont);
-    ::SelectObject(mem, m_hOldBitmap);
-    m_hOldFont = m_hOldBitmap = nullptr;
+    ::BitBlt(hDC, 0, 0, w, h, mem, 0, 0, SRCCOPY);
 }
 
-LRESULT CCheckBoxBtn::WindowProc(UINT msg, WPARAM, LPARAM)
+void CCheckBoxBtn::OnLButtonDown(POINT)
+{
+    Default();
+    Repaint();
+}
+
+void CCheckBoxBtn::OnLButtonUp(POINT)
+{
+    Default();
+    Repaint();
+}
+
+LRESULT CCheckBoxBtn::OnMessage(UINT msg, WPARAM, LPARAM)
 {
     switch (msg) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_ERASEBKGND:
-        return TRUE;   // the paint covers the whole control
     case WM_MBUTTONDOWN:
         Invalidate(TRUE);
         return Default();
@@ -90,8 +87,6 @@ LRESULT CCheckBoxBtn::WindowProc(UINT msg, WPARAM, LPARAM)
     // when its check, push or focus state changes; paint the skin over it at once.
     case BM_SETCHECK:
     case BM_SETSTATE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -101,7 +96,7 @@ LRESULT CCheckBoxBtn::WindowProc(UINT msg, WPARAM, LPARAM)
     case WM_SETTEXT:
     case WM_UPDATEUISTATE:
     case WM_CAPTURECHANGED: {
-        LRESULT r = Default();
+        const LRESULT r = Default();
         Repaint();
         return r;
     }

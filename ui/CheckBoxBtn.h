@@ -12,32 +12,31 @@
 class CCheckBoxBtn : public CButton {
 public:
     CCheckBoxBtn();
-    ~CCheckBoxBtn() override;
 
-    void SetBackgroundImage(Gdiplus::GpImage* image) { m_pBkImage = image; }
+    void SetBackgroundImage(CImageRef image) { m_bkImage = image; }
     void SetBackgroundRect(int left, int top, int right, int bottom) { m_rcBkSource = {left, top, right, bottom}; }
     void SetTextColor(COLORREF color) { m_crText = color; }
     // Copies the parent's font (unchanged) into the control's own font.
     void InitFont();
 
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
     float m_fScale = 1.0f;
 
+protected:
+    void OnPaint() override;
+    BOOL OnEraseBkgnd(HDC) override { return TRUE; }   // the paint covers the whole control
+    void OnLButtonDown(POINT) override;
+    void OnLButtonUp(POINT) override;
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
+
 private:
-    void OnPaint();
     void Repaint();
 
-    Gdiplus::GpImage* m_pCheckImage = nullptr;   // owned, loaded at the first paint
     CMemoryDC m_memDC;                           // kept between paints
     CBitmapObj m_bmpMem;
     SIZE m_sizeMem{0, 0};
-    HGDIOBJ m_hOldBitmap = nullptr;
     CBrushObj m_brBk;
-    RECT m_rcClient{0, 0, 0, 0};
     CFontObj m_font;
-    HGDIOBJ m_hOldFont = nullptr;
     COLORREF m_crText = RGB(0, 0, 0);
-    Gdiplus::GpImage* m_pBkImage = nullptr;      // shared
+    CImageRef m_bkImage;                         // the parent's
     RECT m_rcBkSource{0, 0, 0, 0};
 };

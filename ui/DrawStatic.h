@@ -1,65 +1,60 @@
-// Drawn statics. CDrawTextStatic: the prompt message in one of eight text
-// layouts. CDrawStateInfoStatic: the please-wait text with one to three dots
-// that advance once a second. Both paint double-buffered over the parent's
-// background part; the text is the window text.
+// Drawn statics: the window text laid out by a text layout mode over the
+// parent's background part, painted double-buffered. CDrawnStatic is that
+// paint pipeline; CDrawTextStatic draws the prompt message in one of eight
+// layouts; CDrawStateInfoStatic draws the please-wait text with one to three
+// dots that advance once a second.
 #pragma once
+#include <string>
+
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
+#include "ui/SkinRules.h"
 
 #define PROMPT_ANIM_TIMER 36
 
-class CDrawTextStatic : public CStatic {
+class CDrawnStatic : public CStatic {
 public:
-    CDrawTextStatic() = default;
+    CDrawnStatic();
 
-    void SetBackgroundImage(Gdiplus::GpImage* image) { m_pBkImage = image; }
-    void SetBackgroundRect(int left, int top, int right, int bottom) { m_rcBkSource = {left, top, right, bottom}; }
-    bool SetFontFromParent(int sizeDelta, int weight);
-    void SetLayoutMode(int mode) { m_nLayoutMode = mode; }
-    void SetTextColor(COLORREF color) { m_crText = color; }
-
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
-private:
-    void OnPaint();
-
-    CBrushObj m_brBk;
-    RECT m_rcClient{0, 0, 0, 0};
-    CFontObj m_font;
-    HGDIOBJ m_hOldFont = nullptr;
-    COLORREF m_crText = RGB(0, 0, 0);
-    COLORREF m_crBk = RGB(255, 255, 255);
-    int m_nLayoutMode = 0;
-    Gdiplus::GpImage* m_pBkImage = nullptr;   // shared
-    RECT m_rcBkSource{0, 0, 0, 0};
-};
-
-class CDrawStateInfoStatic : public CStatic {
-public:
-    CDrawStateInfoStatic();
-
-    void SetBackgroundImage(Gdiplus::GpImage* image) { m_pBkImage = image; }
+    void SetBackgroundImage(CImageRef image) { m_bkImage = image; }
     void SetBackgroundRect(int left, int top, int right, int bottom) { m_rcBkSource = {left, top, right, bottom}; }
     bool SetFontFromParent(int sizeDelta, int weight);
     void SetLayoutMode(int mode) { m_nLayoutMode = mode; }
     void SetTextColor(COLORREF color);
-    void StartAnimation();
-    void StopAnimation();
 
-    int GetDotCount() const { return m_nDotCount; }
+protected:
+    void OnPaint() override;
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
 
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // What is drawn and how it is laid out.
+    virtual std::wstring PaintedText() const { return GetWindowText(); }
+    virtual skin::TextLayout Layout(int mode) const = 0;
 
 private:
-    void OnPaint();
-
     CBrushObj m_brBk;
-    RECT m_rcClient{0, 0, 0, 0};
     CFontObj m_font;
-    HGDIOBJ m_hOldFont = nullptr;
     COLORREF m_crText = RGB(0, 0, 0);
-    int m_nDotCount = 0;
     int m_nLayoutMode = 0;
-    Gdiplus::GpImage* m_pBkImage = nullptr;   // shared
+    CImageRef m_bkImage;   // the parent's
     RECT m_rcBkSource{0, 0, 0, 0};
+};
+
+class CDrawTextStatic : public CDrawnStatic {
+protected:
+    skin::TextLayout Layout(int mode) const override { return skin::DrawTextLayout(mode); }
+};
+
+class CDrawStateInfoStatic : public CDrawnStatic {
+public:
+    void StartAnimation();
+    void StopAnimation();
+    int GetDotCount() const { return m_nDotCount; }
+
+protected:
+    std::wstring PaintedText() const override { return GetWindowText() + skin::DotSuffix(m_nDotCount); }
+    skin::TextLayout Layout(int mode) const override { return skin::StateInfoLayout(mode); }
+    void OnTimer(UINT_PTR id) override;
+
+private:
+    int m_nDotCount = 0;
 };

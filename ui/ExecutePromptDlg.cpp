@@ -1,17 +1,11 @@
 #include "ui/ExecutePromptDlg.h"
 
 #include "res/resource.h"
-#include "system/RepairWorker.h"
 #include "ui/PngResource.h"
 #include "ui/PromptLayout.h"
 #include "ui/SkinRect.h"
 
-CExecutePromptDlg::CExecutePromptDlg(HWND hParent) : CDialog(IDD_EXECUTE_PROMPT, hParent) {}
-
-CExecutePromptDlg::~CExecutePromptDlg()
-{
-    DeletePngImage(&m_pBkImage);
-}
+CExecutePromptDlg::CExecutePromptDlg(HWND hParent) : CDialog(IDD_EXECUTE_PROMPT, hParent, kSwallowEscEnter) {}
 
 void CExecutePromptDlg::RequestClose()
 {
@@ -25,15 +19,11 @@ void CExecutePromptDlg::DoDataExchange()
     m_staticText.SubclassDlgItem(IDC_STATIC_EXECUTE, m_hWnd);
 }
 
-bool CExecutePromptDlg::EnsureBackground()
-{
-    return m_pBkImage || LoadPngResource(&m_pBkImage, IDB_PNG_EXECUTE_BK);
-}
-
 BOOL CExecutePromptDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    if (EnsureBackground()) {
+    m_bkImage = SharedPng(IDB_PNG_EXECUTE_BK);
+    if (m_bkImage) {
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, prompt::BoxWidth(m_fScale), prompt::BoxHeight(m_fScale),
                        SWP_NOMOVE | SWP_NOZORDER);
         LayoutControls(true);
@@ -55,7 +45,7 @@ void CExecutePromptDlg::LayoutControls(bool first)
     m_staticText.SetTextColor(RGB(255, 255, 255));
     const skin::Rect rc = prompt::PleaseWaitTextRect(ToRect(GetClientRect()), s);
     if (first) {
-        m_staticText.SetBackgroundImage(m_pBkImage);
+        m_staticText.SetBackgroundImage(m_bkImage);
         m_staticText.SetFontFromParent(0, 0);
         m_staticText.StartAnimation();
     }
@@ -72,22 +62,31 @@ void CExecutePromptDlg::ApplyCardRegion()
     const RECT wr = GetWindowRect();
     const skin::Rect card = prompt::PleaseWaitCardRect(wr.right - wr.left, wr.bottom - wr.top, m_fScale);
     const int e = prompt::ContentCornerEllipse(m_fScale);
-    HRGN rgn = ::CreateRoundRectRgn(card.left, card.top, card.right, card.bottom, e, e);
-    if (rgn && !::SetWindowRgn(m_hWnd, rgn, TRUE))
-        ::DeleteObject(rgn);
+    SetWindowRegion(m_hWnd, ::CreateRoundRectRgn(card.left, card.top, card.right, card.bottom, e, e));
+}
+
+void CExecutePromptDlg::OnSize(UINT type, int cx, int cy)
+{
+    CDialog::OnSize(type, cx, cy);
+    if (m_bkImage)
+        ApplyCardRegion();
+    if (m_bInitialised)
+        LayoutControls(false);
 }
 
 // The card's anti-aliased rim is drawn over the card's own colour (read from
 // the image just inside its left edge), never over whatever the DC held.
-void CExecutePromptDlg::OnEraseBackground(HDC hDC)
+BOOL CExecutePromptDlg::OnEraseBkgnd(HDC hDC)
 {
+    if (!m_bkImage)
+        return TRUE;
     const RECT rc = GetClientRect();
     if (!m_brCard) {
-        const int w = static_cast<int>(PngImageWidth(m_pBkImage)), h = static_cast<int>(PngImageHeight(m_pBkImage));
+        const int w = static_cast<int>(PngImageWidth(m_bkImage)), h = static_cast<int>(PngImageHeight(m_bkImage));
         const skin::Rect card = prompt::PleaseWaitCardRect(w, h, 1.0f);
         Gdiplus::ARGB argb = 0;
         if (w > 0 && h > 0 &&
-            gp::GdipBitmapGetPixel(static_cast<Gdiplus::GpBitmap*>(m_pBkImage), card.left + 8, h / 2, &argb) ==
+            gp::GdipBitmapGetPixel(static_cast<Gdiplus::GpBitmap*>(m_bkImage.Get()), card.left + 8, h / 2, &argb) ==
                 Gdiplus::Ok)
             m_brCard.Reset(::CreateSolidBrush(RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF)));
     }
@@ -96,49 +95,27 @@ void CExecutePromptDlg::OnEraseBackground(HDC hDC)
     CGraphics g(hDC);
     if (g) {
         gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-        DrawImageStretched(g.Get(), m_pBkImage, rc);
+        DrawImageStretched(g.Get(), m_bkImage, rc);
     }
+    return TRUE;
 }
 
-BOOL CExecutePromptDlg::PreTranslateMessage(MSG* pMsg)
+bool CExecutePromptDlg::OnCommand(UINT id, UINT, HWND)
 {
-    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN))
-        return TRUE;
-    return CDialog::PreTranslateMessage(pMsg);
+    return id == IDOK || id == IDCANCEL;   // only the close request ends it
 }
 
-LRESULT CExecutePromptDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
+void CExecutePromptDlg::OnDestroy()
 {
-    switch (msg) {
-    case WM_CLOSE_EXECUTE_PROMPT:
-        m_staticText.StopAnimation();
-        OnOK();
-        return 0;
-    case WM_SIZE: {
-        LRESULT r = Default();
-        if (m_pBkImage)
-            ApplyCardRegion();
-        if (m_bInitialised)
-            LayoutControls(false);
-        return r;
-    }
-    case WM_ERASEBKGND:
-        if (EnsureBackground())
-            OnEraseBackground(reinterpret_cast<HDC>(w));
-        return TRUE;
-    case WM_CLOSE:
-        return 0;   // only the close request ends it
-    case WM_COMMAND:
-        if (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL)
-            return 0;
-        break;
-    case WM_DESTROY: {
-        m_hWndShown = nullptr;
-        LRESULT r = CDialog::WindowProc(msg, w, l);
-        m_staticText.SetBackgroundImage(nullptr);
-        DeletePngImage(&m_pBkImage);
-        return r;
-    }
-    }
-    return CDialog::WindowProc(msg, w, l);
+    m_hWndShown = nullptr;
+    CDialog::OnDestroy();
+}
+
+LRESULT CExecutePromptDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
+{
+    if (msg != WM_CLOSE_EXECUTE_PROMPT)
+        return CDialog::OnMessage(msg, w, l);
+    m_staticText.StopAnimation();
+    OnOK();
+    return 0;
 }

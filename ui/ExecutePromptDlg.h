@@ -1,7 +1,7 @@
 // The please-wait dialog: a borderless card with a working message and a
-// trail of one to three dots that advances once a second, until the window
-// that opened it sends WM_CLOSE_EXECUTE_PROMPT. It has no other way to end:
-// no button, and Esc, Enter and close requests are ignored.
+// trail of one to three dots that advances once a second, until it receives
+// WM_CLOSE_EXECUTE_PROMPT (RequestClose). It has no other way to end: no
+// button, and Esc, Enter and close requests are ignored.
 #pragma once
 #include <atomic>
 #include <string>
@@ -10,10 +10,12 @@
 #include "framework/Gdi.h"
 #include "ui/DrawStatic.h"
 
+// Ends the please-wait dialog it is sent to (wParam 0, lParam 0).
+#define WM_CLOSE_EXECUTE_PROMPT (WM_USER + 501)   // 0x5F5
+
 class CExecutePromptDlg : public CDialog {
 public:
     explicit CExecutePromptDlg(HWND hParent = nullptr);
-    ~CExecutePromptDlg() override;
 
     void SetMessage(const std::wstring& text) { m_strMessage = text; }
     void SetLayoutMode(int mode) { m_nLayoutMode = mode; }
@@ -24,19 +26,23 @@ public:
 
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
-    BOOL PreTranslateMessage(MSG* pMsg) override;
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     float m_fScale = 1.0f;
 
+protected:
+    void OnSize(UINT type, int cx, int cy) override;
+    BOOL OnEraseBkgnd(HDC hDC) override;
+    void OnClose() override {}   // only the close request ends it
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    void OnDestroy() override;
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
+
 private:
     void LayoutControls(bool first);
-    bool EnsureBackground();
     void ApplyCardRegion();
-    void OnEraseBackground(HDC hDC);
 
     bool m_bInitialised = false;
-    Gdiplus::GpImage* m_pBkImage = nullptr;   // PNG 135, owned; shared with the static
+    CImageRef m_bkImage;                      // PNG 135, the process's; shared with the static
     CDrawStateInfoStatic m_staticText;
     std::wstring m_strMessage;
     int m_nLayoutMode = 2;

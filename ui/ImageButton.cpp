@@ -1,31 +1,10 @@
 #include "ui/ImageButton.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include "ui/PngResource.h"
 
 namespace {
-
-void LoadFour(Gdiplus::GpImage* (&slots)[4], UINT normal, UINT hover, UINT pressed, UINT disabled)
-{
-    const UINT ids[4] = {normal, hover, pressed, disabled};
-    for (int i = 0; i < 4; ++i) {
-        if (!slots[i])
-            LoadPngResource(&slots[i], ids[i]);
-    }
-}
-
-void ReleaseFour(Gdiplus::GpImage* (&slots)[4])
-{
-    for (auto& slot : slots)
-        DeletePngImage(&slot);
-}
-
-bool AllLoaded(Gdiplus::GpImage* const (&slots)[4])
-{
-    return slots[0] && slots[1] && slots[2] && slots[3];
-}
 
 void TrackHoverAndLeave(HWND hWnd)
 {
@@ -39,24 +18,92 @@ void TrackHoverAndLeave(HWND hWnd)
 
 }  // namespace
 
-// ---- CImageButton ------------------------------------------------------------
+// ---- CSkinButton ----------------------------------------------------------------
 
-CImageButton::CImageButton() : m_brBk(::CreateSolidBrush(RGB(255, 255, 255))) {}
+CSkinButton::CSkinButton() : m_brBk(::CreateSolidBrush(RGB(255, 255, 255))) {}
 
-CImageButton::~CImageButton()
+void CSkinButton::LoadStateImages(UINT normalId, UINT hoverId, UINT pressedId, UINT disabledId)
 {
-    ReleaseImages();
+    const UINT ids[4] = {normalId, hoverId, pressedId, disabledId};
+    for (int i = 0; i < 4; ++i)
+        m_images[i] = SharedPng(ids[i]);
 }
 
-void CImageButton::LoadStateImages(UINT normalId, UINT hoverId, UINT pressedId, UINT disabledId)
+void CSkinButton::Compose(HDC hTarget)
 {
-    LoadFour(m_pImages, normalId, hoverId, pressedId, disabledId);
+    for (const CImageRef& image : m_images)
+        if (!hTarget || !image)
+            return;
+    const RECT rc = GetClientRect();
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    if (w <= 0 || h <= 0)
+        return;
+    CMemoryDC memDC(::CreateCompatibleDC(hTarget));
+    CBitmapObj bmp(::CreateCompatibleBitmap(hTarget, w, h));
+    if (!memDC || !bmp)
+        return;
+    CSelectObject selBmp(memDC.Get(), bmp.Get());
+    ::FillRect(memDC.Get(), &rc, m_brBk.Get());
+    ::SetBkMode(memDC.Get(), TRANSPARENT);
+    {
+        CGraphics g(memDC.Get());
+        if (g) {
+            gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
+            if (m_bkImage)
+                DrawBackgroundPart(g.Get(), m_bkImage, rc, m_rcBkSource);
+            const int index = skin::StateImageIndex(Enabled(), m_state.m_nState);
+            if (index >= 0)
+                DrawFace(g.Get(), m_images[index], rc);
+        }
+    }
+    ::BitBlt(hTarget, 0, 0, w, h, memDC.Get(), 0, 0, SRCCOPY);
 }
 
-void CImageButton::ReleaseImages()
+void CSkinButton::DrawItem(LPDRAWITEMSTRUCT dis)
 {
-    ReleaseFour(m_pImages);
+    if (dis)
+        Compose(dis->hDC);
 }
+
+void CSkinButton::OnMouseMove(POINT)
+{
+    Default();
+    if (m_state.OnMouseMove(Enabled()))
+        TrackHoverAndLeave(m_hWnd);
+}
+
+void CSkinButton::OnHoverOrRelease(POINT pt)
+{
+    if (m_state.OnHover(Enabled(), Counts(pt)))
+        Invalidate(TRUE);
+    Default();
+}
+
+void CSkinButton::OnMouseHover(POINT pt)
+{
+    OnHoverOrRelease(pt);
+}
+
+void CSkinButton::OnLButtonUp(POINT pt)
+{
+    OnHoverOrRelease(pt);
+}
+
+void CSkinButton::OnLButtonDown(POINT pt)
+{
+    if (m_state.OnPress(Enabled(), Counts(pt)))
+        Invalidate(TRUE);
+    Default();
+}
+
+void CSkinButton::OnMouseLeave()
+{
+    Default();
+    if (m_state.OnLeave(Enabled()))
+        Invalidate(TRUE);
+}
+
+// ---- CImageButton -----------------------------------------------------------------
 
 void CImageButton::EnableButton(bool enable)
 {
@@ -65,159 +112,29 @@ void CImageButton::EnableButton(bool enable)
     Invalidate(TRUE);
 }
 
-bool CImageButton::PointInClient(LPARAM lParam) const
+bool CImageButton::Counts(POINT pt) const
 {
-    RECT rc = GetClientRect();
-    POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const RECT rc = GetClientRect();
     return ::PtInRect(&rc, pt) != FALSE;
 }
 
-void CImageButton::Compose(HDC hTarget)
+void CImageButton::DrawFace(Gdiplus::GpGraphics* g, CImageRef image, const RECT& rc) const
 {
-    if (!hTarget || !AllLoaded(m_pImages))
-        return;
-    m_rcClient = GetClientRect();
-    const int w = m_rcClient.right - m_rcClient.left, h = m_rcClient.bottom - m_rcClient.top;
-    if (w <= 0 || h <= 0)
-        return;
-    CMemoryDC memDC(hTarget);
-    CBitmapObj bmp(::CreateCompatibleBitmap(hTarget, w, h));
-    if (!memDC || !bmp)
-        return;
-    CSelectObject selBmp(memDC.Get(), bmp.Get());
-    ::FillRect(memDC.Get(), &m_rcClient, m_brBk.Get());
-    ::SetBkMode(memDC.Get(), TRANSPARENT);
-    {
-        CGraphics g(memDC.Get());
-        if (g) {
-            gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-            if (m_pBkImage)
-                DrawBackgroundPart(g.Get(), m_pBkImage, m_rcClient, m_rcBkSource);
-            const int index = skin::StateImageIndex(Enabled(), m_state.m_nState);
-            if (index >= 0)
-                DrawImageStretched(g.Get(), m_pImages[index], m_rcClient);
-        }
-    }
-    ::BitBlt(hTarget, 0, 0, w, h, memDC.Get(), 0, 0, SRCCOPY);
+    DrawImageStretched(g, image, rc);
 }
 
-void CImageButton::DrawItem(LPDRAWITEMSTRUCT dis)
+BOOL CImageButton::OnEraseBkgnd(HDC hDC)
 {
-    if (dis)
-        Compose(dis->hDC);
+    Compose(hDC);
+    return TRUE;
 }
 
-LRESULT CImageButton::WindowProc(UINT msg, WPARAM w, LPARAM l)
+// ---- CPngButton -------------------------------------------------------------------
+
+void CPngButton::DrawFace(Gdiplus::GpGraphics* g, CImageRef image, const RECT& rc) const
 {
-    switch (msg) {
-    case WM_MOUSEMOVE: {
-        LRESULT r = Default();
-        if (m_state.OnMouseMove(Enabled()))
-            TrackHoverAndLeave(m_hWnd);
-        return r;
-    }
-    case WM_MOUSEHOVER:
-    case WM_LBUTTONUP:
-        if (m_state.OnHover(Enabled(), PointInClient(l)))
-            Invalidate(TRUE);
-        return Default();
-    case WM_LBUTTONDOWN:
-        if (m_state.OnPress(Enabled(), PointInClient(l)))
-            Invalidate(TRUE);
-        return Default();
-    case WM_MOUSELEAVE: {
-        LRESULT r = Default();
-        if (m_state.OnLeave(Enabled()))
-            Invalidate(TRUE);
-        return r;
-    }
-    case WM_ERASEBKGND:
-        Compose(reinterpret_cast<HDC>(w));
-        return TRUE;
-    default:
-        return Default();
-    }
-}
-
-// ---- CPngButton ----------------------------------------------------------------
-
-CPngButton::CPngButton() : m_brBk(::CreateSolidBrush(RGB(255, 255, 255))) {}
-
-CPngButton::~CPngButton()
-{
-    ReleaseImages();
-}
-
-void CPngButton::LoadStateImages(UINT normalId, UINT hoverId, UINT pressedId, UINT disabledId)
-{
-    LoadFour(m_pImages, normalId, hoverId, pressedId, disabledId);
-}
-
-void CPngButton::ReleaseImages()
-{
-    ReleaseFour(m_pImages);
-}
-
-void CPngButton::DrawItem(LPDRAWITEMSTRUCT dis)
-{
-    if (!dis || !dis->hDC || !AllLoaded(m_pImages))
-        return;
-    const RECT r = dis->rcItem;
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0)
-        return;
-    CBitmapObj bmp(::CreateCompatibleBitmap(dis->hDC, w, h));
-    if (!bmp)
-        return;
-    CMemoryDC memDC(dis->hDC);
-    if (!memDC)
-        return;
-    CSelectObject selBmp(memDC.Get(), bmp.Get());
-    {
-        CGraphics g(memDC.Get());
-        if (g)
-            gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-        if (m_pBkImage && g)
-            DrawBackgroundPart(g.Get(), m_pBkImage, r, m_rcBkSource);
-        else if (!m_pBkImage)
-            ::FillRect(memDC.Get(), &r, m_brBk.Get());
-        const int index = skin::StateImageIndex(Enabled(), m_state.m_nState);
-        if (index >= 0 && g) {
-            Gdiplus::GpImage* image = m_pImages[index];
-            int srcW = 0, srcH = 0;
-            skin::PngButtonSourceSize(static_cast<int>(PngImageWidth(image)), static_cast<int>(PngImageHeight(image)),
-                                      m_fScale, &srcW, &srcH);
-            DrawImagePart(g.Get(), image, r, 0, 0, srcW, srcH);
-        }
-    }
-    ::BitBlt(dis->hDC, 0, 0, w, h, memDC.Get(), 0, 0, SRCCOPY);
-}
-
-LRESULT CPngButton::WindowProc(UINT msg, WPARAM, LPARAM)
-{
-    switch (msg) {
-    case WM_MOUSEMOVE: {
-        LRESULT r = Default();
-        if (m_state.OnMouseMove(Enabled()))
-            TrackHoverAndLeave(m_hWnd);
-        return r;
-    }
-    case WM_MOUSEHOVER:
-    case WM_LBUTTONUP:
-        if (m_state.OnHover(Enabled(), true))
-            Invalidate(TRUE);
-        return Default();
-    case WM_LBUTTONDOWN:
-        if (m_state.OnPress(Enabled(), true))
-            Invalidate(TRUE);
-        return Default();
-    case WM_MOUSELEAVE: {
-        LRESULT r = Default();
-        if (m_state.OnLeave(Enabled()))
-            Invalidate(TRUE);
-        return r;
-    }
-    default:
-        return Default();
-    }
+    int srcW = 0, srcH = 0;
+    skin::PngButtonSourceSize(static_cast<int>(PngImageWidth(image)), static_cast<int>(PngImageHeight(image)),
+                              m_fScale, &srcW, &srcH);
+    DrawImagePart(g, image, rc, 0, 0, srcW, srcH);
 }

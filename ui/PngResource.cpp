@@ -1,73 +1,73 @@
 #include "ui/PngResource.h"
 
 #include <cstring>
+#include <map>
+#include <utility>
 
-bool LoadPngResource(Gdiplus::GpImage** slot, UINT id)
+bool LoadPngResource(CPngImage& out, UINT id)
 {
-    if (!slot)
-        return false;
     HMODULE module = ::GetModuleHandleW(nullptr);
     HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
     if (!res)
         return false;
     const DWORD size = ::SizeofResource(module, res);
     HGLOBAL data = ::LoadResource(module, res);
-    if (!data)
-        return false;
-    const void* bytes = ::LockResource(data);
+    const void* bytes = data ? ::LockResource(data) : nullptr;
     if (!bytes || size == 0)
         return false;
 
-    // The image may read from its stream for as long as it lives, so the
-    // block is never freed: it outlives every image decoded from it.
-    HGLOBAL block = ::GlobalAlloc(GMEM_FIXED, size);
-    if (!block)
+    CPngImage png;
+    png.block.Reset(::GlobalAlloc(GMEM_MOVEABLE, size));
+    void* dst = png.block ? ::GlobalLock(png.block.Get()) : nullptr;
+    if (!dst)
         return false;
-    void* dst = ::GlobalLock(block);
-    if (!dst) {
-        ::GlobalFree(block);
-        return false;
-    }
     std::memcpy(dst, bytes, size);
+    ::GlobalUnlock(png.block.Get());
 
     IStream* stream = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(block, FALSE, &stream)) || !stream) {
-        ::GlobalUnlock(block);
-        ::GlobalFree(block);
+    if (FAILED(::CreateStreamOnHGlobal(png.block.Get(), FALSE, &stream)) || !stream)
         return false;
-    }
     Gdiplus::GpImage* image = nullptr;
     gp::GdipLoadImageFromStream(stream, &image);
-    ::GlobalUnlock(block);
     stream->Release();
-    ::FreeResource(data);
     if (!image)
-        return false;   // nothing holds the block; leaving it is the safe side
-    *slot = image;
+        return false;
+    png.image.reset(image);
+    out = std::move(png);
     return true;
 }
 
-void DeletePngImage(Gdiplus::GpImage** slot)
+CImageRef SharedPng(UINT id)
 {
-    if (slot && *slot) {
-        gp::GdipDisposeImage(*slot);
-        *slot = nullptr;
+    // Never freed: the images are drawn until the process ends, and GDI+
+    // may be shut down before static objects go.
+    static SRWLOCK lock = SRWLOCK_INIT;
+    static auto* cache = new std::map<UINT, CPngImage>();
+    ::AcquireSRWLockExclusive(&lock);
+    auto found = cache->find(id);
+    if (found == cache->end()) {
+        CPngImage png;
+        LoadPngResource(png, id);   // a failure is kept too: it is not tried again
+        found = cache->emplace(id, std::move(png)).first;
     }
+    CImageRef image(found->second.image);
+    ::ReleaseSRWLockExclusive(&lock);
+    return image;
 }
 
-UINT PngImageWidth(Gdiplus::GpImage* image)
+UINT PngImageWidth(CImageRef image)
 {
     UINT w = 0;
     if (image)
-        gp::GdipGetImageWidth(image, &w);
+        gp::GdipGetImageWidth(image.Get(), &w);
     return w;
 }
 
-UINT PngImageHeight(Gdiplus::GpImage* image)
+UINT PngImageHeight(CImageRef image)
 {
     UINT h = 0;
     if (image)
-        gp::GdipGetImageHeight(image, &h);
+        gp::GdipGetImageHeight(image.Get(), &h);
     return h;
 }
 
@@ -78,9 +78,15 @@ void SetWindowRoundRegion(HWND hWnd, int ellipseW, int ellipseH)
     RECT rc{};
     ::GetWindowRect(hWnd, &rc);
     ::OffsetRect(&rc, -rc.left, -rc.top);
-    HRGN rgn = ::CreateRoundRectRgn(0, 0, rc.right, rc.bottom, ellipseW, ellipseH);
-    if (rgn && !::SetWindowRgn(hWnd, rgn, TRUE))
-        ::DeleteObject(rgn);   // the window took no ownership
+    SetWindowRegion(hWnd, ::CreateRoundRectRgn(0, 0, rc.right, rc.bottom, ellipseW, ellipseH));
+}
+
+void SetWindowRegion(HWND hWnd, HRGN region)
+{
+    CRegionObj rgn(region);
+    // The window owns the region once it took it.
+    if (rgn && ::SetWindowRgn(hWnd, rgn.Get(), TRUE))
+        rgn.Release();
 }
 
 bool CreateFontFromParent(HWND parent, int sizeDelta, int weight, CFontObj& out)
@@ -120,22 +126,21 @@ int MeasureTextWidth(HWND hWnd, HDC hDC, const std::wstring& text, int sizeDelta
     return rc.right - rc.left;
 }
 
-void DrawBackgroundPart(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RECT& dest, const RECT& src)
+void DrawBackgroundPart(Gdiplus::GpGraphics* g, CImageRef image, const RECT& dest, const RECT& src)
 {
     DrawImagePart(g, image, dest, src.left, src.top, src.right - src.left, src.bottom - src.top);
 }
 
-void DrawImageStretched(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RECT& dest)
+void DrawImageStretched(Gdiplus::GpGraphics* g, CImageRef image, const RECT& dest)
 {
     DrawImagePart(g, image, dest, 0, 0, static_cast<int>(PngImageWidth(image)),
                   static_cast<int>(PngImageHeight(image)));
 }
 
-void DrawImagePart(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RECT& dest, int srcX, int srcY,
-                   int srcW, int srcH)
+void DrawImagePart(Gdiplus::GpGraphics* g, CImageRef image, const RECT& dest, int srcX, int srcY, int srcW, int srcH)
 {
     if (!g || !image)
         return;
-    gp::GdipDrawImageRectRectI(g, image, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top,
+    gp::GdipDrawImageRectRectI(g, image.Get(), dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top,
                                srcX, srcY, srcW, srcH, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
 }

@@ -6,21 +6,35 @@
 
 #include "framework/Gdi.h"
 
-// Loads PNG resource `id` (type "PNG") of the program's module into a new
-// image and stores it in *slot. False (slot unchanged) when the resource is
-// missing or memory runs out. The caller owns the image: DeletePngImage.
-// Callers load lazily and only into an empty slot.
-bool LoadPngResource(Gdiplus::GpImage** slot, UINT id);
+// A PNG resource decoded by GDI+, with the memory block its stream reads
+// from: the image may read it for as long as it lives, so it goes after the
+// image (members go in reverse order).
+struct CPngImage {
+    CGlobalMemory block;
+    CImagePtr image;
+    Gdiplus::GpImage* Get() const { return image.get(); }
+    explicit operator bool() const { return image != nullptr; }
+};
 
-// Disposes the image in the slot (if any) and nulls the slot.
-void DeletePngImage(Gdiplus::GpImage** slot);
+// Decodes PNG resource `id` (type "PNG") of the program's module into out,
+// which then owns it. False (out unchanged) when the resource is missing or
+// cannot be decoded.
+bool LoadPngResource(CPngImage& out, UINT id);
+
+// The skin's images, decoded once per process on first use and kept (with
+// their blocks) until it ends: every control and dialog that draws PNG `id`
+// borrows the same image. Null when it cannot be decoded.
+CImageRef SharedPng(UINT id);
 
 // Width and height of an image; 0 for a null or undecodable one.
-UINT PngImageWidth(Gdiplus::GpImage* image);
-UINT PngImageHeight(Gdiplus::GpImage* image);
+UINT PngImageWidth(CImageRef image);
+UINT PngImageHeight(CImageRef image);
 
 // Rounded-rectangle window region the size of the window rectangle.
 void SetWindowRoundRegion(HWND hWnd, int ellipseW, int ellipseH);
+// Gives the window the region (it owns it from then on); a region the window
+// does not take is deleted.
+void SetWindowRegion(HWND hWnd, HRGN region);
 
 // A font made from the parent's font (WM_GETFONT, else the stock GUI font,
 // else the stock variable font). A non-zero size delta enlarges the height by
@@ -34,10 +48,9 @@ int MeasureTextWidth(HWND hWnd, HDC hDC, const std::wstring& text, int sizeDelta
 
 // Draws the part (src: left, top, right, bottom in image pixels, not scaled)
 // of a parent's background image stretched over dest (client coordinates).
-void DrawBackgroundPart(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RECT& dest, const RECT& src);
+void DrawBackgroundPart(Gdiplus::GpGraphics* g, CImageRef image, const RECT& dest, const RECT& src);
 
 // Draws a whole image, or the source rectangle (x, y, w, h) of it, stretched
 // over dest. Nothing when the graphics or the image is null.
-void DrawImageStretched(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RECT& dest);
-void DrawImagePart(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RECT& dest, int srcX, int srcY,
-                   int srcW, int srcH);
+void DrawImageStretched(Gdiplus::GpGraphics* g, CImageRef image, const RECT& dest);
+void DrawImagePart(Gdiplus::GpGraphics* g, CImageRef image, const RECT& dest, int srcX, int srcY, int srcW, int srcH);

@@ -1,18 +1,14 @@
 #include "ui/PromptChildDlg.h"
 
-#include <windowsx.h>
-
 #include "res/resource.h"
 #include "ui/PngResource.h"
-#include "ui/PromptDlg.h"
 #include "ui/PromptLayout.h"
 #include "ui/SkinRect.h"
 
 namespace {
 
-
-template <class Button>
-void SetBackgroundPart(Button& b, Gdiplus::GpImage* image, const skin::Rect& part)
+template <class Control>
+void SetBackgroundPart(Control& b, CImageRef image, const skin::Rect& part)
 {
     b.SetBackgroundImage(image);
     b.SetBackgroundRect(part.left, part.top, part.right, part.bottom);
@@ -20,12 +16,7 @@ void SetBackgroundPart(Button& b, Gdiplus::GpImage* image, const skin::Rect& par
 
 }  // namespace
 
-CPromptChildDlg::CPromptChildDlg() : CDialog(IDD_PROMPT_CHILD) {}
-
-CPromptChildDlg::~CPromptChildDlg()
-{
-    DeletePngImage(&m_pBkImage);
-}
+CPromptChildDlg::CPromptChildDlg() : CDialog(IDD_PROMPT_CHILD, nullptr, kSwallowEscEnter) {}
 
 void CPromptChildDlg::DoDataExchange()
 {
@@ -35,15 +26,11 @@ void CPromptChildDlg::DoDataExchange()
     m_staticMessage.SubclassDlgItem(IDC_STATIC_PROMPT, m_hWnd);
 }
 
-bool CPromptChildDlg::EnsureBackground()
-{
-    return m_pBkImage || LoadPngResource(&m_pBkImage, IDB_PNG_PROMPT_CONTENT);
-}
-
 BOOL CPromptChildDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    if (EnsureBackground()) {
+    m_bkImage = SharedPng(IDB_PNG_PROMPT_CONTENT);
+    if (m_bkImage) {
         LayoutControls(true);
         m_bInitialised = true;
     }
@@ -58,11 +45,11 @@ void CPromptChildDlg::LayoutControls(bool first)
 
     if (first) {
         m_btnClose.m_fScale = s;
-        SetBackgroundPart(m_btnClose, m_pBkImage, prompt::CloseBackgroundPart());
+        SetBackgroundPart(m_btnClose, m_bkImage, prompt::CloseBackgroundPart());
         m_btnClose.LoadStateImages(IDB_PNG_CLOSE_NORMAL, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_PRESSED,
                                    IDB_PNG_CLOSE_DISABLED);
-        SetBackgroundPart(m_btnFirst, m_pBkImage, prompt::FirstBackgroundPart());
-        SetBackgroundPart(m_btnSecond, m_pBkImage, prompt::SecondBackgroundPart());
+        SetBackgroundPart(m_btnFirst, m_bkImage, prompt::FirstBackgroundPart());
+        SetBackgroundPart(m_btnSecond, m_bkImage, prompt::SecondBackgroundPart());
         m_btnFirst.LoadStateImages(plan.first.normal, plan.first.hover, plan.first.pressed, plan.first.disabled);
         m_btnSecond.LoadStateImages(plan.second.normal, plan.second.hover, plan.second.pressed,
                                     plan.second.disabled);
@@ -76,9 +63,7 @@ void CPromptChildDlg::LayoutControls(bool first)
     if (first) {
         m_staticMessage.SetTextColor(RGB(255, 255, 255));
         m_staticMessage.SetFontFromParent(0, 0);
-        const skin::Rect part = prompt::MessageBackgroundPart();
-        m_staticMessage.SetBackgroundImage(m_pBkImage);
-        m_staticMessage.SetBackgroundRect(part.left, part.top, part.right, part.bottom);
+        SetBackgroundPart(m_staticMessage, m_bkImage, prompt::MessageBackgroundPart());
         m_staticMessage.SetLayoutMode(7);
     }
     m_staticMessage.SetWindowText(m_strMessage);
@@ -86,95 +71,66 @@ void CPromptChildDlg::LayoutControls(bool first)
 }
 
 // The title strip drags the window, except the close button's corner.
-LRESULT CPromptChildDlg::OnNcHitTest(LPARAM lParam)
+LRESULT CPromptChildDlg::OnNcHitTest(POINT screen)
 {
     RECT rc = GetClientRect();
     ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
     const skin::Rect strip = prompt::TitleStrip(ToRect(rc), m_fScale);
-    if (strip.Contains(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
-        m_bCaptionHit = true;
-        return HTCAPTION;
-    }
-    m_bCaptionHit = false;
-    return Default();
+    m_bCaptionHit = strip.Contains(screen.x, screen.y);
+    return m_bCaptionHit ? HTCAPTION : Default();
 }
 
-void CPromptChildDlg::OnDestroy()
+void CPromptChildDlg::OnSize(UINT type, int cx, int cy)
 {
-    m_btnClose.ReleaseImages();
-    m_btnFirst.ReleaseImages();
-    m_btnSecond.ReleaseImages();
-    // The controls go after this window: leave them nothing to draw from.
-    m_btnClose.SetBackgroundImage(nullptr);
-    m_btnFirst.SetBackgroundImage(nullptr);
-    m_btnSecond.SetBackgroundImage(nullptr);
-    m_staticMessage.SetBackgroundImage(nullptr);
-    DeletePngImage(&m_pBkImage);
+    CDialog::OnSize(type, cx, cy);
+    const int e = prompt::ContentCornerEllipse(m_fScale);
+    SetWindowRoundRegion(m_hWnd, e, e);
+    if (m_bInitialised)
+        LayoutControls(false);
 }
 
-BOOL CPromptChildDlg::PreTranslateMessage(MSG* pMsg)
+BOOL CPromptChildDlg::OnEraseBkgnd(HDC hDC)
 {
-    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN))
-        return TRUE;
-    return CDialog::PreTranslateMessage(pMsg);
+    if (m_bkImage) {
+        CGraphics g(hDC);
+        if (g) {
+            gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
+            DrawImageStretched(g.Get(), m_bkImage, GetClientRect());
+        }
+    }
+    return TRUE;
 }
 
-LRESULT CPromptChildDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
+// Dragged by its title strip: the box goes around it.
+void CPromptChildDlg::OnMove(int x, int y)
 {
-    switch (msg) {
-    case WM_SIZE: {
-        LRESULT r = Default();
-        const int e = prompt::ContentCornerEllipse(m_fScale);
-        SetWindowRoundRegion(m_hWnd, e, e);
-        if (m_bInitialised)
-            LayoutControls(false);
-        return r;
+    CDialog::OnMove(x, y);
+    if (m_bCaptionHit) {
+        const RECT rc = GetWindowRect();
+        ::SendMessageW(m_hParent, WM_PROMPT_CONTENT_MOVED, 0, reinterpret_cast<LPARAM>(&rc));
     }
-    case WM_ERASEBKGND:
-        if (EnsureBackground()) {
-            CGraphics g(reinterpret_cast<HDC>(w));
-            if (g) {
-                gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-                DrawImageStretched(g.Get(), m_pBkImage, GetClientRect());
-            }
+}
+
+// Closing the content window (Alt+F4 on it) answers like its close button.
+void CPromptChildDlg::OnClose()
+{
+    ::SendMessageW(m_hParent, WM_CLOSE, 0, 0);
+}
+
+bool CPromptChildDlg::OnCommand(UINT id, UINT code, HWND)
+{
+    if (code == BN_CLICKED) {
+        switch (id) {
+        case IDC_BTN_PROMPT_CLOSE:
+            ::SendMessageW(m_hParent, WM_CLOSE, 0, 0);
+            return true;
+        case IDC_BTN_PROMPT_FIRST:
+            ::SendMessageW(m_hParent, WM_PROMPT_RESULT, 1, 0);
+            return true;
+        case IDC_BTN_PROMPT_SECOND:
+            ::SendMessageW(m_hParent, WM_PROMPT_RESULT, 2, 0);
+            return true;
         }
-        return TRUE;
-    case WM_NCHITTEST:
-        return OnNcHitTest(l);
-    case WM_MOVE: {
-        LRESULT r = Default();
-        if (m_bCaptionHit) {
-            if (auto* box = dynamic_cast<CPromptDlg*>(CWnd::FromHandle(m_hParent)))
-                box->FollowContent(GetWindowRect());
-        }
-        return r;
     }
-    case WM_DESTROY: {
-        LRESULT r = CDialog::WindowProc(msg, w, l);
-        OnDestroy();
-        return r;
-    }
-    case WM_CLOSE:
-        // Closing the content window (Alt+F4 on it) answers like its close button.
-        ::SendMessageW(m_hParent, WM_CLOSE, 0, 0);
-        return 0;
-    case WM_COMMAND:
-        if (HIWORD(w) == BN_CLICKED) {
-            switch (LOWORD(w)) {
-            case IDC_BTN_PROMPT_CLOSE:
-                ::SendMessageW(m_hParent, WM_CLOSE, 0, 0);
-                return 0;
-            case IDC_BTN_PROMPT_FIRST:
-                ::SendMessageW(m_hParent, WM_PROMPT_RESULT, 1, 0);
-                return 0;
-            case IDC_BTN_PROMPT_SECOND:
-                ::SendMessageW(m_hParent, WM_PROMPT_RESULT, 2, 0);
-                return 0;
-            }
-        }
-        if (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL)
-            return 0;   // only its owner ends the prompt
-        break;
-    }
-    return CDialog::WindowProc(msg, w, l);
+    return id == IDOK || id == IDCANCEL;   // only its owner ends the prompt
 }

@@ -1,7 +1,7 @@
 // The prompt box's content window: an opaque, rounded popup over the card of
 // its background window, with the title strip (drag handle), the message, a
-// close button and one or two buttons. It reports the button used to the
-// window it was created for (its owner).
+// close button and one or two buttons. It tells the box (the window it was
+// created for) by message which button was used and where it was dragged.
 #pragma once
 #include <string>
 
@@ -10,26 +10,32 @@
 #include "ui/DrawStatic.h"
 #include "ui/ImageButton.h"
 
+// Content window → its box, sent:
+#define WM_PROMPT_RESULT (WM_USER + 504)          // 0x5F8: wParam 1 first button, 2 second
+#define WM_PROMPT_CONTENT_MOVED (WM_USER + 505)   // lParam: const RECT* (screen), where it was dragged to
+
 class CPromptChildDlg : public CDialog {
 public:
     CPromptChildDlg();
-    ~CPromptChildDlg() override;
 
     void SetMessage(const std::wstring& text) { m_strMessage = text; }
     void SetPromptType(int type) { m_nPromptType = type; }
 
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
-    BOOL PreTranslateMessage(MSG* pMsg) override;
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     float m_fScale = 1.0f;
 
+protected:
+    void OnSize(UINT type, int cx, int cy) override;
+    BOOL OnEraseBkgnd(HDC hDC) override;
+    LRESULT OnNcHitTest(POINT screen) override;
+    void OnMove(int x, int y) override;
+    void OnClose() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+
 private:
     void LayoutControls(bool first);
-    bool EnsureBackground();
-    LRESULT OnNcHitTest(LPARAM lParam);
-    void OnDestroy();
 
     bool m_bInitialised = false;
     CPngButton m_btnClose;
@@ -39,5 +45,5 @@ private:
     std::wstring m_strMessage;
     int m_nPromptType = 1;
     bool m_bCaptionHit = false;
-    Gdiplus::GpImage* m_pBkImage = nullptr;   // PNG 169, owned; shared with the controls
+    CImageRef m_bkImage;   // PNG 169, the process's; shared with the controls
 };

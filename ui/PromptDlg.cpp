@@ -1,29 +1,14 @@
 #include "ui/PromptDlg.h"
 
-#include "log/LogSave.h"
 #include "res/resource.h"
 #include "ui/PngResource.h"
 #include "ui/PromptChildDlg.h"
 #include "ui/PromptLayout.h"
 #include "ui/SkinRect.h"
 
-namespace {
+CPromptDlg::CPromptDlg(HWND hParent) : CDialog(IDD_PROMPT, hParent, kSwallowEscEnter) {}
 
-
-void LogFailure(const char* what)
-{
-    CLogSave::GetInstance()->Log(what, "Velmora.txt", true);
-}
-
-}  // namespace
-
-CPromptDlg::CPromptDlg(HWND hParent) : CDialog(IDD_PROMPT, hParent) {}
-
-CPromptDlg::~CPromptDlg()
-{
-    delete m_pContent;
-    DeletePngImage(&m_pBkImage);
-}
+CPromptDlg::~CPromptDlg() = default;
 
 BOOL CPromptDlg::OnInitDialog()
 {
@@ -35,20 +20,20 @@ BOOL CPromptDlg::OnInitDialog()
     // Without its card the background stays fully transparent, but the
     // content window still comes up: a question nobody can answer would hold
     // the caller for good.
-    if (!m_pBkImage && !LoadPngResource(&m_pBkImage, IDB_PNG_PROMPT_BK))
-        LogFailure("提示框背景图片加载失败");
+    m_bkImage = SharedPng(IDB_PNG_PROMPT_BK);
+    if (!m_bkImage)
+        m_failures.push_back("提示框背景图片加载失败");
     if (!PaintLayered(w, h))
-        LogFailure("提示框背景绘制失败");
+        m_failures.push_back("提示框背景绘制失败");
 
     const RECT rc = GetWindowRect();
-    m_pContent = new CPromptChildDlg();
+    m_pContent = std::make_unique<CPromptChildDlg>();
     m_pContent->m_fScale = m_fScale;
     m_pContent->SetMessage(m_strMessage);
     m_pContent->SetPromptType(m_nPromptType);
     if (!m_pContent->Create(IDD_PROMPT_CHILD, m_hWnd)) {
-        LogFailure("提示框内容窗口创建失败");
-        delete m_pContent;
-        m_pContent = nullptr;
+        m_failures.push_back("提示框内容窗口创建失败");
+        m_pContent.reset();
         EndDialog(IDCANCEL);
         return TRUE;
     }
@@ -65,7 +50,7 @@ bool CPromptDlg::PaintLayered(int w, int h)
     if (w <= 0 || h <= 0)
         return false;
     CWindowDCRef wdc(m_hWnd);
-    CMemoryDC mem(wdc.Get());
+    CMemoryDC mem(::CreateCompatibleDC(wdc.Get()));
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = w;
@@ -77,18 +62,15 @@ bool CPromptDlg::PaintLayered(int w, int h)
     if (!mem || !dib || !bits)
         return false;
     CSelectObject sel(mem.Get(), dib.Get());
-    if (m_pBkImage) {
+    if (m_bkImage) {
         Gdiplus::GpBitmap* canvas = nullptr;
         gp::GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits), &canvas);
-        Gdiplus::GpGraphics* g = nullptr;
-        if (canvas)
-            gp::GdipGetImageGraphicsContext(canvas, &g);
-        if (g) {
-            gp::GdipDrawImageRectI(g, m_pBkImage, 0, 0, w, h);
-            gp::GdipDeleteGraphics(g);
+        CImagePtr ownCanvas(canvas);
+        {
+            CGraphics g(ownCanvas.get());
+            if (g)
+                gp::GdipDrawImageRectI(g.Get(), m_bkImage.Get(), 0, 0, w, h);
         }
-        if (canvas)
-            gp::GdipDisposeImage(canvas);
         ::GdiFlush();
     }
     const RECT rc = GetWindowRect();
@@ -124,14 +106,14 @@ void CPromptDlg::OnCancel()
     CDialog::OnCancel();
 }
 
-BOOL CPromptDlg::PreTranslateMessage(MSG* pMsg)
+void CPromptDlg::OnMove(int x, int y)
 {
-    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN))
-        return TRUE;
-    return CDialog::PreTranslateMessage(pMsg);
+    CDialog::OnMove(x, y);
+    if (m_bFollow && m_pContent && m_pContent->m_hWnd)
+        m_pContent->MoveWindow(ToRECT(prompt::ContentRectInBox(ToRect(GetWindowRect()), m_fScale)), TRUE);
 }
 
-LRESULT CPromptDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
+LRESULT CPromptDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
 {
     switch (msg) {
     case WM_PROMPT_RESULT:
@@ -140,22 +122,11 @@ LRESULT CPromptDlg::WindowProc(UINT msg, WPARAM w, LPARAM l)
         else
             OnCancel();
         return 0;
-    case WM_MOVE: {
-        LRESULT r = Default();
-        if (m_bFollow && m_pContent && m_pContent->m_hWnd)
-            m_pContent->MoveWindow(ToRECT(prompt::ContentRectInBox(ToRect(GetWindowRect()), m_fScale)), TRUE);
-        return r;
-    }
-    case WM_CLOSE:
-        OnCancel();
+    case WM_PROMPT_CONTENT_MOVED:
+        if (l)
+            FollowContent(*reinterpret_cast<const RECT*>(l));
         return 0;
-    case WM_DESTROY: {
-        LRESULT r = CDialog::WindowProc(msg, w, l);
-        DeletePngImage(&m_pBkImage);
-        delete m_pContent;   // its window went first, with its owner
-        m_pContent = nullptr;
-        return r;
+    default:
+        return CDialog::OnMessage(msg, w, l);
     }
-    }
-    return CDialog::WindowProc(msg, w, l);
 }

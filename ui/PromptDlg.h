@@ -4,12 +4,12 @@
 // DoModal returns IDOK for the first button ("是" / "确定"), IDCANCEL for the
 // second or the close button. Esc and Enter do nothing.
 #pragma once
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
-
-#define WM_PROMPT_RESULT (WM_USER + 504)   // 0x5F8: content window → box; wParam 1 first, 2 second
 
 class CPromptChildDlg;
 
@@ -21,25 +21,32 @@ public:
     void SetMessage(const std::wstring& text) { m_strMessage = text; }
     void SetPromptType(int type) { m_nPromptType = type; }
 
-    // The content window was dragged to rc (screen): the background goes
-    // around it and stops driving it from now on.
-    void FollowContent(const RECT& rc);
+    // What went wrong while the box came up (log lines, UTF-8), for its owner
+    // to report: it still comes up, or ends with IDCANCEL, whatever failed.
+    const std::vector<const char*>& Failures() const { return m_failures; }
 
     BOOL OnInitDialog() override;
-    BOOL PreTranslateMessage(MSG* pMsg) override;
     void OnOK() override;
     void OnCancel() override;
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     float m_fScale = 1.0f;
+
+protected:
+    void OnMove(int x, int y) override;
+    void OnClose() override { OnCancel(); }
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
 
 private:
     bool PaintLayered(int w, int h);
     void HideContent();
+    // The content window was dragged to rc (screen): the background goes
+    // around it and stops driving it from now on.
+    void FollowContent(const RECT& rc);
 
-    Gdiplus::GpImage* m_pBkImage = nullptr;   // PNG 136, owned
+    CImageRef m_bkImage;                          // PNG 136, the process's
     std::wstring m_strMessage;
     int m_nPromptType = 1;
     bool m_bFollow = true;
-    CPromptChildDlg* m_pContent = nullptr;    // owned
+    std::unique_ptr<CPromptChildDlg> m_pContent;
+    std::vector<const char*> m_failures;
 };

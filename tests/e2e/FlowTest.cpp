@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "res/resource.h"
-#include "system/RepairWorker.h"
+#include "app/WorkerMessages.h"
 #include "tests/support/RestartLogger.h"
 #include "tests/support/VelmoraRun.h"
 

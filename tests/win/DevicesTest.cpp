@@ -1,11 +1,11 @@
 // The device enumeration over devices registered in the test prefix.
 #include <gtest/gtest.h>
 
+#include "app/WorkerMessages.h"
 #include "system/Devices.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/VelmoraRun.h"
-#include "system/RepairWorker.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ TEST(RepairWithoutDevice, IsRefusedWithTheFailureLineAndResult2)
     vt::ClearToolLog();
 
     CRepairWorker worker;
-    ASSERT_TRUE(worker.SetMsgWnd(h));
+    ASSERT_TRUE(worker.SetMsgWnd(h, kWorkerMessages));
     EXPECT_FALSE(worker.DoRepair());
     ASSERT_EQ(reports.got.size(), 2u);
     EXPECT_EQ(reports.got[0].first, static_cast<UINT>(WM_CLOSE_EXECUTE_PROMPT));

@@ -8,9 +8,9 @@
 #include <atomic>
 #include <thread>
 
+#include "app/WorkerMessages.h"
 #include "framework/ModalOwner.h"
 #include "res/resource.h"
-#include "system/RepairWorker.h"
 #include "tests/support/TestSupport.h"
 #include "tests/win/PromptTestSupport.h"
 #include "ui/ExecutePromptDlg.h"
@@ -28,13 +28,20 @@ public:
             ++m_nAttempts;
         return CExecutePromptDlg::PreTranslateMessage(pMsg);
     }
-    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override
-    {
-        if (msg == WM_CLOSE || (msg == WM_COMMAND && LOWORD(w) == IDCANCEL))
-            ++m_nAttempts;
-        return CExecutePromptDlg::WindowProc(msg, w, l);
-    }
     std::atomic<int> m_nAttempts{0};
+
+protected:
+    void OnClose() override
+    {
+        ++m_nAttempts;
+        CExecutePromptDlg::OnClose();
+    }
+    bool OnCommand(UINT id, UINT code, HWND control) override
+    {
+        if (id == IDCANCEL)
+            ++m_nAttempts;
+        return CExecutePromptDlg::OnCommand(id, code, control);
+    }
 };
 
 // The dialog's window once it shows; null after 5 s.
@@ -69,7 +76,7 @@ public:
 // please-wait dialog and answers the result with a prompt, as the tool does.
 class CReportTarget : public COwner {
 public:
-    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override
     {
         if (msg == WM_CLOSE_EXECUTE_PROMPT) {
             m_pPleaseWait->RequestClose();
@@ -87,7 +94,7 @@ public:
             m_bResultHandled = true;
             return 1;
         }
-        return COwner::WindowProc(msg, w, l);
+        return COwner::OnMessage(msg, w, l);
     }
 
     CExecutePromptDlg* m_pPleaseWait = nullptr;
@@ -172,7 +179,7 @@ TEST(PleaseWait, AResultPromptOpenedInsideItsLoopLeavesTheOwnerUsable)
         target.m_pPleaseWait = &pleaseWait;
         target.m_bResultInsideTheLoop = resultInsideTheLoop;
         CRepairWorker worker;
-        ASSERT_TRUE(worker.SetMsgWnd(target.m_hWnd));
+        ASSERT_TRUE(worker.SetMsgWnd(target.m_hWnd, kWorkerMessages));
 
         std::atomic<bool> ended{false};
         bool rescued = false;
@@ -198,7 +205,7 @@ TEST(PleaseWait, AResultPromptOpenedInsideItsLoopLeavesTheOwnerUsable)
                 // Past the dialog's own start-up timer, so no message of its own
                 // can wake a loop that missed its end.
                 ::Sleep(300);
-                std::thread reporter([&] { worker.Report(WM_REPAIR_RESULT, 2); });
+                std::thread reporter([&] { worker.ReportRepairResult(2); });
                 HWND content = nullptr;
                 vt::WaitFor([&] { return (content = PromptContent(target.m_pPrompt)) != nullptr; }, 5000);
                 if (content) {

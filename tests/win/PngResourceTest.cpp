@@ -22,15 +22,17 @@ const PngEntry kTable[] = {
 
 }  // namespace
 
-TEST(PngResource, MissingIdFailsAndLeavesTheSlotAlone)
+TEST(PngResource, MissingIdFailsAndLeavesTheImageAlone)
 {
     skintest::EnsureGdiplus();
+    CPngImage kept;
+    ASSERT_TRUE(LoadPngResource(kept, IDB_PNG_MAIN_BK));
+    Gdiplus::GpImage* before = kept.Get();
     for (UINT id : {137u, 133u, 166u, 170u, 0u}) {
-        Gdiplus::GpImage* slot = nullptr;
-        EXPECT_FALSE(LoadPngResource(&slot, id)) << id;
-        EXPECT_EQ(slot, nullptr) << id;
+        EXPECT_FALSE(LoadPngResource(kept, id)) << id;
+        EXPECT_EQ(kept.Get(), before) << id;
+        EXPECT_FALSE(SharedPng(id)) << id;
     }
-    EXPECT_FALSE(LoadPngResource(nullptr, IDB_PNG_MAIN_BK));
 }
 
 TEST(PngResource, EveryImageLoadsWithItsSizeAndKind)
@@ -39,42 +41,39 @@ TEST(PngResource, EveryImageLoadsWithItsSizeAndKind)
     for (const auto& e : kTable) {
         for (UINT id = e.first; id <= e.last; ++id) {
             SCOPED_TRACE(id);
-            Gdiplus::GpImage* img = nullptr;
-            ASSERT_TRUE(LoadPngResource(&img, id));
-            ASSERT_NE(img, nullptr);
-            EXPECT_EQ(PngImageWidth(img), e.w);
-            EXPECT_EQ(PngImageHeight(img), e.h);
+            CPngImage img;
+            ASSERT_TRUE(LoadPngResource(img, id));
+            ASSERT_TRUE(img);
+            EXPECT_EQ(PngImageWidth(img.image), e.w);
+            EXPECT_EQ(PngImageHeight(img.image), e.h);
             Gdiplus::PixelFormat fmt = 0;
-            gp::GdipGetImagePixelFormat(img, &fmt);
+            gp::GdipGetImagePixelFormat(img.Get(), &fmt);
             EXPECT_EQ(Gdiplus::IsAlphaPixelFormat(fmt) != FALSE, e.alpha) << std::hex << fmt;
-            DeletePngImage(&img);
-            EXPECT_EQ(img, nullptr);
         }
     }
 }
 
-TEST(PngResource, ImageStaysUsableAfterManyLoads)
+TEST(PngResource, SharedImagesAreDecodedOnceAndStayUsable)
 {
-    // The stream's block must outlive the image: draw long after loading.
+    // Every user of an image gets the one decoded the first time, for good;
+    // its stream's block lives as long: draw long after loading.
     skintest::EnsureGdiplus();
-    Gdiplus::GpImage* keep = nullptr;
-    ASSERT_TRUE(LoadPngResource(&keep, IDB_PNG_START_NORMAL));
+    const CImageRef keep = SharedPng(IDB_PNG_START_NORMAL);
+    ASSERT_TRUE(keep);
     for (int i = 0; i < 50; ++i) {
-        Gdiplus::GpImage* tmp = nullptr;
-        ASSERT_TRUE(LoadPngResource(&tmp, IDB_PNG_PROMPT_BK));
-        DeletePngImage(&tmp);
+        EXPECT_EQ(SharedPng(IDB_PNG_START_NORMAL).Get(), keep.Get());
+        CPngImage own;
+        ASSERT_TRUE(LoadPngResource(own, IDB_PNG_PROMPT_BK));
+        EXPECT_NE(own.Get(), SharedPng(IDB_PNG_PROMPT_BK).Get());   // an owned one is its own
     }
     Gdiplus::GpBitmap* bmp = nullptr;
     ASSERT_EQ(gp::GdipCreateBitmapFromScan0(158, 44, 0, PixelFormat32bppARGB, nullptr, &bmp), Gdiplus::Ok);
-    Gdiplus::GpGraphics* g = nullptr;
-    gp::GdipGetImageGraphicsContext(bmp, &g);
-    EXPECT_EQ(gp::GdipDrawImageRectI(g, keep, 0, 0, 158, 44), Gdiplus::Ok);
+    CImagePtr canvas(bmp);
+    CGraphics g(canvas.get());
+    EXPECT_EQ(gp::GdipDrawImageRectI(g.Get(), keep.Get(), 0, 0, 158, 44), Gdiplus::Ok);
     Gdiplus::ARGB centre = 0;
     gp::GdipBitmapGetPixel(bmp, 79, 22, &centre);
     EXPECT_EQ(centre >> 24, 0xFFu);   // the button face is opaque in the middle
-    gp::GdipDeleteGraphics(g);
-    gp::GdipDisposeImage(bmp);
-    DeletePngImage(&keep);
 }
 
 TEST(SkinHelpers, MeasureTextWidthNeedsWindowAndDc)

@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "tests/support/TestSupport.h"
 #include "tests/win/PromptTestSupport.h"
+#include "ui/PromptChildDlg.h"
 #include "ui/PromptDlg.h"
 
 using prompttest::CBackdrop;

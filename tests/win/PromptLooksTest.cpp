@@ -9,6 +9,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/win/PromptTestSupport.h"
 #include "ui/ExecutePromptDlg.h"
+#include "ui/PromptChildDlg.h"
 #include "ui/PromptDlg.h"
 
 using prompttest::Brightness;

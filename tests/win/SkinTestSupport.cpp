@@ -92,7 +92,7 @@ Pixels Capture(HWND hWnd)
     void* bits = nullptr;
     CWindowDCRef src(hWnd);
     CBitmapObj dib(::CreateDIBSection(src.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    CMemoryDC mem(src.Get());
+    CMemoryDC mem(::CreateCompatibleDC(src.Get()));
     if (!dib || !mem || !bits)
         return out;
     {
@@ -134,8 +134,8 @@ bool CHostWnd::Create(int x, int y, int w, int h, UINT backgroundId)
 {
     EnsureGdiplus();
     RegisterHostClass();
-    if (!m_pBkImage)
-        LoadPngResource(&m_pBkImage, backgroundId);
+    if (!m_bkImage)
+        LoadPngResource(m_bkImage, backgroundId);
     HWND hWnd = ::CreateWindowExW(0, kHostClass, L"skin test", WS_POPUP, x, y, w, h, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
     if (!hWnd) {
@@ -156,7 +156,7 @@ void CHostWnd::Destroy()
     if (m_hWnd)
         ::DestroyWindow(m_hWnd);
     m_hWnd = nullptr;
-    DeletePngImage(&m_pBkImage);
+    m_bkImage = CPngImage();
 }
 
 HWND CHostWnd::AddChild(const wchar_t* cls, DWORD style, int id, const RECT& rc, const wchar_t* text)
@@ -169,21 +169,18 @@ HWND CHostWnd::AddChild(const wchar_t* cls, DWORD style, int id, const RECT& rc,
     return h;
 }
 
-LRESULT CHostWnd::WindowProc(UINT msg, WPARAM w, LPARAM)
+BOOL CHostWnd::OnEraseBkgnd(HDC hDC)
 {
-    switch (msg) {
-    case WM_ERASEBKGND: {
-        RECT rc = GetClientRect();
-        CGraphics g(reinterpret_cast<HDC>(w));
-        if (g)
-            DrawImageStretched(g.Get(), m_pBkImage, rc);
-        return TRUE;
-    }
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(m_hFont);
-    default:
-        return Default();
-    }
+    RECT rc = GetClientRect();
+    CGraphics g(hDC);
+    if (g)
+        DrawImageStretched(g.Get(), m_bkImage.image, rc);
+    return TRUE;
+}
+
+LRESULT CHostWnd::OnMessage(UINT msg, WPARAM w, LPARAM l)
+{
+    return msg == WM_GETFONT ? reinterpret_cast<LRESULT>(m_hFont) : CWnd::OnMessage(msg, w, l);
 }
 
 }  // namespace skintest

@@ -10,6 +10,7 @@
 
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
+#include "ui/PngResource.h"
 
 namespace skintest {
 
@@ -41,14 +42,16 @@ public:
     bool Create(int x, int y, int w, int h, UINT backgroundId = 134);
     void Destroy();
     void SetFont(HFONT font) { m_hFont = font; }
-    Gdiplus::GpImage* Background() const { return m_pBkImage; }
+    CImageRef Background() const { return m_bkImage.image; }
     // A child control of a standard class, at the rectangle given.
     HWND AddChild(const wchar_t* cls, DWORD style, int id, const RECT& rc, const wchar_t* text = L"");
 
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+protected:
+    BOOL OnEraseBkgnd(HDC hDC) override;
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
 
 private:
-    Gdiplus::GpImage* m_pBkImage = nullptr;
+    CPngImage m_bkImage;
     HFONT m_hFont = nullptr;
 };
 
