@@ -66,6 +66,7 @@ struct SDestroyDevInfo { void operator()(HDEVINFO h) const { ::SetupDiDestroyDev
 struct SLocalFree { void operator()(HLOCAL h) const { ::LocalFree(h); } };
 struct SGlobalFree { void operator()(HGLOBAL h) const { ::GlobalFree(h); } };
 struct SCoTaskMemFree { void operator()(void* p) const { ::CoTaskMemFree(p); } };
+struct SFreeEnvironmentStrings { void operator()(wchar_t* p) const { ::FreeEnvironmentStringsW(p); } };
 
 // Kernel objects: processes, threads, jobs, pipes, events, access tokens.
 using CHandle = CUniqueHandle<SHandleTraits<HANDLE, SCloseHandle>>;
@@ -83,3 +84,5 @@ using CLocalMemory = CUniqueHandle<SHandleTraits<HLOCAL, SLocalFree>>;
 using CGlobalMemory = CUniqueHandle<SHandleTraits<HGLOBAL, SGlobalFree>>;
 // Memory the shell and COM hand out (SHGetKnownFolderPath).
 using CCoTaskMemory = CUniqueHandle<SHandleTraits<void*, SCoTaskMemFree>>;
+// The process's environment block (GetEnvironmentStrings).
+using CEnvironmentBlock = CUniqueHandle<SHandleTraits<wchar_t*, SFreeEnvironmentStrings>>;

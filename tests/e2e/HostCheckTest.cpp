@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "res/resource.h"
 #include "tests/support/VelmoraRun.h"
 
@@ -151,9 +152,9 @@ public:
     explicit CPreferLibraryFiles(std::initializer_list<const wchar_t*> names) : m_names(names)
     {
         m_ok = ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_SET_VALUE,
-                                 nullptr, &m_key, nullptr) == ERROR_SUCCESS;
+                                 nullptr, m_key.Out(), nullptr) == ERROR_SUCCESS;
         for (const wchar_t* name : m_names)
-            m_ok = m_ok && ::RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"native,builtin"),
+            m_ok = m_ok && ::RegSetValueExW(m_key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"native,builtin"),
                                             sizeof(L"native,builtin")) == ERROR_SUCCESS;
     }
     ~CPreferLibraryFiles()
@@ -161,14 +162,13 @@ public:
         if (!m_key)
             return;
         for (const wchar_t* name : m_names)
-            ::RegDeleteValueW(m_key, name);
-        ::RegCloseKey(m_key);
+            ::RegDeleteValueW(m_key.Get(), name);
     }
     bool Ok() const { return m_ok; }
 
 private:
     std::vector<const wchar_t*> m_names;
-    HKEY m_key = nullptr;
+    CRegKey m_key;
     bool m_ok = false;
 };
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/MainLayout.h"
+#include "framework/Gdi.h"
 #include "res/resource.h"
 #include "tests/support/VelmoraRun.h"
 
@@ -20,11 +21,9 @@ public:
 private:
     static void Set(DWORD dpi)
     {
-        HKEY k;
-        if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
-            ::RegSetValueExW(k, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-            ::RegCloseKey(k);
-        }
+        CRegKey k;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, k.Out()) == ERROR_SUCCESS)
+            ::RegSetValueExW(k.Get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
     }
 };
 
@@ -40,12 +39,11 @@ std::vector<COLORREF> ReadPixels(HWND main, const RECT& rcInClient)
 {
     POINT org{0, 0};
     ::ClientToScreen(main, &org);
-    HDC screen = ::GetDC(nullptr);
+    CWindowDCRef screen(nullptr);
     std::vector<COLORREF> px;
     for (int y = rcInClient.top; y < rcInClient.bottom; ++y)
         for (int x = rcInClient.left; x < rcInClient.right; ++x)
-            px.push_back(::GetPixel(screen, org.x + x, org.y + y));
-    ::ReleaseDC(nullptr, screen);
+            px.push_back(::GetPixel(screen.Get(), org.x + x, org.y + y));
     return px;
 }
 
@@ -114,13 +112,12 @@ TEST(MainWindow, SizeAndControlPlacesFollowTheDisplayScale)
         EXPECT_EQ(check.bottom, l.check.bottom);
         EXPECT_GT(check.right - check.left, static_cast<int>(18 * c.scale) + 10) << "caption width missing";
 
-        HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
-        ASSERT_NE(::GetWindowRgn(main, rgn), ERROR);
+        CRegionObj rgn(::CreateRectRgn(0, 0, 0, 0));
+        ASSERT_NE(::GetWindowRgn(main, rgn.Get()), ERROR);
         // A rounded corner: the very corner pixel is outside, the centre inside.
-        EXPECT_FALSE(::PtInRegion(rgn, 0, 0));
-        EXPECT_TRUE(::PtInRegion(rgn, c.width / 2, c.height / 2));
-        EXPECT_TRUE(::PtInRegion(rgn, c.width / 2, 0));
-        ::DeleteObject(rgn);
+        EXPECT_FALSE(::PtInRegion(rgn.Get(), 0, 0));
+        EXPECT_TRUE(::PtInRegion(rgn.Get(), c.width / 2, c.height / 2));
+        EXPECT_TRUE(::PtInRegion(rgn.Get(), c.width / 2, 0));
         ::PostMessageW(main, WM_CLOSE, 0, 0);
         run.WaitExit(10000);
     }

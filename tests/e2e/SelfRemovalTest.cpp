@@ -6,6 +6,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include "framework/Handles.h"
 #include "res/resource.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/VelmoraRun.h"
@@ -51,12 +52,12 @@ class CDownloadsAt {
 public:
     explicit CDownloadsAt(const std::wstring& folder)
     {
-        if (::RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &m_key) !=
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, m_key.Out()) !=
             ERROR_SUCCESS)
             return;
         wchar_t old[MAX_PATH * 2] = {};
         DWORD size = sizeof(old) - sizeof(wchar_t), type = 0;
-        m_hadOld = ::RegQueryValueExW(m_key, kDownloads, nullptr, &type, reinterpret_cast<BYTE*>(old), &size) ==
+        m_hadOld = ::RegQueryValueExW(m_key.Get(), kDownloads, nullptr, &type, reinterpret_cast<BYTE*>(old), &size) ==
                    ERROR_SUCCESS;
         m_old = old;
         m_oldType = type;
@@ -69,21 +70,20 @@ public:
         if (m_hadOld)
             Set(m_oldType, m_old);
         else
-            ::RegDeleteValueW(m_key, kDownloads);
-        ::RegCloseKey(m_key);
+            ::RegDeleteValueW(m_key.Get(), kDownloads);
     }
     bool Ok() const { return m_ok; }
 
 private:
     bool Set(DWORD type, const std::wstring& value)
     {
-        return ::RegSetValueExW(m_key, kDownloads, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+        return ::RegSetValueExW(m_key.Get(), kDownloads, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
     static constexpr const wchar_t* kShellFolders =
         L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
     static constexpr const wchar_t* kDownloads = L"{374DE290-123F-4565-9164-39C4925E467B}";
-    HKEY m_key = nullptr;
+    CRegKey m_key;
     bool m_ok = false, m_hadOld = false;
     std::wstring m_old;
     DWORD m_oldType = REG_EXPAND_SZ;
@@ -94,13 +94,11 @@ class CExtraProfile {
 public:
     CExtraProfile(const std::wstring& sid, const std::wstring& folder) : m_key(kProfileList + sid)
     {
-        HKEY k = nullptr;
-        m_ok = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
+        CRegKey k;
+        m_ok = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.Out(),
                                  nullptr) == ERROR_SUCCESS &&
-               ::RegSetValueExW(k, L"ProfileImagePath", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+               ::RegSetValueExW(k.Get(), L"ProfileImagePath", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                                 static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-        if (k)
-            ::RegCloseKey(k);
     }
     ~CExtraProfile() { ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, m_key.c_str()); }
     bool Ok() const { return m_ok; }
@@ -114,11 +112,9 @@ private:
 // The program sees the folder as the user's Downloads.
 bool IsDownloads(const std::wstring& folder)
 {
-    PWSTR path = nullptr;
-    bool same = SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &path)) && path &&
-                _wcsicmp(path, folder.c_str()) == 0;
-    ::CoTaskMemFree(path);
-    return same;
+    CCoTaskMemory path;
+    return SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, reinterpret_cast<PWSTR*>(path.Out()))) &&
+           path && _wcsicmp(static_cast<const wchar_t*>(path.Get()), folder.c_str()) == 0;
 }
 
 }  // namespace

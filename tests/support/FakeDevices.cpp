@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/Handles.h"
+
 namespace vt {
 
 const wchar_t* const kListedDeviceInstance = L"PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1c3b2a0&0&0008";
@@ -34,7 +36,7 @@ bool AddFakeDevice(const std::wstring& instanceId, const std::vector<std::wstrin
         return false;
     // Part by part, so that every key this call makes is known and can go again.
     std::wstring relative;
-    HKEY key = nullptr;
+    CRegKey key;
     size_t start = 0;
     while (start <= instanceId.size()) {
         size_t end = instanceId.find(L'\\', start);
@@ -42,19 +44,17 @@ bool AddFakeDevice(const std::wstring& instanceId, const std::vector<std::wstrin
             end = instanceId.size();
         relative += (relative.empty() ? L"" : L"\\") + instanceId.substr(start, end - start);
         start = end + 1;
-        if (key)
-            ::RegCloseKey(key);
-        key = nullptr;
         DWORD disposition = 0;
         std::wstring full = std::wstring(kEnumRoot) + L"\\" + relative;
-        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Out(),
                               &disposition) != ERROR_SUCCESS)
             return false;
         if (disposition == REG_CREATED_NEW_KEY)
             CreatedKeys().push_back(relative);
     }
-    bool ok = SetString(key, L"ClassGUID", REG_SZ, kSystemClassGuid) && SetString(key, L"Class", REG_SZ, L"System") &&
-              SetString(key, L"DeviceDesc", REG_SZ, L"Velmora test device");
+    bool ok = SetString(key.Get(), L"ClassGUID", REG_SZ, kSystemClassGuid) &&
+              SetString(key.Get(), L"Class", REG_SZ, L"System") &&
+              SetString(key.Get(), L"DeviceDesc", REG_SZ, L"Velmora test device");
     for (const auto& [name, ids] : {std::make_pair(L"HardwareID", &hardwareIds),
                                      std::make_pair(L"CompatibleIDs", &compatibleIds)}) {
         std::wstring multi;
@@ -62,9 +62,8 @@ bool AddFakeDevice(const std::wstring& instanceId, const std::vector<std::wstrin
             multi += id + L'\0';
         // SetString adds the closing NUL of the list.
         if (ok && !ids->empty())
-            ok = SetString(key, name, REG_MULTI_SZ, multi);
+            ok = SetString(key.Get(), name, REG_MULTI_SZ, multi);
     }
-    ::RegCloseKey(key);
     return ok;
 }
 

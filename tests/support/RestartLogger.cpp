@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/Handles.h"
 #include "tests/support/TestSupport.h"
 
 namespace vt {
@@ -39,14 +40,13 @@ bool InstallRestartLogger()
     // The real one is saved once; a second install must not save the logger.
     if (!PathExists(saved) && !::CopyFileW(real.c_str(), saved.c_str(), TRUE))
         return false;
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+    CRegKey key;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr) !=
         ERROR_SUCCESS)
         return false;
     const wchar_t native[] = L"native";
-    bool ok = ::RegSetValueExW(key, L"wineboot.exe", 0, REG_SZ, reinterpret_cast<const BYTE*>(native),
+    bool ok = ::RegSetValueExW(key.Get(), L"wineboot.exe", 0, REG_SZ, reinterpret_cast<const BYTE*>(native),
                                sizeof(native)) == ERROR_SUCCESS;
-    ::RegCloseKey(key);
     if (!ok || !::CopyFileW(logger.c_str(), real.c_str(), FALSE)) {
         RemoveRestartLogger();
         return false;
@@ -60,11 +60,9 @@ void RemoveRestartLogger()
     const std::wstring real = sys + L"\\wineboot.exe", saved = sys + L"\\wineboot-builtin.exe";
     if (PathExists(saved) && ::CopyFileW(saved.c_str(), real.c_str(), FALSE))
         ::DeleteFileW(saved.c_str());
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kOverrides, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        ::RegDeleteValueW(key, L"wineboot.exe");
-        ::RegCloseKey(key);
-    }
+    CRegKey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kOverrides, 0, KEY_SET_VALUE, key.Out()) == ERROR_SUCCESS)
+        ::RegDeleteValueW(key.Get(), L"wineboot.exe");
 }
 
 std::string RestartLog()

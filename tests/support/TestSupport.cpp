@@ -44,8 +44,7 @@ bool RemoveTree(const std::wstring& dir)
     if (!PathExists(dir))
         return true;
     WIN32_FIND_DATAW fd;
-    HANDLE h = ::FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
+    if (CFindHandle h{::FindFirstFileW((dir + L"\\*").c_str(), &fd)}) {
         do {
             std::wstring name = fd.cFileName;
             if (name == L"." || name == L"..")
@@ -57,8 +56,7 @@ bool RemoveTree(const std::wstring& dir)
                 ::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
                 ::DeleteFileW(p.c_str());
             }
-        } while (::FindNextFileW(h, &fd));
-        ::FindClose(h);
+        } while (::FindNextFileW(h.Get(), &fd));
     }
     return ::RemoveDirectoryW(dir.c_str()) != 0;
 }
@@ -75,27 +73,25 @@ std::wstring ScratchDir(const std::wstring& name)
 
 std::string ReadFileBytes(const std::wstring& path)
 {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    CFileHandle h(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!h)
         return {};
     std::string out;
     char buf[65536];
     DWORD n = 0;
-    while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n)
+    while (::ReadFile(h.Get(), buf, sizeof buf, &n, nullptr) && n)
         out.append(buf, n);
-    ::CloseHandle(h);
     return out;
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
 {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    CFileHandle h(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!h)
         return false;
     DWORD n = 0;
-    BOOL ok = bytes.empty() || ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    ::CloseHandle(h);
+    BOOL ok = bytes.empty() || ::WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
     return ok && n == bytes.size();
 }
 
@@ -127,14 +123,13 @@ bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const st
     // Environment: ours with the overrides applied, sorted as Windows expects.
     std::map<std::wstring, std::wstring, bool (*)(const std::wstring&, const std::wstring&)> vars(
         [](const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; });
-    if (wchar_t* block = ::GetEnvironmentStringsW()) {
-        for (const wchar_t* p = block; *p; p += wcslen(p) + 1) {
+    if (CEnvironmentBlock ours{::GetEnvironmentStringsW()}) {
+        for (const wchar_t* p = ours.Get(); *p; p += wcslen(p) + 1) {
             std::wstring kv = p;
             size_t eq = kv.find(L'=', 1);
             if (eq != std::wstring::npos)
                 vars[kv.substr(0, eq)] = kv.substr(eq + 1);
         }
-        ::FreeEnvironmentStringsW(block);
     }
     for (const auto& [k, v] : env) {
         if (v.empty())
@@ -149,56 +144,53 @@ bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const st
 
     std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
     STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
     BOOL ok = ::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                               &block[0], cwd.empty() ? nullptr : cwd.c_str(), &si, &m_pi);
-    if (!ok) {
-        m_pi = {};
-        return false;
-    }
-    return true;
+                               &block[0], cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
+    m_process.Reset(pi.hProcess);
+    m_thread.Reset(pi.hThread);
+    m_pid = pi.dwProcessId;
+    return ok != FALSE;
 }
 
 bool CProcess::WaitExit(DWORD timeoutMs, DWORD* exitCode)
 {
-    if (!m_pi.hProcess)
+    if (!m_process)
         return false;
-    if (::WaitForSingleObject(m_pi.hProcess, timeoutMs) != WAIT_OBJECT_0)
+    if (::WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0)
         return false;
     if (exitCode)
-        ::GetExitCodeProcess(m_pi.hProcess, exitCode);
+        ::GetExitCodeProcess(m_process.Get(), exitCode);
     return true;
 }
 
 bool CProcess::Running() const
 {
-    return m_pi.hProcess && ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+    return m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
 }
 
 void CProcess::Kill()
 {
     if (Running()) {
-        ::TerminateProcess(m_pi.hProcess, 99);
-        ::WaitForSingleObject(m_pi.hProcess, 5000);
+        ::TerminateProcess(m_process.Get(), 99);
+        ::WaitForSingleObject(m_process.Get(), 5000);
     }
-    if (m_pi.hThread)
-        ::CloseHandle(m_pi.hThread);
-    if (m_pi.hProcess)
-        ::CloseHandle(m_pi.hProcess);
-    m_pi = {};
+    m_thread.Reset();
+    m_process.Reset();
+    m_pid = 0;
 }
 
 namespace {
 template <class Fn>
 void ForEachProcess(Fn fn)
 {
-    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snap == INVALID_HANDLE_VALUE)
+    CHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snap)
         return;
     PROCESSENTRY32W pe = {};
     pe.dwSize = sizeof(pe);
-    for (BOOL ok = ::Process32FirstW(snap, &pe); ok; ok = ::Process32NextW(snap, &pe))
+    for (BOOL ok = ::Process32FirstW(snap.Get(), &pe); ok; ok = ::Process32NextW(snap.Get(), &pe))
         fn(pe);
-    ::CloseHandle(snap);
 }
 }  // namespace
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
+
 namespace vt {
 
 std::string Utf8(const std::wstring& s);
@@ -39,11 +41,12 @@ public:
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     bool Running() const;
     void Kill();
-    DWORD Pid() const { return m_pi.dwProcessId; }
-    HANDLE Handle() const { return m_pi.hProcess; }
+    DWORD Pid() const { return m_pid; }
+    HANDLE Handle() const { return m_process.Get(); }
 
 private:
-    PROCESS_INFORMATION m_pi{};
+    CHandle m_process, m_thread;
+    DWORD m_pid = 0;
 };
 
 // Running processes of that program file name (any folder, any case).

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "framework/Handles.h"
 #include "system/CommandRunner.h"
 #include "tests/support/TestSupport.h"
 
@@ -160,9 +161,8 @@ TEST(CommandRunner, PlantedInterpreterInTheCurrentFolderIsNotRun)
     bool searched = ::CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                                      &si, &pi);
     if (searched) {
-        ::WaitForSingleObject(pi.hProcess, 10000);
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
+        CHandle process(pi.hProcess), thread(pi.hThread);
+        ::WaitForSingleObject(process.Get(), 10000);
     }
     const bool plantReachable = vt::PathExists(calls);
     ::DeleteFileW(calls.c_str());

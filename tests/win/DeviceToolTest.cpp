@@ -4,6 +4,7 @@
 // query writes nothing, so a change must end as a truthful failure.
 #include <gtest/gtest.h>
 
+#include "framework/Handles.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/TestSupport.h"
 
@@ -24,29 +25,28 @@ CToolRun RunDeviceTool(const std::wstring& args)
     const std::wstring names[2] = {dir + L"\\out-" + std::to_wstring(++runs) + L".txt",
                                    dir + L"\\err-" + std::to_wstring(runs) + L".txt"};
     CToolRun run;
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE files[2] = {};
-    for (int i = 0; i < 2; ++i)
-        files[i] = ::CreateFileW(names[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                 CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW si = {sizeof(si)};
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = files[0];
-    si.hStdError = files[1];
-    PROCESS_INFORMATION pi = {};
-    const std::wstring exe = vt::BinDir() + L"\\devcon.exe";
-    std::wstring cmd = L"\"" + exe + L"\" " + args;
-    if (::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, dir.c_str(), &si,
-                         &pi)) {
-        if (::WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
-            ::GetExitCodeProcess(pi.hProcess, &run.exitCode);
-        else
-            ::TerminateProcess(pi.hProcess, 999);
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-    }
-    for (HANDLE h : files)
-        ::CloseHandle(h);
+    {
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        CFileHandle files[2];
+        for (int i = 0; i < 2; ++i)
+            files[i].Reset(::CreateFileW(names[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                         CREATE_ALWAYS, 0, nullptr));
+        STARTUPINFOW si = {sizeof(si)};
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = files[0].Get();
+        si.hStdError = files[1].Get();
+        PROCESS_INFORMATION pi = {};
+        const std::wstring exe = vt::BinDir() + L"\\devcon.exe";
+        std::wstring cmd = L"\"" + exe + L"\" " + args;
+        if (::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, dir.c_str(),
+                             &si, &pi)) {
+            CHandle process(pi.hProcess), thread(pi.hThread);
+            if (::WaitForSingleObject(process.Get(), 30000) == WAIT_OBJECT_0)
+                ::GetExitCodeProcess(process.Get(), &run.exitCode);
+            else
+                ::TerminateProcess(process.Get(), 999);
+        }
+    }   // our ends of the output files close here, before they are read
     run.out = vt::ReadFileBytes(names[0]);
     run.err = vt::ReadFileBytes(names[1]);
     return run;

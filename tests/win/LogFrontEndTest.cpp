@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -64,27 +65,25 @@ std::vector<std::string> Messages(const std::wstring& path)
 // allowing entry for them with a write or delete right.
 bool UsersMayWrite(const std::wstring& folder)
 {
-    PSECURITY_DESCRIPTOR sd = nullptr;
+    CLocalMemory sd;
     PACL dacl = nullptr;
     if (::GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                                nullptr, &sd) != ERROR_SUCCESS)
+                                nullptr, reinterpret_cast<PSECURITY_DESCRIPTOR*>(sd.Out())) != ERROR_SUCCESS)
         return true;
     bool may = dacl == nullptr;   // no list at all lets everyone in
     for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = nullptr;
         if (!::GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE)
             continue;
-        LPWSTR sid = nullptr;
-        if (!::ConvertSidToStringSidW(&ace->SidStart, &sid))
+        CLocalMemory sid;
+        if (!::ConvertSidToStringSidW(&ace->SidStart, reinterpret_cast<LPWSTR*>(sid.Out())))
             continue;
-        const std::wstring who = sid;
-        ::LocalFree(sid);
+        const std::wstring who = static_cast<const wchar_t*>(sid.Get());
         const DWORD writes = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | DELETE |
                              FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
         if ((who == L"S-1-5-32-545" || who == L"S-1-1-0" || who == L"S-1-5-11") && (ace->Mask & writes))
             may = true;
     }
-    ::LocalFree(sd);
     return may;
 }
 

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "log/LogSaveCloseFile.h"
 #include "tests/support/TestSupport.h"
 
@@ -112,15 +113,16 @@ TEST(LogWriter, MissingSubFolderWritesAndCreatesNothing)
     writer.SaveText("x", "missing\\Velmora.txt");
     writer.SaveText("x", "");   // names the folder itself
     EXPECT_FALSE(vt::PathExists(dir + L"missing"));
-    WIN32_FIND_DATAW fd;
-    HANDLE h = ::FindFirstFileW((dir + L"*").c_str(), &fd);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
     int entries = 0;
-    do {
-        if (std::wstring(fd.cFileName) != L"." && std::wstring(fd.cFileName) != L"..")
-            ++entries;
-    } while (::FindNextFileW(h, &fd));
-    ::FindClose(h);
+    {
+        WIN32_FIND_DATAW fd;
+        CFindHandle h(::FindFirstFileW((dir + L"*").c_str(), &fd));
+        ASSERT_NE(h.Get(), INVALID_HANDLE_VALUE);
+        do {
+            if (std::wstring(fd.cFileName) != L"." && std::wstring(fd.cFileName) != L"..")
+                ++entries;
+        } while (::FindNextFileW(h.Get(), &fd));
+    }
     EXPECT_EQ(entries, 0);
 
     // The writer is still usable afterwards (its lock was released).

@@ -143,20 +143,19 @@ TEST(SkinHelpers, RoundRegionCoversTheWindowWithRoundedCorners)
     CHostWnd host;
     ASSERT_TRUE(host.Create(40, 30, 300, 200));
     SetWindowRoundRegion(host, 36, 36);
-    HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
-    ASSERT_NE(::GetWindowRgn(host, rgn), ERROR);
+    CRegionObj rgn(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(::GetWindowRgn(host, rgn.Get()), ERROR);
     RECT box{};
-    ::GetRgnBox(rgn, &box);
+    ::GetRgnBox(rgn.Get(), &box);
     EXPECT_EQ(box.left, 0);
     EXPECT_EQ(box.top, 0);
     EXPECT_GE(box.right, 299);   // a rounded region leaves out its last pixel
     EXPECT_LE(box.right, 300);
     EXPECT_GE(box.bottom, 199);
     EXPECT_LE(box.bottom, 200);
-    EXPECT_FALSE(::PtInRegion(rgn, 1, 1));       // corners cut
-    EXPECT_FALSE(::PtInRegion(rgn, 298, 198));
-    EXPECT_TRUE(::PtInRegion(rgn, 150, 1));      // edges kept
-    EXPECT_TRUE(::PtInRegion(rgn, 18, 18));
-    ::DeleteObject(rgn);
+    EXPECT_FALSE(::PtInRegion(rgn.Get(), 1, 1));       // corners cut
+    EXPECT_FALSE(::PtInRegion(rgn.Get(), 298, 198));
+    EXPECT_TRUE(::PtInRegion(rgn.Get(), 150, 1));      // edges kept
+    EXPECT_TRUE(::PtInRegion(rgn.Get(), 18, 18));
     SetWindowRoundRegion(nullptr, 36, 36);       // no window: nothing happens
 }

@@ -135,33 +135,30 @@ bool DisplayBlendsTranslucentWindows(HWND backdrop)
     bi.bmiHeader.biHeight = -n;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
-    HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     bool blends = false;
-    if (dib && bits) {
-        auto* px = static_cast<uint32_t*>(bits);
-        for (int i = 0; i < n * n; ++i)
-            px[i] = 0x80000000;   // black at half coverage
-        HGDIOBJ old = ::SelectObject(mem, dib);
-        POINT dst{x, y}, src{0, 0};
-        SIZE size{n, n};
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        ::UpdateLayeredWindow(probe, screen, &dst, &size, mem, &src, 0, &blend, ULW_ALPHA);
-        ::ShowWindow(probe, SW_SHOWNOACTIVATE);
-        skintest::Pump(300);
-        const int seen = Brightness(Screen().At(x + n / 2, y + n / 2));
-        // Composed: half the backdrop's brightness; shown unblended: black; not shown: the backdrop.
-        const int half = Brightness(Rgb(kBackdrop)) / 2;
-        blends = seen > half - 30 && seen < half + 30;
-        ::SelectObject(mem, old);
-    }
-    ::DestroyWindow(probe);
-    if (dib)
-        ::DeleteObject(dib);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
+    {
+        void* bits = nullptr;
+        CWindowDCRef screen(nullptr);
+        CMemoryDC mem(::CreateCompatibleDC(screen.Get()));
+        CBitmapObj dib(::CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (dib && bits) {
+            auto* px = static_cast<uint32_t*>(bits);
+            for (int i = 0; i < n * n; ++i)
+                px[i] = 0x80000000;   // black at half coverage
+            CSelectObject select(mem.Get(), dib.Get());
+            POINT dst{x, y}, src{0, 0};
+            SIZE size{n, n};
+            BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            ::UpdateLayeredWindow(probe, screen.Get(), &dst, &size, mem.Get(), &src, 0, &blend, ULW_ALPHA);
+            ::ShowWindow(probe, SW_SHOWNOACTIVATE);
+            skintest::Pump(300);
+            const int seen = Brightness(Screen().At(x + n / 2, y + n / 2));
+            // Composed: half the backdrop's brightness; shown unblended: black; not shown: the backdrop.
+            const int half = Brightness(Rgb(kBackdrop)) / 2;
+            blends = seen > half - 30 && seen < half + 30;
+        }
+        ::DestroyWindow(probe);
+    }   // the bitmap, the memory DC and the screen's DC go before the last pump
     skintest::Pump(50);
     return blends;
 }
@@ -169,19 +166,18 @@ bool DisplayBlendsTranslucentWindows(HWND backdrop)
 INT_PTR RunDriven(const std::function<INT_PTR()>& modal, const std::function<void()>& drive,
                   const std::function<void()>& rescue, bool* rescued)
 {
-    HANDLE ended = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CHandle ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::atomic<bool> rescueUsed{false};
     std::thread driver([&] {
         drive();
-        if (::WaitForSingleObject(ended, 5000) != WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(ended.Get(), 5000) != WAIT_OBJECT_0) {
             rescueUsed = true;
             rescue();
         }
     });
     INT_PTR r = modal();
-    ::SetEvent(ended);
+    ::SetEvent(ended.Get());
     driver.join();
-    ::CloseHandle(ended);
     if (rescued)
         *rescued = rescueUsed;
     return r;

@@ -3,6 +3,7 @@
 // a file is still in use), and what always stays.
 #include <gtest/gtest.h>
 
+#include "framework/Handles.h"
 #include "system/SelfRemoval.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/VelmoraRun.h"
@@ -88,15 +89,15 @@ TEST_F(SelfRemoval, AProgramStillEndingIsWaitedForAndALooseFolderKeepsTheUsersTh
     Put(folder + L"\\photos\\beach.jpg");
     ASSERT_TRUE(SafeToRemove(folder));
 
-    HANDLE stillRunning = ::CreateFileW((folder + L"\\Velmora.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(stillRunning, INVALID_HANDLE_VALUE);
+    CFileHandle stillRunning(::CreateFileW((folder + L"\\Velmora.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(stillRunning.Get(), INVALID_HANDLE_VALUE);
     DWORD start = ::GetTickCount();
     ASSERT_TRUE(CarryOutSelfRemoval(PlanSelfRemoval(Facts(folder, atStart))));
     // Let go 6 s later, long after the first try.
     vt::WaitFor([&] { return ::GetTickCount() - start >= 6000; }, 7000, 50);
     EXPECT_TRUE(vt::PathExists(folder + L"\\Velmora.exe"));
-    ::CloseHandle(stillRunning);
+    stillRunning.Reset();
 
     ASSERT_TRUE(vt::WaitFor([&] { return !vt::PathExists(folder + L"\\Velmora.exe"); }, 10000))
         << "not retried once let go";

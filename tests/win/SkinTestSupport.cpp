@@ -62,14 +62,12 @@ bool Pixels::SaveBmp(const std::wstring& path) const
     fh.bfType = 0x4D42;
     fh.bfOffBits = sizeof(fh) + sizeof(ih);
     fh.bfSize = fh.bfOffBits + bytes;
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
+    CFileHandle f(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!f)
         return false;
     DWORD n = 0;
-    bool ok = ::WriteFile(f, &fh, sizeof(fh), &n, nullptr) && ::WriteFile(f, &ih, sizeof(ih), &n, nullptr) &&
-              ::WriteFile(f, px.data(), bytes, &n, nullptr);
-    ::CloseHandle(f);
-    return ok;
+    return ::WriteFile(f.Get(), &fh, sizeof(fh), &n, nullptr) && ::WriteFile(f.Get(), &ih, sizeof(ih), &n, nullptr) &&
+           ::WriteFile(f.Get(), px.data(), bytes, &n, nullptr);
 }
 
 Pixels Capture(HWND hWnd)

@@ -129,13 +129,13 @@ TEST_F(StaticDraw, WrappedModesCentreTheBlockVertically)
     InkRows(Capture(*s), kWhite, &top6, &bottom6);
     ASSERT_GE(top6, 0);
 
-    HDC dc = ::GetDC(*s);
-    HGDIOBJ old = ::SelectObject(dc, m_font.Get());
     RECT m{0, 0, 200, 10};
     const std::wstring text = L"第一行文字\r\n第二行文字";
-    ::DrawTextW(dc, text.c_str(), -1, &m, DT_CALCRECT | DT_WORDBREAK | DT_EXTERNALLEADING | DT_EDITCONTROL);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(*s, dc);
+    {
+        CWindowDCRef dc(*s);
+        CSelectObject font(dc.Get(), m_font.Get());
+        ::DrawTextW(dc.Get(), text.c_str(), -1, &m, DT_CALCRECT | DT_WORDBREAK | DT_EXTERNALLEADING | DT_EDITCONTROL);
+    }
     const int shift = (100 - (m.bottom - m.top)) / 2;
     ASSERT_GT(shift, 10);
 

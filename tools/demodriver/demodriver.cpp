@@ -5,13 +5,11 @@
 // restart question ("否"), and closing. Saves a PNG of each step. With
 // --interactive it only waits for the program to end (a person drives it).
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
 
 #include <cstdio>
 #include <string>
 
-namespace gp = Gdiplus::DllExports;
+#include "framework/Gdi.h"
 
 namespace {
 
@@ -53,6 +51,25 @@ bool PleaseWait(HWND* out) { return (*out = WindowWithChild(1004)) != nullptr; }
 bool Prompt(HWND* out) { return (*out = WindowWithChild(1006)) != nullptr; }
 bool NoPleaseWait(HWND* out) { return !PleaseWait(out); }
 
+// Saves the screen area rc as a PNG file.
+void SaveScreenArea(const RECT& rc, const std::wstring& path)
+{
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    CWindowDCRef screen(nullptr);
+    CMemoryDC mem(::CreateCompatibleDC(screen.Get()));
+    CBitmapObj bmp(::CreateCompatibleBitmap(screen.Get(), w, h));
+    {
+        CSelectObject select(mem.Get(), bmp.Get());
+        ::BitBlt(mem.Get(), 0, 0, w, h, screen.Get(), rc.left, rc.top, SRCCOPY);
+    }
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    gp::GdipCreateBitmapFromHBITMAP(bmp.Get(), nullptr, &bitmap);
+    CImagePtr image(bitmap);
+    const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+    if (image)
+        gp::GdipSaveImageToFile(image.get(), path.c_str(), &png, nullptr);
+}
+
 // Saves the screen area of rc (plus a margin) as <out>\<name>.png.
 void Shot(const wchar_t* name, RECT rc, int margin = 24)
 {
@@ -60,24 +77,7 @@ void Shot(const wchar_t* name, RECT rc, int margin = 24)
     rc.left -= margin; rc.top -= margin; rc.right += margin; rc.bottom += margin;
     if (rc.left < 0) rc.left = 0;
     if (rc.top < 0) rc.top = 0;
-    int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
-    HBITMAP bmp = ::CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = ::SelectObject(mem, bmp);
-    ::BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-    ::SelectObject(mem, old);
-    Gdiplus::GpBitmap* image = nullptr;
-    gp::GdipCreateBitmapFromHBITMAP(bmp, nullptr, &image);
-    const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-    std::wstring path = g_out + L"\\" + name + L".png";
-    if (image) {
-        gp::GdipSaveImageToFile(image, path.c_str(), &png, nullptr);
-        gp::GdipDisposeImage(image);
-    }
-    ::DeleteObject(bmp);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
+    SaveScreenArea(rc, g_out + L"\\" + name + L".png");
     std::printf("   saved %ls.png\n", name);
     std::fflush(stdout);
 }
@@ -108,7 +108,7 @@ int wmain(int argc, wchar_t** argv)
 
     Gdiplus::GdiplusStartupInput in;
     ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &in, nullptr);
+    gp::GdiplusStartup(&token, &in, nullptr);
 
     HWND main = nullptr, wait = nullptr, prompt = nullptr;
     if (!WaitFor(20000, MainWindow, &main))
@@ -145,6 +145,6 @@ int wmain(int argc, wchar_t** argv)
     ::GetWindowThreadProcessId(main, &pid);
     for (int i = 0; i < 100 && ::IsWindow(main); ++i)
         ::Sleep(100);
-    Gdiplus::GdiplusShutdown(token);
+    gp::GdiplusShutdown(token);
     return 0;
 }

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "framework/Handles.h"
+
 namespace {
 
 std::wstring OwnFolder()
@@ -24,15 +26,14 @@ std::wstring OwnFolder()
 std::string ReadAll(const std::wstring& path)
 {
     std::string out;
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    CFileHandle h(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!h)
         return out;
     char buf[4096];
     DWORD n = 0;
-    while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n)
+    while (::ReadFile(h.Get(), buf, sizeof buf, &n, nullptr) && n)
         out.append(buf, n);
-    ::CloseHandle(h);
     return out;
 }
 
@@ -55,12 +56,10 @@ int main()
     wchar_t cwd[MAX_PATH + 1] = {};
     ::GetCurrentDirectoryW(MAX_PATH, cwd);
     std::string line = Utf8(::GetCommandLineW()) + "\t" + Utf8(cwd) + "\r\n";
-    HANDLE log = ::CreateFileW((dir + L"devcon-calls.txt").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_ALWAYS, 0, nullptr);
-    if (log != INVALID_HANDLE_VALUE) {
+    if (CFileHandle log{::CreateFileW((dir + L"devcon-calls.txt").c_str(), FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr)}) {
         DWORD n = 0;
-        ::WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &n, nullptr);
-        ::CloseHandle(log);
+        ::WriteFile(log.Get(), line.data(), static_cast<DWORD>(line.size()), &n, nullptr);
     }
 
     std::string cfg = ReadAll(dir + L"devcon.cfg");

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "feedback/FeedbackDll.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -46,14 +47,13 @@ std::string Utf8(const wchar_t* s)
 void Journal(const std::string& line)
 {
     std::wstring path = DataDir() + L"\\feedback-calls.txt";
-    HANDLE h = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                             0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    CFileHandle h(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, 0, nullptr));
+    if (!h)
         return;
     std::string text = line + "\r\n";
     DWORD n = 0;
-    ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
-    ::CloseHandle(h);
+    ::WriteFile(h.Get(), text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
 }
 
 int Answer(const char* key, int fallback)

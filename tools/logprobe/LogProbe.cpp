@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "framework/Handles.h"
 #include "log/LogSave.h"
 
 namespace {
@@ -25,12 +26,11 @@ std::string Utf8(const std::wstring& s)
 
 bool WriteText(const std::wstring& path, const std::string& text)
 {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    CFileHandle h(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!h)
         return false;
     DWORD n = 0;
-    ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
-    ::CloseHandle(h);
+    ::WriteFile(h.Get(), text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
     return true;
 }
 }  // namespace
@@ -58,12 +58,11 @@ int wmain(int argc, wchar_t** argv)
                 return 3;
             i += 1;
         } else if (step == L"H" && left(2)) {
-            HANDLE h = ::CreateFileW(argv[i], GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_ALWAYS, 0, nullptr);
-            if (h == INVALID_HANDLE_VALUE || !WriteText(argv[i + 1], "held"))
+            CFileHandle held(::CreateFileW(argv[i], GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_ALWAYS, 0, nullptr));
+            if (!held || !WriteText(argv[i + 1], "held"))
                 return 3;
             ::Sleep(60000);
-            ::CloseHandle(h);
             i += 2;
         } else {
             return 2;

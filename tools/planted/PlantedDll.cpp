@@ -3,6 +3,8 @@
 // the tests show that the program never loads it.
 #include <windows.h>
 
+#include "framework/Handles.h"
+
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID)
 {
     if (reason != DLL_PROCESS_ATTACH)
@@ -14,8 +16,6 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID)
     if (n == 0 || n + 20 >= MAX_PATH)
         return TRUE;
     lstrcpyW(path + n, L"planted-loaded.txt");
-    HANDLE f = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f != INVALID_HANDLE_VALUE)
-        ::CloseHandle(f);
+    CFileHandle record(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     return TRUE;
 }

@@ -12,6 +12,8 @@
 
 #include <string>
 
+#include "framework/Handles.h"
+
 int main()
 {
     std::wstring args;
@@ -35,12 +37,11 @@ int main()
         ::WideCharToMultiByte(CP_UTF8, 0, full, -1, &text[0], len, nullptr, nullptr);
         text.back() = '\n';
         text.insert(text.size() - 1, "\r");
-        HANDLE f = ::CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_ALWAYS, 0, nullptr);
-        if (f != INVALID_HANDLE_VALUE) {
+        CFileHandle f(::CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_ALWAYS, 0, nullptr));
+        if (f) {
             DWORD w = 0;
-            ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &w, nullptr);
-            ::CloseHandle(f);
+            ::WriteFile(f.Get(), text.data(), static_cast<DWORD>(text.size()), &w, nullptr);
         }
         return 0;
     }
@@ -55,10 +56,9 @@ int main()
     PROCESS_INFORMATION pi = {};
     if (!::CreateProcessW(real.c_str(), &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return 1;
-    ::WaitForSingleObject(pi.hProcess, INFINITE);
+    CHandle process(pi.hProcess), thread(pi.hThread);
+    ::WaitForSingleObject(process.Get(), INFINITE);
     DWORD code = 1;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
+    ::GetExitCodeProcess(process.Get(), &code);
     return static_cast<int>(code);
 }

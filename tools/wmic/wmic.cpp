@@ -21,6 +21,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "framework/Handles.h"
+
 namespace {
 
 std::wstring OwnFolder()
@@ -60,15 +62,14 @@ std::wstring Lower(std::wstring s)
 std::string ReadAll(const std::wstring& path)
 {
     std::string out;
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
+    CFileHandle f(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!f)
         return out;
     char buf[65536];
     DWORD n = 0;
-    while (::ReadFile(f, buf, sizeof(buf), &n, nullptr) && n > 0)
+    while (::ReadFile(f.Get(), buf, sizeof(buf), &n, nullptr) && n > 0)
         out.append(buf, n);
-    ::CloseHandle(f);
     return out;
 }
 
@@ -79,13 +80,12 @@ void AppendCall(const std::wstring& path, const wchar_t* line)
     if (n > 1)
         ::WideCharToMultiByte(CP_UTF8, 0, line, -1, &text[0], n, nullptr, nullptr);
     text += "\r\n";
-    HANDLE f = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
+    CFileHandle f(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, 0, nullptr));
+    if (!f)
         return;
     DWORD w = 0;
-    ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &w, nullptr);
-    ::CloseHandle(f);
+    ::WriteFile(f.Get(), text.data(), static_cast<DWORD>(text.size()), &w, nullptr);
 }
 
 // Value of "key=" in the configuration text, or fallback.
