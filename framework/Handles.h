@@ -65,6 +65,7 @@ struct SRegCloseKey { void operator()(HKEY h) const { ::RegCloseKey(h); } };
 struct SDestroyDevInfo { void operator()(HDEVINFO h) const { ::SetupDiDestroyDeviceInfoList(h); } };
 struct SLocalFree { void operator()(HLOCAL h) const { ::LocalFree(h); } };
 struct SGlobalFree { void operator()(HGLOBAL h) const { ::GlobalFree(h); } };
+struct SFreeLibrary { void operator()(HMODULE h) const { ::FreeLibrary(h); } };
 struct SCoTaskMemFree { void operator()(void* p) const { ::CoTaskMemFree(p); } };
 struct SFreeEnvironmentStrings { void operator()(wchar_t* p) const { ::FreeEnvironmentStringsW(p); } };
 
@@ -82,6 +83,8 @@ using CDevInfoSet = CUniqueHandle<SHandleTraits<HDEVINFO, SDestroyDevInfo, true>
 // way: security descriptors, SID strings).
 using CLocalMemory = CUniqueHandle<SHandleTraits<HLOCAL, SLocalFree>>;
 using CGlobalMemory = CUniqueHandle<SHandleTraits<HGLOBAL, SGlobalFree>>;
+// A library loaded with LoadLibrary(Ex) and let go with FreeLibrary.
+using CModule = CUniqueHandle<SHandleTraits<HMODULE, SFreeLibrary>>;
 // Memory the shell and COM hand out (SHGetKnownFolderPath).
 using CCoTaskMemory = CUniqueHandle<SHandleTraits<void*, SCoTaskMemFree>>;
 // The process's environment block (GetEnvironmentStrings).

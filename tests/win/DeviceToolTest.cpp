@@ -125,13 +125,15 @@ TEST(DevicetoolFile, ShowsWhoseItIsAndAsksForNoElevation)
         EXPECT_EQ(std::wstring(text), value);
     }
 
-    HMODULE image = ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_TRUE(image);
-    HRSRC res = ::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-    ASSERT_TRUE(res);
-    std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(image, res))),
-                         ::SizeofResource(image, res));
-    ::FreeLibrary(image);
+    std::string manifest;
+    {
+        CModule image(::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        ASSERT_TRUE(image);
+        HRSRC res = ::FindResourceW(image.Get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+        ASSERT_TRUE(res);
+        manifest.assign(static_cast<const char*>(::LockResource(::LoadResource(image.Get(), res))),
+                        ::SizeofResource(image.Get(), res));
+    }
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos) << manifest;
     EXPECT_NE(manifest.find("version=\"" VELMORA_VERSION "\""), std::string::npos) << manifest;
 }
