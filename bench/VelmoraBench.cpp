@@ -122,7 +122,48 @@ HWND StartReady(vt::CVelmoraRun& run)
 
 struct StandinTimes {
     double wmicMs = -1, devconMs = -1;
+    std::string why;   // why they were not timed
 };
+
+// At most 80 bytes of a command's output, as readable text.
+std::string Excerpt(const std::string& bytes)
+{
+    std::string out;
+    for (size_t i = 0; i < bytes.size() && i < 80; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c < 0x20 || c >= 0x7f)
+            out += "\\x" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15];
+        else
+            out += static_cast<char>(c);
+    }
+    return bytes.size() > 80 ? out + "..." : out;
+}
+
+// One timed run of a stand-in through cmd; false with why set when it could
+// not be started or its output is not the expected answer.
+bool TimeStandin(const char* name, const std::wstring& command, const std::wstring& currentDir,
+                 bool (*answered)(const std::string&), int round, double* ms, std::string* why)
+{
+    std::string out;
+    DWORD code = 0;
+    *ms = bench::TimeThroughCmd(command, currentDir, &out, &code);
+    if (*ms >= 0 && answered(out))
+        return true;
+    *why = std::string(name) + " stand-in, round " + std::to_string(round + 1) + ": " +
+           (*ms < 0 ? "cmd could not be started (error " + std::to_string(::GetLastError()) + ")"
+                    : "cmd ended with " + std::to_string(code) + " after " + Num(*ms, 0) + " ms and printed " +
+                          std::to_string(out.size()) + " bytes \"" + Excerpt(out) + "\"");
+    return false;
+}
+
+bool ModelAnswered(const std::string& out)
+{
+    return out.find("Version=KESTRA Q5 31XRV05") != std::string::npos;
+}
 
 StandinTimes MeasureStandins()
 {
@@ -133,16 +174,14 @@ StandinTimes MeasureStandins()
     // The wmic stand-in answers from the run's folder, as for the program.
     ::SetEnvironmentVariableW(L"VELMORA_WMIC_DIR", folders.StandinDir().c_str());
     const std::wstring query = L"\"" + vt::SystemWmicPath() + L"\" csproduct list full";
+    const std::wstring disable = DevconDisableCommand(folders.ProgramDir(), kListedId);
     for (int i = 0; i < kRepeats + 1; ++i) {
-        std::string out;
-        double ms = bench::TimeThroughCmd(query, L"", &out);
-        if (ms < 0 || out.find("Version=KESTRA Q5 31XRV05") == std::string::npos)
+        double ms = -1;
+        if (!TimeStandin("wmic", query, L"", ModelAnswered, i, &ms, &t.why))
             return t;
         if (i > 0)   // the first run warms the caches
             wmic.push_back(ms);
-        out.clear();
-        ms = bench::TimeThroughCmd(DevconDisableCommand(folders.ProgramDir(), kListedId), folders.ProgramDir(), &out);
-        if (ms < 0 || !DevconConfirmsDisable(out))
+        if (!TimeStandin("devcon", disable, folders.ProgramDir(), DevconConfirmsDisable, i, &ms, &t.why))
             return t;
         if (i > 0)
             devcon.push_back(ms);
@@ -224,7 +263,7 @@ void StartupAndHostCheck(const StandinTimes& standins)
         if (host.size() != kRepeats || standins.wmicMs < 0) {
             Failed("hostcheck_overhead_ms", "<=50",
                    "host check passed " + std::to_string(host.size()) + " of 9 times; wmic stand-in timed: " +
-                       (standins.wmicMs < 0 ? "no" : "yes"));
+                       (standins.wmicMs < 0 ? "no (" + standins.why + ")" : std::string("yes")));
         } else {
             const double total = bench::Median(host);
             const double overhead = total - standins.wmicMs - kStartChecksDelayMs;
@@ -482,7 +521,7 @@ void RepairOverhead(vt::CVelmoraRun& run, HWND main, const StandinTimes& standin
     if (times.size() != kRepeats || standins.devconMs < 0) {
         Failed("repair_overhead_ms", "<=50",
                "the restart question came " + std::to_string(times.size()) + " of 9 times (" +
-                   (stop.empty() ? std::string("devcon stand-in not timed") : stop) + ")");
+                   (stop.empty() ? "devcon stand-in not timed: " + standins.why : stop) + ")");
         return;
     }
     const double total = bench::Median(times), overhead = total - standins.devconMs;
