@@ -88,7 +88,8 @@ double WaitShownAndPainted(DWORD pid, const std::wstring& title, DWORD timeoutMs
     return -1;
 }
 
-double TimeThroughCmd(const std::wstring& command, const std::wstring& currentDir, std::string* output)
+double TimeThroughCmd(const std::wstring& command, const std::wstring& currentDir, std::string* output,
+                      DWORD* exitCode)
 {
     const std::wstring system = SystemFolder();
     const std::wstring cmdExe = system + L"\\cmd.exe", startIn = currentDir.empty() ? system : currentDir;
@@ -115,6 +116,8 @@ double TimeThroughCmd(const std::wstring& command, const std::wstring& currentDi
                     output->append(buf, n);
             ::WaitForSingleObject(pi.hProcess, 30000);
             ms = NowMs() - start;
+            if (exitCode)
+                ::GetExitCodeProcess(pi.hProcess, exitCode);
             ::CloseHandle(pi.hThread);
             ::CloseHandle(pi.hProcess);
         }

@@ -29,8 +29,10 @@ bool Painted(HWND h);
 // with the same line, hidden, output through one pipe, read to the end, in
 // currentDir or the system folder) but without its pause between reads.
 // Returns the milliseconds from start to the end of the process, negative
-// when it could not be started; output gets the text.
-double TimeThroughCmd(const std::wstring& command, const std::wstring& currentDir, std::string* output = nullptr);
+// when it could not be started; output gets the text, exitCode the
+// interpreter's exit code.
+double TimeThroughCmd(const std::wstring& command, const std::wstring& currentDir, std::string* output = nullptr,
+                      DWORD* exitCode = nullptr);
 
 // GDI and USER objects of a process. GetGuiResources where the system
 // answers it; where it is not implemented (wine), the GDI objects are counted

@@ -2,7 +2,10 @@
 // prefix (like the e2e tests) and prints one line per figure,
 //   name=value target=<target> met|MISSED   (details on the following lines)
 // then a verdict line. scripts/bench builds it and runs it under wine + Xvfb.
-//   velmora_bench [--exe-bytes=N] [--only=name,name]
+//   velmora_bench [--exe-bytes=N] [--only=name,name] [--compare=<another Velmora.exe>]
+// With --compare, the start-up, host check and repair figures are also taken
+// of the other program, alternately with this tree's, and printed as
+// name[other]=...; the verdict and the exit status stay this build's.
 #include <windows.h>
 
 #include <cstdio>
@@ -10,6 +13,7 @@
 #include <cstring>
 #include <cwchar>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -45,6 +49,27 @@ bool Wanted(const char* name)
     return g_only.empty() || g_only.count(name) != 0;
 }
 
+// A build of the program: this tree's, or another one given with --compare
+// (say, the same source before a change), measured alternately with it.
+struct Build {
+    std::wstring exe;           // empty: this tree's bin\Velmora.exe
+    std::string nameSuffix;     // after the figure's name
+    std::wstring folderSuffix;  // after the run's folder name
+};
+const Build kThisBuild{};
+Build g_other{L"", "[other]", L"-other"};
+
+bool Comparing()
+{
+    return !g_other.exe.empty();
+}
+
+// A run's folder holds this tree's program; another build's replaces it.
+bool UseBuild(vt::CVelmoraRun& run, const Build& build)
+{
+    return build.exe.empty() || vt::CopyFileTo(build.exe, run.ProgramDir() + L"\\Velmora.exe");
+}
+
 std::string Num(double v, int decimals = 1)
 {
     char buf[64];
@@ -62,7 +87,7 @@ void Report(const Figure& f)
     std::fflush(stdout);
 }
 
-void Failed(const char* name, const std::string& target, const std::string& why)
+void Failed(const std::string& name, const std::string& target, const std::string& why)
 {
     Report({name, "n/a", target, false, {"not measured: " + why}});
 }
@@ -122,7 +147,48 @@ HWND StartReady(vt::CVelmoraRun& run)
 
 struct StandinTimes {
     double wmicMs = -1, devconMs = -1;
+    std::string why;   // why they were not timed
 };
+
+// At most 80 bytes of a command's output, as readable text.
+std::string Excerpt(const std::string& bytes)
+{
+    std::string out;
+    for (size_t i = 0; i < bytes.size() && i < 80; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c < 0x20 || c >= 0x7f)
+            out += "\\x" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15];
+        else
+            out += static_cast<char>(c);
+    }
+    return bytes.size() > 80 ? out + "..." : out;
+}
+
+// One timed run of a stand-in through cmd; false with why set when it could
+// not be started or its output is not the expected answer.
+bool TimeStandin(const char* name, const std::wstring& command, const std::wstring& currentDir,
+                 bool (*answered)(const std::string&), int round, double* ms, std::string* why)
+{
+    std::string out;
+    DWORD code = 0;
+    *ms = bench::TimeThroughCmd(command, currentDir, &out, &code);
+    if (*ms >= 0 && answered(out))
+        return true;
+    *why = std::string(name) + " stand-in, round " + std::to_string(round + 1) + ": " +
+           (*ms < 0 ? "cmd could not be started (error " + std::to_string(::GetLastError()) + ")"
+                    : "cmd ended with " + std::to_string(code) + " after " + Num(*ms, 0) + " ms and printed " +
+                          std::to_string(out.size()) + " bytes \"" + Excerpt(out) + "\"");
+    return false;
+}
+
+bool ModelAnswered(const std::string& out)
+{
+    return out.find("Version=KESTRA Q5 31XRV05") != std::string::npos;
+}
 
 StandinTimes MeasureStandins()
 {
@@ -133,16 +199,14 @@ StandinTimes MeasureStandins()
     // The wmic stand-in answers from the run's folder, as for the program.
     ::SetEnvironmentVariableW(L"VELMORA_WMIC_DIR", folders.StandinDir().c_str());
     const std::wstring query = L"\"" + vt::SystemWmicPath() + L"\" csproduct list full";
+    const std::wstring disable = DevconDisableCommand(folders.ProgramDir(), kListedId);
     for (int i = 0; i < kRepeats + 1; ++i) {
-        std::string out;
-        double ms = bench::TimeThroughCmd(query, L"", &out);
-        if (ms < 0 || out.find("Version=KESTRA Q5 31XRV05") == std::string::npos)
+        double ms = -1;
+        if (!TimeStandin("wmic", query, L"", ModelAnswered, i, &ms, &t.why))
             return t;
         if (i > 0)   // the first run warms the caches
             wmic.push_back(ms);
-        out.clear();
-        ms = bench::TimeThroughCmd(DevconDisableCommand(folders.ProgramDir(), kListedId), folders.ProgramDir(), &out);
-        if (ms < 0 || !DevconConfirmsDisable(out))
+        if (!TimeStandin("devcon", disable, folders.ProgramDir(), DevconConfirmsDisable, i, &ms, &t.why))
             return t;
         if (i > 0)
             devcon.push_back(ms);
@@ -159,11 +223,13 @@ struct LaunchTimes {
     double hostCheckMs = -1;  // shown -> please-wait closed, the check passed
 };
 
-LaunchTimes LaunchVelmora(int index)
+LaunchTimes LaunchVelmora(int index, const Build& build)
 {
     LaunchTimes t;
-    vt::CVelmoraRun run(L"bench-start-" + std::to_wstring(index));
+    vt::CVelmoraRun run(L"bench-start-" + std::to_wstring(index) + build.folderSuffix);
     run.AddListedDevice();
+    if (!UseBuild(run, build))
+        return t;
     const double start = bench::NowMs();
     if (!run.Start())
         return t;
@@ -192,47 +258,70 @@ double LaunchBare()
     return painted < 0 ? -1 : painted - start;
 }
 
+// The launches of one build.
+struct Launches {
+    const Build* build;
+    std::vector<double> startup, host;
+};
+
+void ReportStartup(const Launches& l, const std::vector<double>& bare)
+{
+    const std::string name = "startup_ratio" + l.build->nameSuffix;
+    if (l.startup.size() != kRepeats || bare.size() != kRepeats) {
+        Failed(name, "<=1.3", "Velmora painted " + std::to_string(l.startup.size()) + " of 9 times, the bare dialog " +
+                                  std::to_string(bare.size()));
+        return;
+    }
+    const double v = bench::Median(l.startup), b = bench::Median(bare), ratio = v / b;
+    Report({name, Num(ratio, 2), "<=1.3", ratio <= 1.3,
+            {"launch to shown and painted, medians of 9: Velmora " + Num(v) + " ms, bare dialog with one 800x500 PNG " +
+             Num(b) + " ms"}});
+}
+
+void ReportHostCheck(const Launches& l, const StandinTimes& standins)
+{
+    const std::string name = "hostcheck_overhead_ms" + l.build->nameSuffix;
+    if (l.host.size() != kRepeats || standins.wmicMs < 0) {
+        Failed(name, "<=50",
+               "host check passed " + std::to_string(l.host.size()) + " of 9 times; wmic stand-in timed: " +
+                   (standins.wmicMs < 0 ? "no (" + standins.why + ")" : std::string("yes")));
+        return;
+    }
+    const double total = bench::Median(l.host);
+    const double overhead = total - standins.wmicMs - kStartChecksDelayMs;
+    Report({name, Num(overhead), "<=50", overhead <= 50,
+            {"main window visible to please-wait closed with code 1, median of 9: " + Num(total) + " ms",
+             "minus the wmic stand-in through cmd (median of 9): " + Num(standins.wmicMs) + " ms",
+             "minus the designed " + Num(kStartChecksDelayMs, 0) + " ms one-shot timer before the check starts"}});
+}
+
 void StartupAndHostCheck(const StandinTimes& standins)
 {
+    std::vector<Launches> builds{{&kThisBuild, {}, {}}};
+    if (Comparing())
+        builds.push_back({&g_other, {}, {}});
     // One launch of each first: the later ones find wine's and the disk's caches warm.
-    LaunchVelmora(0);
+    for (const Launches& l : builds)
+        LaunchVelmora(0, *l.build);
     LaunchBare();
-    std::vector<double> velmora, bare, host;
+    std::vector<double> bare;
     for (int i = 1; i <= kRepeats; ++i) {
-        LaunchTimes v = LaunchVelmora(i);
-        double b = LaunchBare();
-        if (v.startupMs >= 0)
-            velmora.push_back(v.startupMs);
-        if (v.hostCheckMs >= 0)
-            host.push_back(v.hostCheckMs);
+        for (Launches& l : builds) {
+            const LaunchTimes v = LaunchVelmora(i, *l.build);
+            if (v.startupMs >= 0)
+                l.startup.push_back(v.startupMs);
+            if (v.hostCheckMs >= 0)
+                l.host.push_back(v.hostCheckMs);
+        }
+        const double b = LaunchBare();
         if (b >= 0)
             bare.push_back(b);
     }
-
-    if (Wanted("startup_ratio")) {
-        if (velmora.size() != kRepeats || bare.size() != kRepeats) {
-            Failed("startup_ratio", "<=1.3", "Velmora painted " + std::to_string(velmora.size()) + " of 9 times, the bare dialog " +
-                                                 std::to_string(bare.size()));
-        } else {
-            const double v = bench::Median(velmora), b = bench::Median(bare), ratio = v / b;
-            Report({"startup_ratio", Num(ratio, 2), "<=1.3", ratio <= 1.3,
-                    {"launch to shown and painted, medians of 9: Velmora " + Num(v) + " ms, bare dialog with one 800x500 PNG " +
-                     Num(b) + " ms"}});
-        }
-    }
-    if (Wanted("hostcheck_overhead_ms")) {
-        if (host.size() != kRepeats || standins.wmicMs < 0) {
-            Failed("hostcheck_overhead_ms", "<=50",
-                   "host check passed " + std::to_string(host.size()) + " of 9 times; wmic stand-in timed: " +
-                       (standins.wmicMs < 0 ? "no" : "yes"));
-        } else {
-            const double total = bench::Median(host);
-            const double overhead = total - standins.wmicMs - kStartChecksDelayMs;
-            Report({"hostcheck_overhead_ms", Num(overhead), "<=50", overhead <= 50,
-                    {"main window visible to please-wait closed with code 1, median of 9: " + Num(total) + " ms",
-                     "minus the wmic stand-in through cmd (median of 9): " + Num(standins.wmicMs) + " ms",
-                     "minus the designed " + Num(kStartChecksDelayMs, 0) + " ms one-shot timer before the check starts"}});
-        }
+    for (const Launches& l : builds) {
+        if (Wanted("startup_ratio"))
+            ReportStartup(l, bare);
+        if (Wanted("hostcheck_overhead_ms"))
+            ReportHostCheck(l, standins);
     }
 }
 
@@ -418,80 +507,100 @@ void GuiObjects(vt::CVelmoraRun& run, HWND main)
              "counting checked on the driver itself: " + vt::Utf8(selfCheck), state}});
 }
 
-void RepairOverhead(vt::CVelmoraRun& run, HWND main, const StandinTimes& standins)
-{
-    const std::wstring question = GetFlowText(FlowText::RestartQuestion);
-    const DWORD pid = run.Process().Pid();
+// The repair rounds of one ready program: start click until the restart
+// question shows; "否" keeps the program for the next round.
+struct RepairRounds {
+    const Build* build;
+    vt::CVelmoraRun* run;
+    HWND main;
     std::vector<double> times, toWait, waiting, toPrompt;
-    std::string stop;
-    for (int i = 0; i < kRepeats + 1 && stop.empty(); ++i) {
-        HWND start = ::GetDlgItem(main, IDC_BTN_START);
-        if (!vt::WaitFor([&] { return ::IsWindowEnabled(main) && ::IsWindowEnabled(start) && !PleaseWait(pid); },
-                         5000)) {
-            const bool ticked = ::SendMessageW(::GetDlgItem(main, IDC_CHK_AGREE), BM_GETCHECK, 0, 0) == BST_CHECKED;
-            stop = std::string("the start button did not become usable again: window ") +
-                   (::IsWindowEnabled(main) ? "enabled" : "disabled") + ", button " +
-                   (::IsWindowEnabled(start) ? "enabled" : "disabled") + ", box " + (ticked ? "ticked" : "not ticked") +
-                   (PleaseWait(pid) ? ", please-wait shown" : "") + (Prompt(pid) ? ", a prompt shown" : "") +
-                   (run.Process().Running() ? "" : ", the program has ended");
-            break;
-        }
-        Settle(main);
-        const double t0 = bench::NowMs();
-        if (!vt::Click(start)) {
-            stop = "the start button could not be clicked";
-            break;
-        }
-        HWND prompt = nullptr;
-        double shown = -1, waitShown = -1, waitGone = -1;
-        const double end = t0 + 20000;
-        while (bench::NowMs() < end) {
-            const bool waiting = PleaseWait(pid) != nullptr;
-            if (waiting && waitShown < 0)
-                waitShown = bench::NowMs();
-            if (!waiting && waitShown >= 0 && waitGone < 0)
-                waitGone = bench::NowMs();
-            if ((prompt = Prompt(pid)) != nullptr) {
-                shown = bench::NowMs();
-                break;
-            }
-            ::Sleep(1);
-        }
-        if (!prompt) {
-            stop = "no prompt within 20 s";
-            break;
-        }
-        const std::wstring text = run.PromptText(prompt);
-        if (text != question) {
-            stop = "the prompt said \"" + vt::Utf8(text) + "\"";
-            break;
-        }
-        if (i > 0) {   // the first repair warms the caches
-            times.push_back(shown - t0);
-            if (waitShown >= 0 && waitGone >= 0) {
-                toWait.push_back(waitShown - t0);
-                waiting.push_back(waitGone - waitShown);
-                toPrompt.push_back(shown - waitGone);
-            }
-        }
-        // "否": the program stays, so the next round can start.
-        if (!vt::WaitFor([&] { return run.Answer(prompt, IDC_BTN_PROMPT_SECOND); }, 3000) ||
-            !vt::WaitFor([&] { return !Prompt(pid); }, 5000))
-            stop = "the restart question could not be answered";
-    }
-    if (times.size() != kRepeats || standins.devconMs < 0) {
-        Failed("repair_overhead_ms", "<=50",
-               "the restart question came " + std::to_string(times.size()) + " of 9 times (" +
-                   (stop.empty() ? std::string("devcon stand-in not timed") : stop) + ")");
+    std::string stop;   // why the rounds ended early
+};
+
+// counted: false for the round that warms the caches.
+void RepairRound(RepairRounds& r, bool counted)
+{
+    HWND main = r.main;
+    vt::CVelmoraRun& run = *r.run;
+    const DWORD pid = run.Process().Pid();
+    HWND start = ::GetDlgItem(main, IDC_BTN_START);
+    if (!vt::WaitFor([&] { return ::IsWindowEnabled(main) && ::IsWindowEnabled(start) && !PleaseWait(pid); }, 5000)) {
+        const bool ticked = ::SendMessageW(::GetDlgItem(main, IDC_CHK_AGREE), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        r.stop = std::string("the start button did not become usable again: window ") +
+                 (::IsWindowEnabled(main) ? "enabled" : "disabled") + ", button " +
+                 (::IsWindowEnabled(start) ? "enabled" : "disabled") + ", box " + (ticked ? "ticked" : "not ticked") +
+                 (PleaseWait(pid) ? ", please-wait shown" : "") + (Prompt(pid) ? ", a prompt shown" : "") +
+                 (run.Process().Running() ? "" : ", the program has ended");
         return;
     }
-    const double total = bench::Median(times), overhead = total - standins.devconMs;
-    Report({"repair_overhead_ms", Num(overhead), "<=50", overhead <= 50,
+    Settle(main);
+    const double t0 = bench::NowMs();
+    if (!vt::Click(start)) {
+        r.stop = "the start button could not be clicked";
+        return;
+    }
+    HWND prompt = nullptr;
+    double shown = -1, waitShown = -1, waitGone = -1;
+    const double end = t0 + 20000;
+    while (bench::NowMs() < end) {
+        const bool waiting = PleaseWait(pid) != nullptr;
+        if (waiting && waitShown < 0)
+            waitShown = bench::NowMs();
+        if (!waiting && waitShown >= 0 && waitGone < 0)
+            waitGone = bench::NowMs();
+        if ((prompt = Prompt(pid)) != nullptr) {
+            shown = bench::NowMs();
+            break;
+        }
+        ::Sleep(1);
+    }
+    if (!prompt) {
+        r.stop = "no prompt within 20 s";
+        return;
+    }
+    const std::wstring text = run.PromptText(prompt);
+    if (text != GetFlowText(FlowText::RestartQuestion)) {
+        r.stop = "the prompt said \"" + vt::Utf8(text) + "\"";
+        return;
+    }
+    if (counted) {
+        r.times.push_back(shown - t0);
+        if (waitShown >= 0 && waitGone >= 0) {
+            r.toWait.push_back(waitShown - t0);
+            r.waiting.push_back(waitGone - waitShown);
+            r.toPrompt.push_back(shown - waitGone);
+        }
+    }
+    if (!vt::WaitFor([&] { return run.Answer(prompt, IDC_BTN_PROMPT_SECOND); }, 3000) ||
+        !vt::WaitFor([&] { return !Prompt(pid); }, 5000))
+        r.stop = "the restart question could not be answered";
+}
+
+void ReportRepair(const RepairRounds& r, const StandinTimes& standins)
+{
+    const std::string name = "repair_overhead_ms" + r.build->nameSuffix;
+    if (r.times.size() != kRepeats || standins.devconMs < 0) {
+        Failed(name, "<=50",
+               "the restart question came " + std::to_string(r.times.size()) + " of 9 times (" +
+                   (r.stop.empty() ? "devcon stand-in not timed: " + standins.why : r.stop) + ")");
+        return;
+    }
+    const double total = bench::Median(r.times), overhead = total - standins.devconMs;
+    Report({name, Num(overhead), "<=50", overhead <= 50,
             {"start click to restart question visible, median of 9: " + Num(total) + " ms",
              "minus the devcon stand-in through cmd (median of 9): " + Num(standins.devconMs) + " ms",
-             "medians: click to please-wait shown " + Num(bench::Median(toWait)) + " ms, please-wait shown " +
-                 Num(bench::Median(waiting)) + " ms, please-wait gone to question shown " + Num(bench::Median(toPrompt)) +
-                 " ms"}});
+             "medians: click to please-wait shown " + Num(bench::Median(r.toWait)) + " ms, please-wait shown " +
+                 Num(bench::Median(r.waiting)) + " ms, please-wait gone to question shown " +
+                 Num(bench::Median(r.toPrompt)) + " ms"}});
+}
+
+// Started from the run's folder with a listed device and a devcon stand-in
+// that confirms the disabling, host check passed, nothing in the way.
+HWND StartReadyBuild(vt::CVelmoraRun& run, const Build& build)
+{
+    run.AddListedDevice();
+    vt::WriteFileBytes(run.ProgramDir() + L"\\devcon-output.txt", kDevconDisabled);
+    return UseBuild(run, build) ? StartReady(run) : nullptr;
 }
 
 void ReadyProgram(const StandinTimes& standins)
@@ -499,21 +608,38 @@ void ReadyProgram(const StandinTimes& standins)
     if (!Wanted("idle_cpu_ms") && !Wanted("gdi_growth") && !Wanted("repair_overhead_ms"))
         return;
     vt::CVelmoraRun run(L"bench-ready");
-    run.AddListedDevice();
-    vt::WriteFileBytes(run.ProgramDir() + L"\\devcon-output.txt", kDevconDisabled);
-    HWND main = StartReady(run);
+    HWND main = StartReadyBuild(run, kThisBuild);
     if (!main) {
         for (const char* n : {"idle_cpu_ms", "gdi_growth", "repair_overhead_ms"})
             if (Wanted(n))
                 Failed(n, n[0] == 'g' ? "0" : n[0] == 'i' ? "<=20" : "<=50", "the program did not reach the ready state");
-        return;
+    } else {
+        if (Wanted("idle_cpu_ms"))
+            Idle(run);
+        if (Wanted("gdi_growth"))
+            GuiObjects(run, main);
     }
-    if (Wanted("idle_cpu_ms"))
-        Idle(run);
-    if (Wanted("gdi_growth"))
-        GuiObjects(run, main);
-    if (Wanted("repair_overhead_ms"))
-        RepairOverhead(run, main, standins);
+    if (!Wanted("repair_overhead_ms"))
+        return;
+    // The other build is started only now, so the idle figure is taken with
+    // one program running. Their repair rounds alternate.
+    std::vector<RepairRounds> builds;
+    if (main)
+        builds.push_back({&kThisBuild, &run, main});
+    std::optional<vt::CVelmoraRun> other;
+    if (Comparing()) {
+        other.emplace(L"bench-ready" + g_other.folderSuffix);
+        if (HWND otherMain = StartReadyBuild(*other, g_other))
+            builds.push_back({&g_other, &*other, otherMain});
+        else
+            Failed("repair_overhead_ms" + g_other.nameSuffix, "<=50", "the other build did not reach the ready state");
+    }
+    for (int i = 0; i < kRepeats + 1; ++i)
+        for (RepairRounds& r : builds)
+            if (r.stop.empty())
+                RepairRound(r, i > 0);   // the first repair warms the caches
+    for (const RepairRounds& r : builds)
+        ReportRepair(r, standins);
 }
 
 // ---- log writer ----------------------------------------------------------------
@@ -612,6 +738,8 @@ int wmain(int argc, wchar_t** argv)
         std::wstring a = argv[i];
         if (a.rfind(L"--exe-bytes=", 0) == 0)
             exeBytes = std::wcstoll(a.c_str() + 12, nullptr, 10);
+        else if (a.rfind(L"--compare=", 0) == 0)
+            g_other.exe = a.substr(10);
         else if (a.rfind(L"--only=", 0) == 0) {
             std::string list = vt::Utf8(a.substr(7));
             size_t p = 0;
@@ -623,6 +751,11 @@ int wmain(int argc, wchar_t** argv)
                 p = c + 1;
             }
         }
+    }
+
+    if (Comparing() && !vt::PathExists(g_other.exe)) {
+        std::fprintf(stderr, "velmora_bench: --compare: %s does not exist\n", vt::Utf8(g_other.exe).c_str());
+        return 2;
     }
 
     vt::RemoveFakeDevices();
@@ -641,12 +774,19 @@ int wmain(int argc, wchar_t** argv)
     }
     LogThroughput();
 
+    // The other build's figures are there to compare with: the verdict is this build's.
     std::string missed;
-    for (const Figure& f : g_figures)
+    size_t counted = 0;
+    for (const Figure& f : g_figures) {
+        if (f.name.size() > g_other.nameSuffix.size() &&
+            f.name.compare(f.name.size() - g_other.nameSuffix.size(), std::string::npos, g_other.nameSuffix) == 0)
+            continue;
+        ++counted;
         if (!f.met)
             missed += (missed.empty() ? "" : ", ") + f.name;
+    }
     if (missed.empty())
-        std::printf("verdict: all %zu targets met\n", g_figures.size());
+        std::printf("verdict: all %zu targets met\n", counted);
     else
         std::printf("verdict: MISSED %s\n", missed.c_str());
     return missed.empty() ? 0 : 1;
