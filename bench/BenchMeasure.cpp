@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 
+#include "framework/Gdi.h"
 #include "system/CommandRunner.h"
 #include "system/HostRules.h"
 #include "tests/support/TestSupport.h"
@@ -94,37 +95,31 @@ double TimeThroughCmd(const std::wstring& command, const std::wstring& currentDi
     const std::wstring system = SystemFolder();
     const std::wstring cmdExe = system + L"\\cmd.exe", startIn = currentDir.empty() ? system : currentDir;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    double ms = -1;
-    if (::CreatePipe(&readEnd, &writeEnd, &sa, 0)) {
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-        si.wShowWindow = SW_HIDE;
-        si.hStdOutput = si.hStdError = writeEnd;
-        si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-        std::wstring line = ComposeCommandLine(command);
-        PROCESS_INFORMATION pi{};
-        const double start = NowMs();
-        if (::CreateProcessW(cmdExe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, startIn.c_str(), &si, &pi)) {
-            ::CloseHandle(writeEnd);
-            writeEnd = nullptr;
-            char buf[1024];
-            DWORD n = 0;
-            while (::ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n)
-                if (output)
-                    output->append(buf, n);
-            ::WaitForSingleObject(pi.hProcess, 30000);
-            ms = NowMs() - start;
-            if (exitCode)
-                ::GetExitCodeProcess(pi.hProcess, exitCode);
-            ::CloseHandle(pi.hThread);
-            ::CloseHandle(pi.hProcess);
-        }
-        if (writeEnd)
-            ::CloseHandle(writeEnd);
-        ::CloseHandle(readEnd);
-    }
+    CHandle readEnd, writeEnd;
+    if (!::CreatePipe(readEnd.Out(), writeEnd.Out(), &sa, 0))
+        return -1;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    si.wShowWindow = SW_HIDE;
+    si.hStdOutput = si.hStdError = writeEnd.Get();
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    std::wstring line = ComposeCommandLine(command);
+    PROCESS_INFORMATION pi{};
+    const double start = NowMs();
+    if (!::CreateProcessW(cmdExe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, startIn.c_str(), &si, &pi))
+        return -1;
+    CHandle process(pi.hProcess), thread(pi.hThread);
+    writeEnd.Reset();
+    char buf[1024];
+    DWORD n = 0;
+    while (::ReadFile(readEnd.Get(), buf, sizeof buf, &n, nullptr) && n)
+        if (output)
+            output->append(buf, n);
+    ::WaitForSingleObject(process.Get(), 30000);
+    const double ms = NowMs() - start;
+    if (exitCode)
+        ::GetExitCodeProcess(process.Get(), exitCode);
     return ms;
 }
 
@@ -232,12 +227,12 @@ bool GuiCountingWorks(std::wstring* detail)
     HANDLE self = ::GetCurrentProcess();
     const DWORD pid = ::GetCurrentProcessId();
     GuiObjects before = CountGuiObjects(self, pid);
-    HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
+    CBrushObj brush(::CreateSolidBrush(RGB(1, 2, 3)));
     HWND wnd = ::CreateWindowExW(0, L"STATIC", L"count me", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
                                  nullptr);
     GuiObjects during = CountGuiObjects(self, pid);
     ::DestroyWindow(wnd);
-    ::DeleteObject(brush);
+    brush.Reset();
     GuiObjects after = CountGuiObjects(self, pid);
     if (detail)
         *detail = during.how + L": gdi " + std::to_wstring(before.gdi) + L" -> " + std::to_wstring(during.gdi) +
@@ -259,28 +254,25 @@ double FileTimeMs(const FILETIME& f)
 // The sum over the process's live threads.
 double ThreadCpuMs(DWORD pid, std::map<DWORD, double>* perThread)
 {
-    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snap == INVALID_HANDLE_VALUE)
+    CHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snap)
         return -1;
     double total = 0;
     bool any = false;
     THREADENTRY32 te{};
     te.dwSize = sizeof te;
-    for (BOOL ok = ::Thread32First(snap, &te); ok; ok = ::Thread32Next(snap, &te)) {
+    for (BOOL ok = ::Thread32First(snap.Get(), &te); ok; ok = ::Thread32Next(snap.Get(), &te)) {
         if (te.th32OwnerProcessID != pid)
             continue;
-        HANDLE t = ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, te.th32ThreadID);
+        CHandle t(::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, te.th32ThreadID));
         FILETIME c, e, k, u;
-        if (t && ::GetThreadTimes(t, &c, &e, &k, &u)) {
+        if (t && ::GetThreadTimes(t.Get(), &c, &e, &k, &u)) {
             total += FileTimeMs(k) + FileTimeMs(u);
             if (perThread)
                 (*perThread)[te.th32ThreadID] = FileTimeMs(k) + FileTimeMs(u);
             any = true;
         }
-        if (t)
-            ::CloseHandle(t);
     }
-    ::CloseHandle(snap);
     return any ? total : -1;
 }
 

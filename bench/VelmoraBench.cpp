@@ -706,20 +706,19 @@ void LogThroughput()
         return;
     const std::wstring dir = vt::ScratchDir(L"bench-log");
     CLogSaveCloseFile writer(dir + L"\\");
-    HANDLE go = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CHandle go(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     LogJob jobs[kLogThreads];
-    HANDLE threads[kLogThreads];
+    CHandle threads[kLogThreads];
+    HANDLE waitFor[kLogThreads];
     for (int t = 0; t < kLogThreads; ++t) {
-        jobs[t] = {&writer, t, go};
-        threads[t] = ::CreateThread(nullptr, 0, LogThread, &jobs[t], 0, nullptr);
+        jobs[t] = {&writer, t, go.Get()};
+        threads[t].Reset(::CreateThread(nullptr, 0, LogThread, &jobs[t], 0, nullptr));
+        waitFor[t] = threads[t].Get();
     }
     const double start = bench::NowMs();
-    ::SetEvent(go);
-    ::WaitForMultipleObjects(kLogThreads, threads, TRUE, 120000);
+    ::SetEvent(go.Get());
+    ::WaitForMultipleObjects(kLogThreads, waitFor, TRUE, 120000);
     const double ms = bench::NowMs() - start;
-    for (HANDLE h : threads)
-        ::CloseHandle(h);
-    ::CloseHandle(go);
 
     std::string why;
     const bool whole = AllLinesWhole(vt::ReadFileBytes(dir + L"\\bench.txt"), &why);
