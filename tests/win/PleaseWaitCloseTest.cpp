@@ -200,11 +200,15 @@ TEST(PleaseWait, AResultPromptOpenedInsideItsLoopLeavesTheOwnerUsable)
                 return result;
             },
             [&] {
-                if (!WaitShown(pleaseWait))
+                HWND shown = WaitShown(pleaseWait);
+                if (!shown)
                     return;
                 // Past the dialog's own start-up timer, so no message of its own
-                // can wake a loop that missed its end.
-                ::Sleep(300);
+                // can wake a loop that missed its end: once the dots have moved
+                // (their timer is due later, on the same thread), it has fired.
+                auto* dots = dynamic_cast<CDrawStateInfoStatic*>(
+                    CWnd::FromHandle(::GetDlgItem(shown, IDC_STATIC_EXECUTE)));
+                vt::WaitFor([&] { return dots && dots->GetDotCount() > 0; }, 5000);
                 std::thread reporter([&] { worker.ReportRepairResult(2); });
                 HWND content = nullptr;
                 vt::WaitFor([&] { return (content = PromptContent(target.m_pPrompt)) != nullptr; }, 5000);
