@@ -56,7 +56,6 @@ public:
     ~CSelectObject() { if (m_hOld) ::SelectObject(m_hDC, m_hOld); }
     CSelectObject(const CSelectObject&) = delete;
     CSelectObject& operator=(const CSelectObject&) = delete;
-    bool Selected() const { return m_hOld != nullptr; }
 private:
     HDC m_hDC;
     HGDIOBJ m_hOld;

@@ -9,18 +9,14 @@ namespace {
 SRWLOCK g_lock = SRWLOCK_INIT;
 std::map<HWND, int> g_modals;   // owners with at least one modal dialog over them
 
-int ChangeCount(HWND owner, int delta)
+void ChangeCount(HWND owner, int delta)
 {
     ::AcquireSRWLockExclusive(&g_lock);
     int& n = g_modals[owner];
     n += delta;
-    if (n < 0)
-        n = 0;
-    const int now = n;
-    if (now == 0)
+    if (n <= 0)
         g_modals.erase(owner);
     ::ReleaseSRWLockExclusive(&g_lock);
-    return now;
 }
 
 bool OnOwnThread(HWND owner)
