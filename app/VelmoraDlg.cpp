@@ -14,13 +14,6 @@
 #include "ui/PromptDlg.h"
 #include "ui/SkinRect.h"
 
-namespace {
-void LogLine(const char* line)
-{
-    CLogSave::GetInstance()->Log(line, kToolLogFile, true);
-}
-}  // namespace
-
 CVelmoraDlg::CVelmoraDlg() : CDialog(IDD_VELMORA_DIALOG, nullptr, kSwallowEscEnter)
 {
     m_hIcon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
@@ -102,7 +95,7 @@ INT_PTR CVelmoraDlg::ShowPrompt(HWND hParent, const wchar_t* text, int type)
     prompt->SetPromptType(type);
     const INT_PTR r = prompt->DoModal();
     for (const char* failure : prompt->Failures())
-        LogLine(failure);
+        LogToolLine(failure);
     return r;
 }
 
@@ -110,7 +103,7 @@ void CVelmoraDlg::InitTool()
 {
     struct Failure { const char* log; FlowText text; };
     auto fail = [this](const Failure& f) {
-        LogLine(f.log);
+        LogToolLine(f.log);
         ShowPrompt(nullptr, GetFlowText(f.text), kPromptOk);
         EndProcessNow();
     };
@@ -118,7 +111,7 @@ void CVelmoraDlg::InitTool()
         fail({FlowLog::kSetMsgWndFailed, FlowText::ToolInitFailed});
     std::wstring timedOut;
     if (!m_repairWorker.CheckSystemVersion(&timedOut)) {
-        LogLine(FlowLog::kSystemNotSupported);
+        LogToolLine(FlowLog::kSystemNotSupported);
         if (!timedOut.empty())
             LogCommandTimeout(timedOut);
         ShowPrompt(nullptr, GetFlowText(FlowText::SystemNotSupported), kPromptOk);
@@ -233,7 +226,7 @@ void CVelmoraDlg::RunCheckHost()
     CExecutePromptDlg* dlg = NewExecutePrompt(GetFlowText(FlowText::HostCheckRunning));
     if (!m_repairWorker.StartHostInfoThread()) {
         DropExecutePrompt(dlg);
-        LogLine(FlowLog::kHostWorkerFailed);
+        LogToolLine(FlowLog::kHostWorkerFailed);
         ShowPrompt(m_hWnd, GetFlowText(FlowText::HostWorkerFailed), kPromptOk);
         return;
     }

@@ -117,3 +117,8 @@ std::vector<std::wstring> LogFoldersMadeByThisRun()
     ::ReleaseSRWLockShared(&g_madeLock);
     return made;
 }
+
+void LogToolLine(const std::string& line)
+{
+    CLogSave::GetInstance()->Log(line, kToolLogFile, true);
+}

@@ -34,6 +34,9 @@ private:
     std::unique_ptr<CLogBase> m_pLogSave;    // the writer, on m_strLogDir
 };
 
+// Writes line (UTF-8) to the tool's own log whatever the configuration says.
+void LogToolLine(const std::string& line);
+
 // The root override, stored by every GetInstance(root) call; it decides the
 // folder of each instance built while it is set. Empty at start-up.
 extern std::wstring g_strLogRoot;

@@ -8,6 +8,6 @@ bool StartDetachedThread(LPTHREAD_START_ROUTINE proc, void* param, const char* l
     if (CHandle(::CreateThread(nullptr, 0, proc, param, 0, nullptr)))
         return true;
     if (logLine)
-        CLogSave::GetInstance()->Log(logLine, kToolLogFile, true);
+        LogToolLine(logLine);
     return false;
 }

@@ -17,11 +17,6 @@ DWORD WINAPI RepairThreadProc(LPVOID p)
     return 1;
 }
 
-void LogLine(const char* message)
-{
-    CLogSave::GetInstance()->Log(message, kToolLogFile, true);
-}
-
 }  // namespace
 
 void CRepairWorker::SetHardwareId(const std::wstring& id)
@@ -43,13 +38,13 @@ bool CRepairWorker::CheckGraphicsDevice()
 {
     CHardwareIdMap ids;
     if (!EnumHardwareIds(ids)) {
-        LogLine("获取本机硬件ID失败");
+        LogToolLine("获取本机硬件ID失败");
         ReportHostResult(6);
         return false;
     }
     std::wstring listed;
     if (!ChooseListedHardwareId(ids, listed)) {
-        LogLine("显卡硬件ID 不匹配");
+        LogToolLine("显卡硬件ID 不匹配");
         ReportHostResult(7);
         return false;
     }
@@ -69,7 +64,7 @@ bool CRepairWorker::DoRepair()
     // would be asked about an empty ID.
     const std::wstring id = HardwareId();
     if (id.empty()) {
-        LogLine("修复方案安装失败");
+        LogToolLine("修复方案安装失败");
         ReportRepairResult(2);
         return false;
     }
@@ -81,7 +76,7 @@ bool CRepairWorker::DoRepair()
     std::string output;
     ECommandRun how = ECommandRun::NotStarted;
     if (command.empty() || !ExecCommandA(command.c_str(), output, &how, exeDir)) {
-        LogLine("执行修复方案安装失败");
+        LogToolLine("执行修复方案安装失败");
         if (how == ECommandRun::TimedOut)
             LogCommandTimeout(command);
         ReportRepairResult(2);
@@ -90,7 +85,7 @@ bool CRepairWorker::DoRepair()
     // The device tool ends with 0 also when it disabled nothing: only its own
     // words count.
     if (!DevconConfirmsDisable(output)) {
-        LogLine("修复方案安装失败");
+        LogToolLine("修复方案安装失败");
         ReportRepairResult(2);
         return false;
     }

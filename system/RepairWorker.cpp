@@ -134,7 +134,7 @@ bool CRepairWorker::GetHostInfo()
         return CheckGraphicsDevice();
 
     if (const char* message = ModelCheckLogMessage(code))
-        CLogSave::GetInstance()->Log(message, kToolLogFile, true);
+        LogToolLine(message);
     if (how == ECommandRun::TimedOut)
         LogCommandTimeout(query);
     ReportHostResult(code);
@@ -143,8 +143,7 @@ bool CRepairWorker::GetHostInfo()
 
 void LogCommandTimeout(const std::wstring& command)
 {
-    CLogSave::GetInstance()->Log(CommandTimeoutLogMessage(WideToUtf8(command), kCommandTimeLimitMs / 1000), kToolLogFile,
-                                 true);
+    LogToolLine(CommandTimeoutLogMessage(WideToUtf8(command), kCommandTimeLimitMs / 1000));
 }
 
 void CRepairWorker::Report(UINT resultMsg, WPARAM code)
