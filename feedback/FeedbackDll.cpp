@@ -3,7 +3,7 @@
 #include <ctime>
 
 #include "feedback/TimeText.h"
-#include "framework/ProgramFolder.h"
+#include "framework/Paths.h"
 
 namespace {
 const DWORD kSearchLibraryFolder = 0x00000100;   // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR

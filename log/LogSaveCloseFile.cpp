@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "framework/Handles.h"
+#include "framework/Paths.h"
 #include "log/LogRules.h"
 
 namespace {
@@ -53,16 +54,6 @@ private:
     HANDLE m_h;
     bool m_locked = false;
 };
-
-// A junction or a symbolic link (any reparse point), judged by the path's own
-// entry; a path that ends in a backslash is judged without it.
-bool IsLink(std::wstring path)
-{
-    while (path.size() > 3 && path.back() == L'\\')
-        path.pop_back();
-    const DWORD a = ::GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
-}
 
 bool WriteAll(HANDLE h, const std::string& bytes)
 {

@@ -4,7 +4,7 @@
 #include <setupapi.h>
 
 #include "framework/Handles.h"
-#include "framework/ProgramFolder.h"
+#include "framework/Paths.h"
 #include "log/LogSave.h"
 #include "system/RepairWorker.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "framework/ProgramFolder.h"
+#include "framework/Paths.h"
 #include "system/CommandRunner.h"
 
 // The messages both workers report with, chosen by the window that receives

@@ -6,7 +6,7 @@
 #include <shlobj.h>
 
 #include "framework/Handles.h"
-#include "framework/ProgramFolder.h"
+#include "framework/Paths.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
 
@@ -93,12 +93,6 @@ void AddLoadedAccountsShellFolders(std::vector<std::wstring>& out)
             AddFolder(out, Expanded(raw));
         }
     }
-}
-
-bool IsLink(const std::wstring& path)
-{
-    const DWORD a = ::GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Where the running program lies.
+// Where the running program lies, and what a path on disk is.
 #pragma once
 #include <string>
 
@@ -7,3 +7,7 @@ std::wstring ProgramPath();
 // The program's folder without a trailing backslash (empty for a path
 // without one).
 std::wstring GetExeDir();
+
+// True when path (trailing backslashes allowed) names a junction, a symbolic
+// link or any other reparse point: something that leads elsewhere.
+bool IsLink(std::wstring path);

@@ -1,4 +1,4 @@
-#include "framework/ProgramFolder.h"
+#include "framework/Paths.h"
 
 #include <windows.h>
 
@@ -14,4 +14,12 @@ std::wstring GetExeDir()
     const std::wstring path = ProgramPath();
     const size_t slash = path.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+bool IsLink(std::wstring path)
+{
+    while (path.size() > 3 && path.back() == L'\\')
+        path.pop_back();
+    const DWORD a = ::GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
