@@ -49,9 +49,11 @@ std::wstring ReadString(HKEY key, const wchar_t* value)
 const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 // Every account's profile folder, by its security identifier.
-std::vector<std::pair<std::wstring, std::wstring>> ProfilesBySid()
+using Profiles = std::vector<std::pair<std::wstring, std::wstring>>;
+
+Profiles ProfilesBySid()
 {
-    std::vector<std::pair<std::wstring, std::wstring>> out;
+    Profiles out;
     CRegKey list;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, list.Out()) != ERROR_SUCCESS)
         return out;
@@ -74,9 +76,9 @@ std::vector<std::pair<std::wstring, std::wstring>> ProfilesBySid()
 // whose settings are loaded, such as the standard user on whose desktop an
 // administrator's password started the tool; their own profile folder stands
 // for %USERPROFILE%.
-void AddLoadedAccountsShellFolders(std::vector<std::wstring>& out)
+void AddLoadedAccountsShellFolders(std::vector<std::wstring>& out, const Profiles& profiles)
 {
-    for (const auto& [sid, profile] : ProfilesBySid()) {
+    for (const auto& [sid, profile] : profiles) {
         const std::wstring keyPath = sid + L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
         CRegKey key;
         if (::RegOpenKeyExW(HKEY_USERS, keyPath.c_str(), 0, KEY_READ, key.Out()) != ERROR_SUCCESS)
@@ -95,24 +97,7 @@ void AddLoadedAccountsShellFolders(std::vector<std::wstring>& out)
     }
 }
 
-}  // namespace
-
-std::vector<std::wstring> FileNamesIn(const std::wstring& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    CFindHandle find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                                        nullptr, 0));
-    if (!find)
-        return names;
-    do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(fd.cFileName);
-    } while (::FindNextFileW(find.Get(), &fd));
-    return names;
-}
-
-std::vector<std::wstring> ProtectedFolders()
+std::vector<std::wstring> ProtectedFolders(const Profiles& profiles)
 {
     std::vector<std::wstring> out;
     wchar_t buf[MAX_PATH + 1];
@@ -140,14 +125,14 @@ std::vector<std::wstring> ProtectedFolders()
     DWORD n = ::GetTempPathW(MAX_PATH + 1, buf);
     if (n > 0 && n <= MAX_PATH)
         AddFolder(out, buf);
-    AddLoadedAccountsShellFolders(out);
+    AddLoadedAccountsShellFolders(out, profiles);
     return out;
 }
 
-std::vector<std::wstring> ProfileFolders()
+std::vector<std::wstring> ProfileFolders(const Profiles& profiles)
 {
     std::vector<std::wstring> out;
-    for (const auto& entry : ProfilesBySid())
+    for (const auto& entry : profiles)
         AddFolder(out, entry.second);
     CRegKey list;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, list.Out()) == ERROR_SUCCESS) {
@@ -165,14 +150,37 @@ std::vector<std::wstring> ProfileFolders()
     return out;
 }
 
+}  // namespace
+
+std::vector<std::wstring> FileNamesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    CFindHandle find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                                        nullptr, 0));
+    if (!find)
+        return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(fd.cFileName);
+    } while (::FindNextFileW(find.Get(), &fd));
+    return names;
+}
+
+std::vector<std::wstring> ProtectedFolders()
+{
+    return ProtectedFolders(ProfilesBySid());
+}
+
+std::vector<std::wstring> ProfileFolders()
+{
+    return ProfileFolders(ProfilesBySid());
+}
+
 void NoteProgramFolderAtStart()
 {
-    const std::wstring program = ProgramPath();
-    const size_t slash = program.find_last_of(L'\\');
-    if (slash == std::wstring::npos)
-        return;
-    const std::wstring folder = program.substr(0, slash);
-    if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
+    const std::wstring folder = GetExeDir();
+    if (folder.empty() || ::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
         return;
     g_filesAtStart = FileNamesIn(folder);
     g_startListed = true;
@@ -194,8 +202,9 @@ SSelfRemovalFacts GatherRemovalFacts(const std::wstring& folder, const std::wstr
             f.logFolderMadeByRun = true;
     if (f.logFolderMadeByRun)
         f.logFilesNow = FileNamesIn(logFolder);
-    f.protectedFolders = ProtectedFolders();
-    f.profileFolders = ProfileFolders();
+    const Profiles profiles = ProfilesBySid();
+    f.protectedFolders = ProtectedFolders(profiles);
+    f.profileFolders = ProfileFolders(profiles);
     return f;
 }
 
