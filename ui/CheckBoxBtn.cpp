@@ -48,11 +48,13 @@ void CCheckBoxBtn::OnPaint()
             gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
             DrawBackgroundPart(g.Get(), m_bkImage, rc, m_rcBkSource);
         }
-        if (CImageRef strip = SharedPng(IDB_PNG_CHECK_STRIP)) {
+        if (!m_strip)
+            m_strip = SharedPng(IDB_PNG_CHECK_STRIP);
+        if (m_strip) {
             const skin::Rect box = skin::CheckBoxRect(rc.left, h, m_fScale);
             const int state = static_cast<int>(::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0));
             if (g)
-                DrawImagePart(g.Get(), strip, RECT{box.left, box.top, box.right, box.bottom},
+                DrawImagePart(g.Get(), m_strip, RECT{box.left, box.top, box.right, box.bottom},
                               skin::CheckCellLeft(state), 0, 16, 16);
             CSelectObject selFont(mem, m_font.Get());
             const std::wstring text = GetWindowText();

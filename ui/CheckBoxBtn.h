@@ -38,5 +38,6 @@ private:
     CFontObj m_font;
     COLORREF m_crText = RGB(0, 0, 0);
     CImageRef m_bkImage;                         // the parent's
+    CImageRef m_strip;                           // the box cells, taken on the first paint
     RECT m_rcBkSource{0, 0, 0, 0};
 };
