@@ -56,6 +56,14 @@ prefix_fresh() {
   cp -a "$PREFIX_TEMPLATE" "$WINEPREFIX_DIR"
   rm -f "$WINEPREFIX_DIR/dosdevices/z:"
   ln -sfn "$WIN64_DIR" "$WINEPREFIX_DIR/dosdevices/y:"
+  # Links for the tests that show nothing follows one (wine's programs cannot
+  # make links): C:\velmora-links\<n> leads to C:\velmora-tests\link-target-<n>,
+  # which the test that borrows it makes.
+  mkdir -p "$WINEPREFIX_DIR/drive_c/velmora-links"
+  local n
+  for n in 1 2 3 4 5 6 7 8; do
+    ln -s "$WINEPREFIX_DIR/drive_c/velmora-tests/link-target-$n" "$WINEPREFIX_DIR/drive_c/velmora-links/$n"
+  done
   # No link may lead out of the prefix but Y:.
   local bad
   bad=$(find "$WINEPREFIX_DIR/drive_c" -type l -lname '/*' ! -lname "$WINEPREFIX_DIR/*" 2>/dev/null | head -n 3)

@@ -50,7 +50,9 @@ bool RemoveTree(const std::wstring& dir)
             if (name == L"." || name == L"..")
                 continue;
             std::wstring p = dir + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                continue;   // what a link leads to is not the tree's (and wine deletes through it)
+            } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(p);
             } else {
                 ::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -59,6 +61,16 @@ bool RemoveTree(const std::wstring& dir)
         } while (::FindNextFileW(h.Get(), &fd));
     }
     return ::RemoveDirectoryW(dir.c_str()) != 0;
+}
+
+std::wstring LinkPath(int n)
+{
+    return L"C:\\velmora-links\\" + std::to_wstring(n);
+}
+
+std::wstring LinkTarget(int n)
+{
+    return L"C:\\velmora-tests\\link-target-" + std::to_wstring(n);
 }
 
 std::wstring ScratchDir(const std::wstring& name)

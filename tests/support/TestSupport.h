@@ -28,6 +28,13 @@ std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool CopyFileTo(const std::wstring& from, const std::wstring& to);
 
+// Links made by the test session (wine's programs can make none, and moving
+// one moves what it leads to): C:\velmora-links\<n>, n from 1 to 8, leads to
+// LinkTarget(n), which a test makes (a folder or a file) as it needs; a test
+// names the link itself, or a path through it. Nothing else lives there.
+std::wstring LinkPath(int n);
+std::wstring LinkTarget(int n);
+
 // Polls cond every pollMs until it holds or timeoutMs has passed.
 bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, DWORD pollMs = 20);
 
