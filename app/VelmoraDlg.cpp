@@ -256,7 +256,10 @@ LRESULT CVelmoraDlg::OnHostCheckResult(WPARAM code)
 
 void CVelmoraDlg::OnBnClickedChkAgree()
 {
-    StartDetachedThread(&CVelmoraDlg::EnableStartThreadProc, this);
+    // The thread gets the window's handle, not the dialog: it may run after
+    // the dialog object has gone, and a message to a window that no longer
+    // exists simply fails.
+    StartDetachedThread(&CVelmoraDlg::EnableStartThreadProc, m_hWnd);
 }
 
 // The thread asks the window: the start button changes on its own thread, from
@@ -264,8 +267,7 @@ void CVelmoraDlg::OnBnClickedChkAgree()
 // still leave the button following the box's last state.
 DWORD WINAPI CVelmoraDlg::EnableStartThreadProc(LPVOID param)
 {
-    auto* self = static_cast<CVelmoraDlg*>(param);
-    ::SendMessageW(self->m_hWnd, WM_START_FOLLOWS_BOX, 0, 0);
+    ::SendMessageW(static_cast<HWND>(param), WM_START_FOLLOWS_BOX, 0, 0);
     return 1;
 }
 
