@@ -1,6 +1,7 @@
 #include "system/Devices.h"
 
 #include <windows.h>
+#include <cfgmgr32.h>
 #include <setupapi.h>
 
 #include "framework/Handles.h"
@@ -38,9 +39,26 @@ std::string FirstHardwareId(HDEVINFO set, SP_DEVINFO_DATA& info)
     return WideToAnsi(first.c_str());
 }
 
-}  // namespace
+std::wstring InstanceId(HDEVINFO set, SP_DEVINFO_DATA& info)
+{
+    wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
+    if (!::SetupDiGetDeviceInstanceIdW(set, &info, id, MAX_DEVICE_ID_LEN + 1, nullptr))
+        return {};
+    return id;
+}
 
-bool EnumHardwareIds(CHardwareIdMap& ids)
+EDeviceState NodeState(const SP_DEVINFO_DATA& info)
+{
+    // Initialised: under wine the query reports success and writes nothing.
+    ULONG flags = 0, problem = 0;
+    const bool read = ::CM_Get_DevNode_Status(&flags, &problem, info.DevInst, 0) == CR_SUCCESS;
+    return DeviceStateOf(read, flags, problem);
+}
+
+// Visits every present device of any class; false, after the line in
+// "Quorrant.txt", when the device list cannot be had.
+template <class Visit>
+bool ForEachPresentDevice(Visit visit)
 {
     CDevInfoSet set(::SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
     if (!set) {
@@ -52,7 +70,22 @@ bool EnumHardwareIds(CHardwareIdMap& ids)
         info.cbSize = sizeof(info);   // 28 in a 32-bit build, 32 in this one
         if (!::SetupDiEnumDeviceInfo(set.Get(), index, &info))
             break;
-        AddHardwareId(ids, FirstHardwareId(set.Get(), info));
+        visit(set.Get(), info);
     }
     return true;
+}
+
+}  // namespace
+
+bool EnumHardwareIds(CHardwareIdMap& ids)
+{
+    return ForEachPresentDevice(
+        [&](HDEVINFO set, SP_DEVINFO_DATA& info) { AddHardwareId(ids, FirstHardwareId(set, info)); });
+}
+
+bool EnumPresentDevices(std::vector<SPresentDevice>& devices)
+{
+    return ForEachPresentDevice([&](HDEVINFO set, SP_DEVINFO_DATA& info) {
+        devices.push_back({FirstHardwareId(set, info), InstanceId(set, info), NodeState(info)});
+    });
 }

@@ -1,5 +1,7 @@
-// The first hardware ID of every present device, from SetupAPI.
+// The present devices, from SetupAPI.
 #pragma once
+#include <vector>
+
 #include "system/RepairRules.h"
 
 // Fills ids with the first hardware ID of each present device of any class
@@ -7,3 +9,7 @@
 // "Quorrant.txt" under the program folder, when the device list cannot be had;
 // true once every device has been visited, even when none gave an ID.
 bool EnumHardwareIds(CHardwareIdMap& ids);
+
+// The same walk, keeping for each device its first hardware ID, its instance
+// ID and its state as the configuration manager reports it (a DeviceListReader).
+bool EnumPresentDevices(std::vector<SPresentDevice>& devices);

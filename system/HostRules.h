@@ -32,6 +32,21 @@ std::wstring OsTextFromBuild(unsigned long build);
 bool IsSupportedWindows(unsigned long major, unsigned long minor,
                         const std::function<bool(std::wstring& text)>& runOsQuery);
 
+// ---- Result of the host check ----------------------------------------------
+
+// What the host check found. The values are the codes of the designed
+// host-check result message; the model outcomes (2 to 5) are those of
+// EModelCheck below.
+enum class EHostResult {
+    Accepted = 1,           // an accepted model and a listed graphics function
+    ModelMismatch = 2,
+    ModelNoLineEnd = 3,
+    ModelNotFound = 4,
+    ModelQueryFailed = 5,
+    DeviceListFailed = 6,
+    NoListedDevice = 7,
+};
+
 // ---- Machine model ---------------------------------------------------------
 
 // Outcome of the model part of the host check: accepted, or the host result

@@ -34,23 +34,20 @@ std::wstring CRepairWorker::HardwareId()
     return id;
 }
 
-bool CRepairWorker::CheckGraphicsDevice()
+EHostResult CRepairWorker::CheckGraphicsDevice(SListedDevice* device)
 {
-    CHardwareIdMap ids;
-    if (!EnumHardwareIds(ids)) {
+    SListedDevice listed;
+    const EHostResult result = FindListedDevice(EnumPresentDevices, listed);
+    if (result == EHostResult::DeviceListFailed)
         LogToolLine("获取本机硬件ID失败");
-        ReportHostResult(6);
-        return false;
-    }
-    std::wstring listed;
-    if (!ChooseListedHardwareId(ids, listed)) {
+    else if (result == EHostResult::NoListedDevice)
         LogToolLine("显卡硬件ID 不匹配");
-        ReportHostResult(7);
-        return false;
-    }
-    SetHardwareId(listed);
-    ReportHostResult(1);
-    return true;
+    if (result != EHostResult::Accepted)
+        return result;
+    SetHardwareId(listed.hardwareId);
+    if (device)
+        *device = listed;
+    return result;
 }
 
 bool CRepairWorker::StartRepairThread()
@@ -58,15 +55,22 @@ bool CRepairWorker::StartRepairThread()
     return StartDetachedThread(RepairThreadProc, this, "创建修复线程失败");
 }
 
+// Runs on its own thread.
 bool CRepairWorker::DoRepair()
+{
+    const ERepairResult result = Repair();
+    ReportRepairResult(result);
+    return result == ERepairResult::Done;
+}
+
+ERepairResult CRepairWorker::Repair()
 {
     // Without a checked device there is nothing to disable: the device tool
     // would be asked about an empty ID.
     const std::wstring id = HardwareId();
     if (id.empty()) {
         LogToolLine("修复方案安装失败");
-        ReportRepairResult(2);
-        return false;
+        return ERepairResult::Failed;
     }
     // The device tool of the program folder by its full path, started in that
     // folder. A folder whose name the interpreter would expand is refused: the
@@ -79,18 +83,15 @@ bool CRepairWorker::DoRepair()
         LogToolLine("执行修复方案安装失败");
         if (how == ECommandRun::TimedOut)
             LogCommandTimeout(command);
-        ReportRepairResult(2);
-        return false;
+        return ERepairResult::Failed;
     }
     // The device tool ends with 0 also when it disabled nothing: only its own
     // words count.
     if (!DevconConfirmsDisable(output)) {
         LogToolLine("修复方案安装失败");
-        ReportRepairResult(2);
-        return false;
+        return ERepairResult::Failed;
     }
-    ReportRepairResult(1);
-    return true;
+    return ERepairResult::Done;
 }
 
 bool CRepairWorker::RebootSystem()

@@ -32,17 +32,72 @@ void AddHardwareId(CHardwareIdMap& ids, const std::string& firstId)
         ids.insert(std::make_pair(firstId, firstId));
 }
 
-bool ChooseListedHardwareId(const CHardwareIdMap& ids, std::wstring& chosen)
+namespace {
+
+// The collected ID that gives a listed one, in key order, and the index of
+// that listed one; nullptr when none does.
+const std::string* FindListedId(const CHardwareIdMap& ids, int& listed)
 {
     for (const auto& entry : ids) {
         for (int i = 0; i < 3; ++i) {
             if (entry.second.find(kListedHardwareIdsA[i]) != std::string::npos) {
-                chosen = kListedHardwareIdsW[i];
-                return true;
+                listed = i;
+                return &entry.first;
             }
         }
     }
-    return false;
+    return nullptr;
+}
+
+}  // namespace
+
+bool ChooseListedHardwareId(const CHardwareIdMap& ids, std::wstring& chosen)
+{
+    int listed = 0;
+    if (!FindListedId(ids, listed))
+        return false;
+    chosen = kListedHardwareIdsW[listed];
+    return true;
+}
+
+EDeviceState DeviceStateOf(bool read, unsigned long flags, unsigned long problem)
+{
+    const unsigned long kHasProblem = 0x00000400;   // DN_HAS_PROBLEM
+    const unsigned long kProblemDisabled = 0x16;    // CM_PROB_DISABLED
+    if (!read || flags == 0)
+        return EDeviceState::Unknown;
+    return (flags & kHasProblem) && problem == kProblemDisabled ? EDeviceState::Disabled : EDeviceState::NotDisabled;
+}
+
+EHostResult FindListedDevice(const DeviceListReader& readDevices, SListedDevice& found)
+{
+    std::vector<SPresentDevice> devices;
+    if (!readDevices || !readDevices(devices))
+        return EHostResult::DeviceListFailed;
+    CHardwareIdMap ids;
+    for (const SPresentDevice& d : devices)
+        AddHardwareId(ids, d.firstId);
+    int listed = 0;
+    const std::string* key = FindListedId(ids, listed);
+    if (!key)
+        return EHostResult::NoListedDevice;
+    SListedDevice chosen;
+    chosen.hardwareId = kListedHardwareIdsW[listed];
+    // The device tool disables every device that gave the ID: the state is
+    // Disabled only when all of them already are.
+    bool first = true, allDisabled = true, anyUnknown = false;
+    for (const SPresentDevice& d : devices) {
+        if (d.firstId != *key)
+            continue;
+        if (first)
+            chosen.instanceId = d.instanceId;
+        first = false;
+        allDisabled = allDisabled && d.state == EDeviceState::Disabled;
+        anyUnknown = anyUnknown || d.state == EDeviceState::Unknown;
+    }
+    chosen.state = allDisabled ? EDeviceState::Disabled : anyUnknown ? EDeviceState::Unknown : EDeviceState::NotDisabled;
+    found = chosen;
+    return EHostResult::Accepted;
 }
 
 namespace {

@@ -2,8 +2,12 @@
 // which hardware ID the tool acts on, whether the device tool's answer confirms
 // the disabling, and the command text that disables it.
 #pragma once
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
+
+#include "system/HostRules.h"
 
 // The listed graphics functions, in the order they are tried for each device.
 extern const char* const kListedHardwareIdsA[3];
@@ -24,6 +28,41 @@ void AddHardwareId(CHardwareIdMap& ids, const std::string& firstId);
 // value (case-sensitive). On the first hit chosen is the listed text itself
 // and the result is true; otherwise chosen is left alone.
 bool ChooseListedHardwareId(const CHardwareIdMap& ids, std::wstring& chosen);
+
+// What the device step of the host check knows of a present device. An
+// unread state is Unknown, never Disabled: the tool then repairs.
+enum class EDeviceState { Unknown, NotDisabled, Disabled };
+
+// The configuration manager's node status of a device: read is the query's
+// success; flags and problem as it reports them (DN_*, CM_PROB_*). A node that
+// reports no flags at all has said nothing about itself.
+EDeviceState DeviceStateOf(bool read, unsigned long flags, unsigned long problem);
+
+struct SPresentDevice {
+    std::string firstId;         // first hardware ID, ANSI
+    std::wstring instanceId;
+    EDeviceState state = EDeviceState::Unknown;
+};
+
+// The device the host check found: the listed ID (as ChooseListedHardwareId
+// picks it), the instance ID of the first device that gave it, and the state
+// of all devices that gave it (Disabled only when every one of them is).
+struct SListedDevice {
+    std::wstring hardwareId;
+    std::wstring instanceId;
+    EDeviceState state = EDeviceState::Unknown;
+};
+
+// Reads the present devices; false when the device list cannot be had.
+typedef std::function<bool(std::vector<SPresentDevice>& devices)> DeviceListReader;
+
+// The device step of the host check: Accepted with found filled in,
+// DeviceListFailed or NoListedDevice (found then left alone).
+[[nodiscard]] EHostResult FindListedDevice(const DeviceListReader& readDevices, SListedDevice& found);
+
+// What the repair came to. The values are the codes of the designed
+// repair-result message.
+enum class ERepairResult { Done = 1, Failed = 2 };
 
 // True only when the device tool's output says it disabled at least one device,
 // now ("N device(s) disabled.") or at the next restart ("The N device(s) are

@@ -115,8 +115,15 @@ bool CRepairWorker::StartHostInfoThread()
     return StartDetachedThread(HostInfoThreadProc, this, "创建获取本机信息线程失败");
 }
 
-// Runs on its own thread: the machine model, then the graphics device.
+// Runs on its own thread.
 bool CRepairWorker::GetHostInfo()
+{
+    const EHostResult result = CheckHost();
+    ReportHostResult(result);
+    return result == EHostResult::Accepted;
+}
+
+EHostResult CRepairWorker::CheckHost(SListedDevice* device)
 {
     int code;
     const std::wstring query = WmicCommand(L"csproduct list full");
@@ -131,19 +138,29 @@ bool CRepairWorker::GetHostInfo()
         code = CheckModelFromSmbios(read, table.data(), table.size());
     }
     if (code == kModelAccepted)
-        return CheckGraphicsDevice();
+        return CheckGraphicsDevice(device);
 
     if (const char* message = ModelCheckLogMessage(code))
         LogToolLine(message);
     if (how == ECommandRun::TimedOut)
         LogCommandTimeout(query);
-    ReportHostResult(code);
-    return false;
+    return static_cast<EHostResult>(code);   // the model outcomes are host results 2 to 5
 }
 
 void LogCommandTimeout(const std::wstring& command)
 {
     LogToolLine(CommandTimeoutLogMessage(WideToUtf8(command), kCommandTimeLimitMs / 1000));
+}
+
+// The typed results become the designed message codes here, and nowhere else.
+void CRepairWorker::ReportHostResult(EHostResult result)
+{
+    Report(m_messages.hostResult, static_cast<WPARAM>(result));
+}
+
+void CRepairWorker::ReportRepairResult(ERepairResult result)
+{
+    Report(m_messages.repairResult, static_cast<WPARAM>(result));
 }
 
 void CRepairWorker::Report(UINT resultMsg, WPARAM code)

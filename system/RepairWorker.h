@@ -8,6 +8,8 @@
 
 #include "framework/Paths.h"
 #include "system/CommandRunner.h"
+#include "system/HostRules.h"
+#include "system/RepairRules.h"
 
 // The messages both workers report with, chosen by the window that receives
 // them: every report is a close request for the please-wait dialog, then the
@@ -26,17 +28,28 @@ public:
     // runner's limit (and stays as it was otherwise).
     bool CheckSystemVersion(std::wstring* timedOutCommand = nullptr);
     bool StartHostInfoThread();
+    // The host-information worker: CheckHost, then its report.
     bool GetHostInfo();
     bool StartRepairThread();
+    // The repair worker: Repair, then its report.
     bool DoRepair();
     bool RebootSystem();
+
+    // The steps themselves, which write their own log lines and report to
+    // nobody: the workers above report them to the window, the unattended
+    // face takes them on its own thread.
+    // The model, then the listed device, whose hardware ID is kept for the
+    // repair; device, when given, receives its instance ID and state too.
+    [[nodiscard]] EHostResult CheckHost(SListedDevice* device = nullptr);
+    // The device tool of the program folder disables the kept hardware ID.
+    [[nodiscard]] ERepairResult Repair();
 
     HWND m_hMsgWnd = nullptr;
     std::wstring m_strHardwareId;
 
     // Reporting rule of both workers: the close request, then the result.
-    void ReportHostResult(int code) { Report(m_messages.hostResult, static_cast<WPARAM>(code)); }
-    void ReportRepairResult(int code) { Report(m_messages.repairResult, static_cast<WPARAM>(code)); }
+    void ReportHostResult(EHostResult result);
+    void ReportRepairResult(ERepairResult result);
 
 private:
     void Report(UINT resultMsg, WPARAM code);
@@ -49,8 +62,8 @@ private:
     std::wstring HardwareId();
     SRWLOCK m_idLock = SRWLOCK_INIT;
 
-    // Second half of GetHostInfo: the listed graphics device; reports 1, 6 or 7.
-    bool CheckGraphicsDevice();
+    // Second half of CheckHost: the listed graphics device.
+    [[nodiscard]] EHostResult CheckGraphicsDevice(SListedDevice* device);
 };
 
 // To "Velmora.txt", after the line that reports a command's failure, when the

@@ -77,3 +77,59 @@ TEST(HardwareId, FirstStringStopsAtTheNulOrTheBufferEnd)
     EXPECT_EQ(FirstString(unterminated, 5), L"PCI\\Z");
     EXPECT_EQ(FirstString(nullptr, 5), L"");
 }
+
+TEST(HardwareId, NodeStatusGivesTheStateAndAnUnreadOneIsNeverDisabled)
+{
+    const unsigned long started = 0x8, hasProblem = 0x400, disabled = 0x16;
+    struct Case { bool read; unsigned long flags, problem; EDeviceState state; } cases[] = {
+        {false, hasProblem, disabled, EDeviceState::Unknown},
+        {true, 0, 0, EDeviceState::Unknown},   // wine: success, nothing written
+        {true, 0, disabled, EDeviceState::Unknown},
+        {true, hasProblem, disabled, EDeviceState::Disabled},
+        {true, hasProblem | 0x2, disabled, EDeviceState::Disabled},
+        {true, hasProblem, 28, EDeviceState::NotDisabled},
+        {true, started, 0, EDeviceState::NotDisabled},
+        {true, started, disabled, EDeviceState::NotDisabled},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DeviceStateOf(c.read, c.flags, c.problem), c.state) << c.read << " " << c.flags << " " << c.problem;
+}
+
+TEST(HardwareId, TheListedDeviceCarriesTheStateOfEveryDeviceThatGaveIt)
+{
+    const EDeviceState on = EDeviceState::NotDisabled, off = EDeviceState::Disabled, unread = EDeviceState::Unknown;
+    const std::string ad8 = "PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1", aec = "PCI\\VEN_10DE&DEV_1AEC&SUBSYS_1";
+    struct Case {
+        const char* what;
+        bool listRead;
+        std::vector<SPresentDevice> devices;
+        EHostResult result;
+        const wchar_t* instance;
+        EDeviceState state;
+    } cases[] = {
+        {"the list cannot be read", false, {{ad8, L"A", off}}, EHostResult::DeviceListFailed, L"(none)", unread},
+        {"no listed device", true, {{"ACPI\\PNP0A08", L"A", off}}, EHostResult::NoListedDevice, L"(none)", unread},
+        {"disabled", true, {{"ACPI\\PNP0A08", L"A", on}, {ad8, L"B", off}}, EHostResult::Accepted, L"B", off},
+        {"running", true, {{ad8, L"B", on}}, EHostResult::Accepted, L"B", on},
+        {"unread", true, {{ad8, L"B", unread}}, EHostResult::Accepted, L"B", unread},
+        {"two alike, one still on", true, {{ad8, L"B", off}, {ad8, L"C", on}}, EHostResult::Accepted, L"B", on},
+        {"two alike, one unread", true, {{ad8, L"B", off}, {ad8, L"C", unread}}, EHostResult::Accepted, L"B", unread},
+        {"two alike, both off", true, {{ad8, L"B", off}, {ad8, L"C", off}}, EHostResult::Accepted, L"B", off},
+        {"the chosen one counts, not another listed one", true, {{aec, L"E", off}, {ad8, L"B", on}},
+         EHostResult::Accepted, L"B", on},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SListedDevice found{L"(none)", L"(none)", EDeviceState::Unknown};
+        const EHostResult r = FindListedDevice(
+            [&](std::vector<SPresentDevice>& out) {
+                out = c.devices;
+                return c.listRead;
+            },
+            found);
+        EXPECT_EQ(r, c.result);
+        EXPECT_EQ(found.instanceId, c.instance);
+        EXPECT_EQ(found.state, c.state);
+        EXPECT_EQ(found.hardwareId, r == EHostResult::Accepted ? L"PCI\\VEN_10DE&DEV_1AD8" : L"(none)");
+    }
+}

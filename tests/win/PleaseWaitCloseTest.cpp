@@ -209,7 +209,7 @@ TEST(PleaseWait, AResultPromptOpenedInsideItsLoopLeavesTheOwnerUsable)
                 auto* dots = dynamic_cast<CDrawStateInfoStatic*>(
                     CWnd::FromHandle(::GetDlgItem(shown, IDC_STATIC_EXECUTE)));
                 vt::WaitFor([&] { return dots && dots->GetDotCount() > 0; }, 5000);
-                std::thread reporter([&] { worker.ReportRepairResult(2); });
+                std::thread reporter([&] { worker.ReportRepairResult(ERepairResult::Failed); });
                 HWND content = nullptr;
                 vt::WaitFor([&] { return (content = PromptContent(target.m_pPrompt)) != nullptr; }, 5000);
                 if (content) {
