@@ -38,6 +38,10 @@ struct HostResultReaction {
 };
 HostResultReaction ReactToHostResult(int code);
 
+// How the start-up steps went (the Windows version, then the feedback
+// library's binding and initialisation), each failure after its log line.
+enum class EStartResult { Ready, SystemNotSupported, FeedbackLoadFailed, FeedbackInitFailed };
+
 // Log lines of the flow (UTF-8), always the Chinese texts.
 namespace FlowLog {
 extern const char* const kSetMsgWndFailed;

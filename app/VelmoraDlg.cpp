@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/AboutDlg.h"
+#include "app/FlowSteps.h"
 #include "app/FlowTexts.h"
 #include "app/MainLayout.h"
 #include "log/LogSave.h"
@@ -101,26 +102,19 @@ INT_PTR CVelmoraDlg::ShowPrompt(HWND hParent, const wchar_t* text, int type)
 
 void CVelmoraDlg::InitTool()
 {
-    struct Failure { const char* log; FlowText text; };
-    auto fail = [this](const Failure& f) {
-        LogToolLine(f.log);
-        ShowPrompt(nullptr, GetFlowText(f.text), kPromptOk);
-        EndProcessNow();
-    };
-    if (!m_repairWorker.SetMsgWnd(m_hWnd, kWorkerMessages))
-        fail({FlowLog::kSetMsgWndFailed, FlowText::ToolInitFailed});
-    std::wstring timedOut;
-    if (!m_repairWorker.CheckSystemVersion(&timedOut)) {
-        LogToolLine(FlowLog::kSystemNotSupported);
-        if (!timedOut.empty())
-            LogCommandTimeout(timedOut);
-        ShowPrompt(nullptr, GetFlowText(FlowText::SystemNotSupported), kPromptOk);
+    if (!m_repairWorker.SetMsgWnd(m_hWnd, kWorkerMessages)) {
+        LogToolLine(FlowLog::kSetMsgWndFailed);
+        ShowPrompt(nullptr, GetFlowText(FlowText::ToolInitFailed), kPromptOk);
         EndProcessNow();
     }
-    if (m_feedback.Load() != 1)
-        fail({FlowLog::kFeedbackLoadFailed, FlowText::ToolInitFailed});
-    if (m_feedback.InitFreedbackDll(&m_feedbackInfo) == 0)
-        fail({FlowLog::kFeedbackInitFailed, FlowText::ToolInitFailed});
+    const EStartResult started = StartTool(m_repairWorker, m_feedback, m_feedbackInfo);
+    if (started == EStartResult::Ready)
+        return;
+    ShowPrompt(nullptr,
+               GetFlowText(started == EStartResult::SystemNotSupported ? FlowText::SystemNotSupported
+                                                                       : FlowText::ToolInitFailed),
+               kPromptOk);
+    EndProcessNow();
 }
 
 void CVelmoraDlg::OnSysCommand(UINT command, LPARAM l)
@@ -174,7 +168,7 @@ void CVelmoraDlg::OnTimer(UINT_PTR id)
 {
     if (id == IDT_START_CHECKS) {
         ::KillTimer(m_hWnd, IDT_START_CHECKS);
-        if (m_feedback.GetToolIsNewVersion(kToolId, kToolVersion) == 3) {
+        if (NewerVersionExists(m_feedback)) {
             ShowPrompt(m_hWnd, GetFlowText(FlowText::NewVersionAvailable), kPromptOk);
             m_feedback.OpenToolDownUrl();
             EndProcessNow();
@@ -295,7 +289,7 @@ LRESULT CVelmoraDlg::OnRepairResult(WPARAM code)
 {
     if (code == 1) {
         if (ShowPrompt(nullptr, GetFlowText(FlowText::RestartQuestion), kPromptYesNo) == IDOK) {
-            m_feedback.ReportCustomerFeedback(kToolId, kToolVersion, 1);
+            ReportFeedbackEvent(m_feedback);
             m_repairWorker.RebootSystem();
         }
         ::SetForegroundWindow(m_hWnd);
@@ -311,7 +305,7 @@ void CVelmoraDlg::SendClosingFeedback()
     // Without the library (the background image failed to load) there is nobody to tell.
     if (!m_feedback.IsBound())
         return;
-    m_feedback.ReportCustomerFeedback(kToolId, kToolVersion, 1);
+    ReportFeedbackEvent(m_feedback);
 }
 
 void CVelmoraDlg::OnClose()
