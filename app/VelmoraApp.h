@@ -1,12 +1,19 @@
 #pragma once
 #include <windows.h>
 
-// The application object: starts GDI+ and the common controls, runs the main
-// dialog modally and ends the process when it returns.
+// The application object: reads the switches and chooses the face. Without
+// switches it starts GDI+ and the common controls, runs the main dialog
+// modally and ends the process when it returns; with them (or where no desktop
+// can be seen) the flow runs without any window.
 class CVelmoraApp {
 public:
     CVelmoraApp();
     BOOL InitInstance();
 
     DWORD m_dwRestartManagerSupportFlags;
+    // What the process ends with: 0 for the window; the unattended face's code.
+    int m_nExitCode = 0;
+
+private:
+    void RunWindow();
 };

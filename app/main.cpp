@@ -9,5 +9,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     RestrictDllSearchToSystemFolder();
     CVelmoraApp app;
     app.InitInstance();
-    return 0;
+    return app.m_nExitCode;
 }

@@ -46,61 +46,12 @@ void ExpectOneLogLine(const CVelmoraRun& run, const wchar_t* message)
     EXPECT_EQ(vt::LogMessage(lines[0]), message);
 }
 
-// The Windows version the prefix reports to programs started while it lives:
-// an HKLM "X.Y" that wine honours only while no HKCU version name is set.
-class CWineVersion {
-public:
-    CWineVersion(const wchar_t* version, const wchar_t* build)
-    {
-        m_savedName = Read(HKEY_CURRENT_USER, kWineKey, L"Version", &m_hadName);
-        m_savedVersion = Read(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentVersion", &m_hadVersion);
-        m_savedBuild = Read(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentBuildNumber", &m_hadBuild);
-        Delete(HKEY_CURRENT_USER, kWineKey, L"Version");
-        Write(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentVersion", version);
-        Write(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentBuildNumber", build);
-    }
-    ~CWineVersion()
-    {
-        Restore(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentBuildNumber", m_hadBuild, m_savedBuild);
-        Restore(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentVersion", m_hadVersion, m_savedVersion);
-        Restore(HKEY_CURRENT_USER, kWineKey, L"Version", m_hadName, m_savedName);
-    }
-
-private:
-    static constexpr const wchar_t* kWineKey = L"Software\\Wine";
-    static constexpr const wchar_t* kNtKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
-
-    static std::wstring Read(HKEY root, const wchar_t* key, const wchar_t* name, bool* had)
-    {
-        wchar_t buf[256] = {};
-        DWORD size = sizeof(buf) - sizeof(wchar_t);
-        *had = ::RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, buf, &size) == ERROR_SUCCESS;
-        return buf;
-    }
-    static void Write(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value)
-    {
-        ::RegSetKeyValueW(root, key, name, REG_SZ, value.c_str(),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-    static void Delete(HKEY root, const wchar_t* key, const wchar_t* name) { ::RegDeleteKeyValueW(root, key, name); }
-    static void Restore(HKEY root, const wchar_t* key, const wchar_t* name, bool had, const std::wstring& value)
-    {
-        if (had)
-            Write(root, key, name, value);
-        else
-            Delete(root, key, name);
-    }
-
-    bool m_hadName = false, m_hadVersion = false, m_hadBuild = false;
-    std::wstring m_savedName, m_savedVersion, m_savedBuild;
-};
-
 // Starts the program under another Windows version. Wine reads the version
 // when a process starts, so the prefix's own setting is back as soon as the
 // program has a window, and no later test sees the change.
 bool StartWithVersion(CVelmoraRun& run, const wchar_t* version, const wchar_t* build)
 {
-    CWineVersion scoped(version, build);
+    vt::CWineVersion scoped(version, build);
     if (!run.Start())
         return false;
     return vt::WaitFor([&] { return !vt::TopLevelWindows(run.Process().Pid()).empty(); }, 20000);

@@ -130,7 +130,8 @@ CProcess::~CProcess()
 }
 
 bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd,
-                     const std::map<std::wstring, std::wstring>& env)
+                     const std::map<std::wstring, std::wstring>& env, const std::wstring& stdoutFile,
+                     const std::wstring& desktop)
 {
     // Environment: ours with the overrides applied, sorted as Windows expects.
     std::map<std::wstring, std::wstring, bool (*)(const std::wstring&, const std::wstring&)> vars(
@@ -156,8 +157,21 @@ bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const st
 
     std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
     STARTUPINFOW si{sizeof(si)};
+    std::wstring desktopName = desktop;
+    if (!desktopName.empty())
+        si.lpDesktop = &desktopName[0];
+    SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+    CFileHandle out;
+    if (!stdoutFile.empty()) {
+        out.Reset(::CreateFileW(stdoutFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited,
+                                CREATE_ALWAYS, 0, nullptr));
+        if (!out)
+            return false;
+        si.dwFlags |= STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = out.Get();
+    }
     PROCESS_INFORMATION pi{};
-    BOOL ok = ::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+    BOOL ok = ::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, out ? TRUE : FALSE, CREATE_UNICODE_ENVIRONMENT,
                                &block[0], cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
     m_process.Reset(pi.hProcess);
     m_thread.Reset(pi.hThread);

@@ -43,8 +43,11 @@ class CProcess {
 public:
     ~CProcess();
     // env: variables to set (an empty value removes the variable) on top of ours.
+    // stdoutFile: where the child's standard output goes (none when empty).
+    // desktop: "<window station>\\<desktop>" the child starts on (ours when empty).
     bool Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd,
-               const std::map<std::wstring, std::wstring>& env = {});
+               const std::map<std::wstring, std::wstring>& env = {}, const std::wstring& stdoutFile = {},
+               const std::wstring& desktop = {});
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     bool Running() const;
     void Kill();

@@ -57,7 +57,48 @@ void CopyIfPresent(const std::wstring& from, const std::wstring& to)
     if (PathExists(from))
         CopyFileTo(from, to);
 }
+
+const wchar_t* const kWineKey = L"Software\\Wine";
+const wchar_t* const kNtKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+
+std::wstring ReadString(HKEY root, const wchar_t* key, const wchar_t* name, bool* had)
+{
+    wchar_t buf[256] = {};
+    DWORD size = sizeof(buf) - sizeof(wchar_t);
+    *had = ::RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, buf, &size) == ERROR_SUCCESS;
+    return buf;
+}
+
+void WriteString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value)
+{
+    ::RegSetKeyValueW(root, key, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void RestoreString(HKEY root, const wchar_t* key, const wchar_t* name, bool had, const std::wstring& value)
+{
+    if (had)
+        WriteString(root, key, name, value);
+    else
+        ::RegDeleteKeyValueW(root, key, name);
+}
 }  // namespace
+
+CWineVersion::CWineVersion(const wchar_t* version, const wchar_t* build)
+{
+    m_savedName = ReadString(HKEY_CURRENT_USER, kWineKey, L"Version", &m_hadName);
+    m_savedVersion = ReadString(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentVersion", &m_hadVersion);
+    m_savedBuild = ReadString(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentBuildNumber", &m_hadBuild);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kWineKey, L"Version");
+    WriteString(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentVersion", version);
+    WriteString(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentBuildNumber", build);
+}
+
+CWineVersion::~CWineVersion()
+{
+    RestoreString(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentBuildNumber", m_hadBuild, m_savedBuild);
+    RestoreString(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentVersion", m_hadVersion, m_savedVersion);
+    RestoreString(HKEY_CURRENT_USER, kWineKey, L"Version", m_hadName, m_savedName);
+}
 
 std::wstring SystemWmicPath()
 {
@@ -161,7 +202,14 @@ bool CVelmoraRun::Start()
                                                 {L"VELMORA_FEEDBACK_DIR", m_feedbackDir}};
     for (const auto& [name, value] : m_env)
         env[name] = value;   // an empty value removes the variable
-    return m_process.Start(m_programDir + L"\\Velmora.exe", L"", m_programDir, env);
+    const bool capture = !m_args.empty() || !m_desktop.empty();
+    return m_process.Start(m_programDir + L"\\Velmora.exe", m_args, m_programDir, env,
+                           capture ? m_root + L"\\stdout.txt" : std::wstring(), m_desktop);
+}
+
+std::string CVelmoraRun::Output() const
+{
+    return ReadFileBytes(m_root + L"\\stdout.txt");
 }
 
 HWND CVelmoraRun::WaitMain(DWORD timeoutMs)

@@ -41,6 +41,11 @@ public:
     // On top of ours and the run's own; an empty value removes the variable.
     void SetEnv(const std::wstring& name, const std::wstring& value) { m_env[name] = value; }
     void AddListedDevice();
+    // The command line's arguments; standard output then goes to a file (Output()).
+    void SetArguments(const std::wstring& args) { m_args = args; }
+    // The desktop to start on, "<window station>\\<desktop>"; standard output
+    // then goes to the file too.
+    void SetDesktop(const std::wstring& desktop) { m_desktop = desktop; }
 
     bool Start();
     CProcess& Process() { return m_process; }
@@ -65,6 +70,8 @@ public:
     // Journal of the feedback library, one entry per call ("Export|arg|...").
     std::vector<std::string> FeedbackCalls() const;
     int CountFeedbackCalls(const std::string& exportName) const;
+    // What the program wrote to its standard output (with SetArguments or SetDesktop).
+    std::string Output() const;
     // Command lines the wmic stand-in was started with, in order.
     std::vector<std::string> WmicCalls() const;
     // Lines of a log file under C:\ProgramData\ToolLog, decoded from code page 936.
@@ -79,6 +86,7 @@ public:
 private:
     std::wstring m_root, m_programDir, m_standinDir, m_feedbackDir;
     std::map<std::wstring, std::wstring> m_env;
+    std::wstring m_args, m_desktop;
     CProcess m_process;
     HWND m_main = nullptr;
     bool m_bAddedDevice = false;
@@ -100,6 +108,20 @@ public:
 
 private:
     bool m_removed = false;
+};
+
+// The Windows version the prefix reports to programs started while it lives:
+// an HKLM "X.Y" that wine honours only while no HKCU version name is set.
+class CWineVersion {
+public:
+    CWineVersion(const wchar_t* version, const wchar_t* build);
+    ~CWineVersion();
+    CWineVersion(const CWineVersion&) = delete;
+    CWineVersion& operator=(const CWineVersion&) = delete;
+
+private:
+    bool m_hadName = false, m_hadVersion = false, m_hadBuild = false;
+    std::wstring m_savedName, m_savedVersion, m_savedBuild;
 };
 
 // The log folder the program writes to in the test prefix.
