@@ -99,11 +99,11 @@ int RunUnattended(const SSwitches& switches, bool noDesktop)
     return code;
 }
 
-int EndBeforeFlow(const SSwitches& switches, EOutcome outcome)
+int EndBeforeFlow(const SSwitches& switches, bool noDesktop, EOutcome outcome)
 {
     SRunResult result;
     result.outcome = outcome;
-    return Present(switches, false, result);
+    return Present(switches, noDesktop, result);
 }
 
 int ShowUsage()

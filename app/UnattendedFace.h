@@ -15,7 +15,7 @@ bool DesktopVisible();
 
 // An ending before the flow (a bad command line, another run in progress):
 // its line and its exit code.
-[[nodiscard]] int EndBeforeFlow(const SSwitches& switches, EOutcome outcome);
+[[nodiscard]] int EndBeforeFlow(const SSwitches& switches, bool noDesktop, EOutcome outcome);
 
 // The usage text on standard output, else on the console of the process that
 // started this one, else in a message box where a desktop can be seen.

@@ -113,9 +113,12 @@ SSwitches ParseSwitches(const std::vector<std::wstring>& args)
         bool matched = false;
         if (arg.size() > 1 && (arg[0] == L'/' || arg[0] == L'-')) {
             const std::wstring name = LowerAscii(arg.substr(1));
-            for (const auto& k : known)
-                if (name == k.name)
-                    matched = *k.seen = true;
+            for (const auto& k : known) {
+                if (name == k.name) {
+                    *k.seen = true;
+                    matched = true;
+                }
+            }
         }
         unknown = unknown || !matched;
     }
@@ -226,7 +229,9 @@ std::string ResultLine(const SSwitches& switches, bool noDesktop, const SRunResu
     std::string mode;
     switch (switches.mode) {
     case ERunMode::Quiet:
-        mode = noDesktop ? "no visible desktop, run as /quiet" : switches.forceRestart ? "/quiet /forcerestart" : "/quiet";
+        mode = noDesktop                ? "no visible desktop, run as /quiet"
+               : switches.forceRestart ? "/quiet /forcerestart"
+                                       : "/quiet";
         break;
     case ERunMode::Detect:
         mode = "/detect";

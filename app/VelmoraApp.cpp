@@ -47,7 +47,7 @@ BOOL CVelmoraApp::InitInstance()
         return FALSE;
     }
     if (switches.mode == ERunMode::BadCommandLine) {
-        m_nExitCode = EndBeforeFlow(switches, EOutcome::BadCommandLine);
+        m_nExitCode = EndBeforeFlow(switches, false, EOutcome::BadCommandLine);
         return FALSE;
     }
     // A service, or SYSTEM in session 0: a window there would wait for ever.
@@ -60,7 +60,7 @@ BOOL CVelmoraApp::InitInstance()
         if (switches.mode == ERunMode::Window)
             BringRunningWindowToFront();
         else
-            m_nExitCode = EndBeforeFlow(switches, EOutcome::AnotherRun);
+            m_nExitCode = EndBeforeFlow(switches, noDesktop, EOutcome::AnotherRun);
         return FALSE;
     }
     if (switches.mode == ERunMode::Window)

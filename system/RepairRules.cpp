@@ -95,7 +95,9 @@ EHostResult FindListedDevice(const DeviceListReader& readDevices, SListedDevice&
         allDisabled = allDisabled && d.state == EDeviceState::Disabled;
         anyUnknown = anyUnknown || d.state == EDeviceState::Unknown;
     }
-    chosen.state = allDisabled ? EDeviceState::Disabled : anyUnknown ? EDeviceState::Unknown : EDeviceState::NotDisabled;
+    chosen.state = allDisabled  ? EDeviceState::Disabled
+                   : anyUnknown ? EDeviceState::Unknown
+                                : EDeviceState::NotDisabled;
     found = chosen;
     return EHostResult::Accepted;
 }
