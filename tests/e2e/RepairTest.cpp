@@ -93,6 +93,11 @@ TEST_F(Repair, UnconfirmedRunsFailAndTheWindowAllowsAnotherTryEachTime)
         vt::CVelmoraRun run(ownTool ? L"repair-own-devcon" : L"repair-refused");
         const std::wstring tool = run.ProgramDir() + L"\\devcon.exe";
         if (ownTool) {
+            // Of the Display class, as on a PC: a System-class device the tool
+            // would refuse before asking, and this run would prove nothing.
+            ASSERT_TRUE(vt::AddFakeDevice(vt::kListedDeviceInstance,
+                                          {vt::kListedDeviceFirstId, L"PCI\\VEN_10DE&DEV_1AD8"}, {},
+                                          vt::kDisplayClass));
             ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\devcon.exe", tool));
             std::string output;
             const std::wstring command = DevconDisableCommand(run.ProgramDir(), L"PCI\\VEN_10DE&DEV_1AD8");
