@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/InFolder.h"
+
 class CLogBase;
 
 // The tool's own log file, where every failure of the flow is written.
@@ -41,6 +43,19 @@ void LogToolLine(const std::string& line);
 // folder of each instance built while it is set. Empty at start-up.
 extern std::wstring g_strLogRoot;
 
-// The log folders this run created (full paths without a trailing backslash).
-// Only Administrators and SYSTEM may write in them; users may read.
-std::vector<std::wstring> LogFoldersMadeByThisRun();
+// A log folder this run created: its full path without a trailing backslash,
+// and what it is, read from the folder right after it was made (a folder
+// found later at that path is this one only if it is the same folder).
+struct SMadeLogFolder {
+    std::wstring path;
+    SFileIdentity identity;
+};
+
+// The log folders this run created. Only Administrators and SYSTEM may write
+// in them; users may read.
+std::vector<SMadeLogFolder> LogFoldersMadeByThisRun();
+
+// The writers hold their log folder while the program runs, so nobody can swap
+// it; the removal at the end lets go of a folder it is about to remove. The
+// writers on that folder write nothing more.
+void LetGoOfLogFolder(const SFileIdentity& folder);

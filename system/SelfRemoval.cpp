@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "framework/Handles.h"
+#include "framework/InFolder.h"
 #include "framework/Paths.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
@@ -197,9 +198,13 @@ SSelfRemovalFacts GatherRemovalFacts(const std::wstring& folder, const std::wstr
         f.filesAtStart = *filesAtStart;
     f.filesNow = FileNamesIn(f.folder);
     const std::wstring logFolder = f.folder + L"\\" + kLogFolderName;
-    for (const std::wstring& made : LogFoldersMadeByThisRun())
-        if (_wcsicmp(LongPath(made).c_str(), logFolder.c_str()) == 0 && !IsLink(logFolder))
-            f.logFolderMadeByRun = true;
+    // The folder there now is the run's only if it is the very folder it made.
+    SFileIdentity there;
+    CFileHandle held = OpenFolderAsIs(logFolder);
+    if (held && ReadIdentity(held.Get(), there))
+        for (const SMadeLogFolder& made : LogFoldersMadeByThisRun())
+            if (made.identity.SameFileAs(there))
+                f.logFolderMadeByRun = true;
     if (f.logFolderMadeByRun)
         f.logFilesNow = FileNamesIn(logFolder);
     const Profiles profiles = ProfilesBySid();
@@ -217,8 +222,13 @@ bool CarryOutSelfRemoval(const SSelfRemovalPlan& plan)
         ::DeleteFileW(file.c_str());
     }
     // Only when empty: RemoveDirectory takes nothing with it.
-    if (!plan.logFolderNow.empty() && !IsLink(plan.logFolderNow))
+    if (!plan.logFolderNow.empty() && !IsLink(plan.logFolderNow)) {
+        // Its writers hold it for as long as they may write there.
+        for (const SMadeLogFolder& made : LogFoldersMadeByThisRun())
+            if (_wcsicmp(LongPath(made.path).c_str(), plan.logFolderNow.c_str()) == 0)
+                LetGoOfLogFolder(made.identity);
         ::RemoveDirectoryW(plan.logFolderNow.c_str());
+    }
 
     const std::wstring system = SystemFolder();
     const std::wstring params = SelfRemovalParameters(plan, system);
