@@ -72,6 +72,7 @@ int Present(const SSwitches& switches, bool noDesktop, const SRunResult& result)
 {
     const int code = ExitCodeOf(switches.mode, result.outcome);
     const std::string line = ResultLine(switches, noDesktop, result, code);
+    // An output that takes nothing leaves the exit code and the log line.
     if (HANDLE out = StandardOutput())
         WriteText(out, std::wstring(line.begin(), line.end()) + L"\r\n");
     LogToolLine(line);
@@ -109,6 +110,7 @@ int EndBeforeFlow(const SSwitches& switches, bool noDesktop, EOutcome outcome)
 int ShowUsage()
 {
     const std::wstring text = UsageText();
+    // Where the text cannot be written nothing else is tried: asking changes nothing.
     if (HANDLE out = StandardOutput()) {
         WriteText(out, text);
     } else if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
