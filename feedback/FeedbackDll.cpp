@@ -5,11 +5,6 @@
 #include "feedback/TimeText.h"
 #include "framework/Paths.h"
 
-namespace {
-const DWORD kSearchLibraryFolder = 0x00000100;   // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
-const DWORD kSearchSystemFolder = 0x00000800;    // LOAD_LIBRARY_SEARCH_SYSTEM32
-}  // namespace
-
 const char* const CFeedbackDll::kExportNames[11] = {
     "InitFreedbackDll", "FeedbackQuestion", "OpenUrl", "GetInterNetState", "CustomerFeedback",
     "CustomerFeedbackEx", "WriteCustomerFeedbackInfoFile", "GetToolIsNewVersion", "GetToolIsNewVersionDown",
@@ -19,9 +14,9 @@ const char* const CFeedbackDll::kExportNames[11] = {
 int CFeedbackDll::Load()
 {
     const std::wstring path = GetExeDir() + L"\\TarnexFeedbackInformation.dll";
-    // By its full path; the libraries it needs come from its own folder or
-    // the system folder, nowhere else.
-    m_hModule = ::LoadLibraryExW(path.c_str(), nullptr, kSearchLibraryFolder | kSearchSystemFolder);
+    // By its full path, and the libraries it needs from the system folder
+    // only: one put beside it under a system library's name is never loaded.
+    m_hModule = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 
     FARPROC* slots[11] = {
         reinterpret_cast<FARPROC*>(&m_pfnInitFreedbackDll), &m_pfnFeedbackQuestion, &m_pfnOpenUrl,
