@@ -1,6 +1,6 @@
-// What a signed release makes of a file's signature: the system's answers that
-// wine's signature check never gives (it trusts any self-signed certificate,
-// checks no expiry or revocation) are refusals all the same.
+// What a signed release makes of a file's signature. Wine's signature check
+// trusts any self-signed certificate, among the trusted roots or not, so the
+// answers about an untrusted signer are shown here, not under wine.
 #include <gtest/gtest.h>
 
 #include "framework/TrustRules.h"
