@@ -102,8 +102,10 @@ INT_PTR CVelmoraDlg::ShowPrompt(HWND hParent, const wchar_t* text, int type)
 void CVelmoraDlg::InitTool()
 {
     struct Failure { const char* log; FlowText text; };
-    auto fail = [this](const Failure& f) {
+    auto fail = [this](const Failure& f, const std::string& detail = std::string()) {
         LogToolLine(f.log);
+        if (!detail.empty())
+            LogToolLine(detail);
         ShowPrompt(nullptr, GetFlowText(f.text), kPromptOk);
         EndProcessNow();
     };
@@ -118,7 +120,7 @@ void CVelmoraDlg::InitTool()
         EndProcessNow();
     }
     if (m_feedback.Load() != 1)
-        fail({FlowLog::kFeedbackLoadFailed, FlowText::ToolInitFailed});
+        fail({FlowLog::kFeedbackLoadFailed, FlowText::ToolInitFailed}, m_feedback.Refusal());
     if (m_feedback.InitFreedbackDll(&m_feedbackInfo) == 0)
         fail({FlowLog::kFeedbackInitFailed, FlowText::ToolInitFailed});
 }
