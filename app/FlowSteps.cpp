@@ -15,6 +15,8 @@ EStartResult StartTool(CRepairWorker& worker, CFeedbackDll& feedback, FeedbackIn
     }
     if (feedback.Load() != 1) {
         LogToolLine(FlowLog::kFeedbackLoadFailed);
+        if (!feedback.Refusal().empty())
+            LogToolLine(feedback.Refusal());
         return EStartResult::FeedbackLoadFailed;
     }
     if (feedback.InitFreedbackDll(&info) == 0) {
