@@ -163,8 +163,10 @@ bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const st
     SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
     CFileHandle out;
     if (!stdoutFile.empty()) {
-        out.Reset(::CreateFileW(stdoutFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited,
-                                CREATE_ALWAYS, 0, nullptr));
+        // Shared for writing too: a process the last child started may still
+        // hold its copy of the handle a moment after it ended.
+        out.Reset(::CreateFileW(stdoutFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                &inherited, CREATE_ALWAYS, 0, nullptr));
         if (!out)
             return false;
         si.dwFlags |= STARTF_USESTDHANDLES;
