@@ -125,6 +125,7 @@ bool CRepairWorker::RebootSystem()
     // ERROR_NOT_ALL_ASSIGNED (the account lacks the privilege) also comes with a TRUE result.
     if (::GetLastError() != ERROR_SUCCESS)
         return false;
-    ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0);
-    return true;
+    // A refused request is no restart: the unattended run then reports that
+    // a restart is still needed (the window does not look).
+    return ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0) != FALSE;
 }

@@ -33,6 +33,7 @@ public:
     bool StartRepairThread();
     // The repair worker: Repair, then its report.
     bool DoRepair();
+    // True once Windows has taken the forced restart request.
     bool RebootSystem();
 
     // The steps themselves, which write their own log lines and report to

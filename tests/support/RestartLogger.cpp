@@ -51,7 +51,19 @@ bool InstallRestartLogger()
         RemoveRestartLogger();
         return false;
     }
-    return true;
+    // A request may go out only once the logger answers in place of the real
+    // one (the process is ended if it does not answer in time).
+    const bool answers = WaitFor(
+        [&] {
+            CProcess probe;
+            return probe.Start(real, L"--velmora-probe", L"C:\\", {{kRestartMarker, RestartLogPath()}}) &&
+                   probe.WaitExit(5000) && RestartLog().find("--velmora-probe") != std::string::npos;
+        },
+        20000, 100);
+    ::DeleteFileW(RestartLogPath().c_str());
+    if (!answers)
+        RemoveRestartLogger();
+    return answers;
 }
 
 void RemoveRestartLogger()

@@ -12,8 +12,9 @@ namespace vt {
 extern const wchar_t* const kRestartMarker;
 std::wstring RestartLogPath();
 
-// Installs the logger (idempotent) and empties the log. False when it could not
-// be put in place; the real wineboot is then left as it was.
+// Installs the logger (idempotent), waits until it answers for the marked
+// process, and empties the log. False when it could not be put in place or
+// did not answer; the real wineboot is then left as it was.
 bool InstallRestartLogger();
 // Puts the real wineboot back and drops the override. Call it only after a
 // requested restart has shown up in RestartLog(): a request still on its way
