@@ -24,6 +24,7 @@
 #include "res/resource.h"
 #include "system/RepairRules.h"
 #include "tests/support/FakeDevices.h"
+#include "tests/support/GuiObjects.h"
 #include "tests/support/VelmoraRun.h"
 
 namespace {
@@ -476,7 +477,7 @@ void Exercise(HWND main, int hoverCycles, int resizes, int minimiseCycles)
 void GuiObjects(vt::CVelmoraRun& run, HWND main)
 {
     std::wstring selfCheck;
-    if (!bench::GuiCountingWorks(&selfCheck)) {
+    if (!vt::GuiCountingWorks(&selfCheck)) {
         Failed("gdi_growth", "0", "the object count does not follow a brush and a window: " + vt::Utf8(selfCheck));
         return;
     }
@@ -485,11 +486,11 @@ void GuiObjects(vt::CVelmoraRun& run, HWND main)
     Exercise(main, 1, 2, 1);
     ::Sleep(300);
     Settle(main);
-    const bench::GuiObjects before = bench::CountGuiObjects(run.Process().Handle(), run.Process().Pid());
+    const vt::GuiObjects before = vt::CountGuiObjects(run.Process().Handle(), run.Process().Pid());
     Exercise(main, 200, 50, 20);
     ::Sleep(300);
     Settle(main);
-    const bench::GuiObjects after = bench::CountGuiObjects(run.Process().Handle(), run.Process().Pid());
+    const vt::GuiObjects after = vt::CountGuiObjects(run.Process().Handle(), run.Process().Pid());
     if (!before.counted || !after.counted || !run.Process().Running()) {
         Failed("gdi_growth", "0", "the program's objects cannot be counted (or it ended)");
         return;
