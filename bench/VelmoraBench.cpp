@@ -66,9 +66,17 @@ bool Comparing()
 }
 
 // A run's folder holds this tree's program; another build's replaces it.
+// Either runs as it is, without the tests' message watch.
 bool UseBuild(vt::CVelmoraRun& run, const Build& build)
 {
+    run.Unwatched();
     return build.exe.empty() || vt::CopyFileTo(build.exe, run.ProgramDir() + L"\\Velmora.exe");
+}
+
+// No prompt shows up within ms.
+bool NoPromptWithin(vt::CVelmoraRun& run, DWORD ms)
+{
+    return !vt::WaitFor([&] { return run.WaitPrompt(0) != nullptr; }, ms);
 }
 
 std::string Num(double v, int decimals = 1)
@@ -141,7 +149,7 @@ HWND StartReady(vt::CVelmoraRun& run)
     if (!run.Start())
         return nullptr;
     HWND main = run.WaitReady();
-    return main && run.NoPromptFor(300) && Settle(main) ? main : nullptr;
+    return main && NoPromptWithin(run, 300) && Settle(main) ? main : nullptr;
 }
 
 // ---- stand-ins on their own ----------------------------------------------------
@@ -242,7 +250,7 @@ LaunchTimes LaunchVelmora(int index, const Build& build)
     t.startupMs = painted - start;
     const double closed = WaitPleaseWaitClosed(run.Process().Pid(), 15000);
     // Code 1: the window stays, no prompt follows.
-    if (closed >= 0 && run.NoPromptFor(500) && run.Process().Running())
+    if (closed >= 0 && NoPromptWithin(run, 500) && run.Process().Running())
         t.hostCheckMs = closed - visible;
     return t;
 }
