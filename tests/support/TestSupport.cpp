@@ -130,7 +130,7 @@ CProcess::~CProcess()
 }
 
 bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd,
-                     const std::map<std::wstring, std::wstring>& env, const std::wstring& stdoutFile,
+                     const std::map<std::wstring, std::wstring>& env, bool suspended, const std::wstring& stdoutFile,
                      const std::wstring& desktop)
 {
     // Environment: ours with the overrides applied, sorted as Windows expects.
@@ -173,12 +173,19 @@ bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const st
         si.hStdOutput = si.hStdError = out.Get();
     }
     PROCESS_INFORMATION pi{};
-    BOOL ok = ::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, out ? TRUE : FALSE, CREATE_UNICODE_ENVIRONMENT,
-                               &block[0], cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
+    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (suspended ? CREATE_SUSPENDED : 0);
+    BOOL ok = ::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, out ? TRUE : FALSE, flags, &block[0],
+                               cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
     m_process.Reset(pi.hProcess);
     m_thread.Reset(pi.hThread);
     m_pid = pi.dwProcessId;
+    m_tid = pi.dwThreadId;
     return ok != FALSE;
+}
+
+bool CProcess::Resume()
+{
+    return m_thread && ::ResumeThread(m_thread.Get()) != static_cast<DWORD>(-1);
 }
 
 bool CProcess::WaitExit(DWORD timeoutMs, DWORD* exitCode)
@@ -205,7 +212,7 @@ void CProcess::Kill()
     }
     m_thread.Reset();
     m_process.Reset();
-    m_pid = 0;
+    m_pid = m_tid = 0;
 }
 
 namespace {
