@@ -25,7 +25,7 @@ std::wstring CurrentRoot()
 }
 
 SRWLOCK g_madeLock = SRWLOCK_INIT;
-std::vector<std::wstring> g_made;   // log folders this run created
+std::vector<SMadeLogFolder> g_made;   // log folders this run created
 
 // Administrators and SYSTEM: full control; users: read and list. Protected
 // from what the parent folder would pass on (the program folder may lie
@@ -44,8 +44,12 @@ void MakeLogFolder(const std::wstring& path)
     SECURITY_ATTRIBUTES sa{sizeof(sa), sd.Get(), FALSE};
     if (!::CreateDirectoryW(path.c_str(), &sa))
         return;
+    SMadeLogFolder made{path, {}};
+    CFileHandle folder = OpenFolderAsIs(path);
+    if (!folder || !ReadIdentity(folder.Get(), made.identity))
+        return;
     ::AcquireSRWLockExclusive(&g_madeLock);
-    g_made.push_back(path);
+    g_made.push_back(made);
     ::ReleaseSRWLockExclusive(&g_madeLock);
 }
 
@@ -110,10 +114,10 @@ void CLogSave::Log(std::string message, std::string fileName, bool force)
         m_pLogSave->SaveText(std::move(message), std::move(fileName));
 }
 
-std::vector<std::wstring> LogFoldersMadeByThisRun()
+std::vector<SMadeLogFolder> LogFoldersMadeByThisRun()
 {
     ::AcquireSRWLockShared(&g_madeLock);
-    std::vector<std::wstring> made = g_made;
+    std::vector<SMadeLogFolder> made = g_made;
     ::ReleaseSRWLockShared(&g_madeLock);
     return made;
 }

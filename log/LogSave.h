@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/InFolder.h"
+
 class CLogBase;
 
 // The tool's own log file, where every failure of the flow is written.
@@ -41,6 +43,14 @@ void LogToolLine(const std::string& line);
 // folder of each instance built while it is set. Empty at start-up.
 extern std::wstring g_strLogRoot;
 
-// The log folders this run created (full paths without a trailing backslash).
-// Only Administrators and SYSTEM may write in them; users may read.
-std::vector<std::wstring> LogFoldersMadeByThisRun();
+// A log folder this run created: its full path (no trailing backslash) and
+// which folder it is, so that another one put at that path later is not
+// taken for it.
+struct SMadeLogFolder {
+    std::wstring path;
+    SFileIdentity identity;
+};
+
+// The log folders this run created. Only Administrators and SYSTEM may write
+// in them; users may read.
+std::vector<SMadeLogFolder> LogFoldersMadeByThisRun();

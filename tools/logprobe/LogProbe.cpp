@@ -52,8 +52,8 @@ int wmain(int argc, wchar_t** argv)
             i += 1;
         } else if (step == L"M" && left(1)) {
             std::string made;
-            for (const std::wstring& f : LogFoldersMadeByThisRun())
-                made += Utf8(f) + "\n";
+            for (const SMadeLogFolder& f : LogFoldersMadeByThisRun())
+                made += Utf8(f.path) + "\n";
             if (!WriteText(argv[i], made))
                 return 3;
             i += 1;
