@@ -157,11 +157,16 @@ void CVelmoraRun::SetCsproduct(const std::string& bytes)
 
 bool CVelmoraRun::Start()
 {
+    return StartFrom(m_programDir);
+}
+
+bool CVelmoraRun::StartFrom(const std::wstring& folder)
+{
     std::map<std::wstring, std::wstring> env = {{L"VELMORA_WMIC_DIR", m_standinDir},
                                                 {L"VELMORA_FEEDBACK_DIR", m_feedbackDir}};
     for (const auto& [name, value] : m_env)
         env[name] = value;   // an empty value removes the variable
-    return m_process.Start(m_programDir + L"\\Velmora.exe", L"", m_programDir, env);
+    return m_process.Start(folder + L"\\Velmora.exe", L"", folder, env);
 }
 
 HWND CVelmoraRun::WaitMain(DWORD timeoutMs)

@@ -43,6 +43,8 @@ public:
     void AddListedDevice();
 
     bool Start();
+    // Starts the program by another path to its folder (through a link).
+    bool StartFrom(const std::wstring& folder);
     CProcess& Process() { return m_process; }
 
     HWND WaitMain(DWORD timeoutMs = 15000);
