@@ -38,6 +38,12 @@ bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b)
                                   TRUE) == CSTR_EQUAL;
 }
 
+bool IsToolFileName(const std::wstring& name, const std::wstring& programName)
+{
+    return SameNameIgnoringCase(name, programName) || SameNameIgnoringCase(name, kDeviceToolName) ||
+           SameNameIgnoringCase(name, kFeedbackLibraryName);
+}
+
 void AddFolder(std::vector<std::wstring>& out, const std::wstring& path)
 {
     if (!path.empty())
@@ -393,8 +399,7 @@ bool CProgramFolder::Note(const std::wstring& folder, const std::wstring& progra
     m_finalAtStart = FinalPath(m_folder.Get());
     m_shipped.clear();
     for (const SRemovalEntry& e : m_atStart) {
-        if (!SameNameIgnoringCase(e.name, programName) && !SameNameIgnoringCase(e.name, kDeviceToolName) &&
-            !SameNameIgnoringCase(e.name, kFeedbackLibraryName))
+        if (!IsToolFileName(e.name, programName))
             continue;
         CFileHandle file = OpenInFolder(m_folder.Get(), e.name, FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
@@ -406,12 +411,23 @@ bool CProgramFolder::Note(const std::wstring& folder, const std::wstring& progra
     return true;
 }
 
-const SFileIdentity* CProgramFolder::ShippedAtStart(const std::wstring& name) const
+CProgramFolder::EOpened CProgramFolder::OpenOwnFile(HANDLE folder, const std::wstring& name, DWORD access,
+                                                   CFileHandle& file, SFileIdentity& id) const
 {
-    for (const auto& [shippedName, id] : m_shipped)
+    file = OpenInFolder(folder, name, access | FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, FILE_NON_DIRECTORY_FILE);
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EOpened::Gone : EOpened::Refused;
+    }
+    if (!IsOpenedAsNamed(folder, file.Get(), name) || !ReadIdentity(file.Get(), id) || !id.IsPlainFile())
+        return EOpened::Changed;
+    if (!IsToolFileName(name, m_programName))
+        return EOpened::Ok;
+    for (const auto& [shippedName, atStart] : m_shipped)
         if (SameNameIgnoringCase(shippedName, name))
-            return &id;
-    return nullptr;
+            return atStart.SameFileAs(id) ? EOpened::Ok : EOpened::Changed;
+    return EOpened::Changed;
 }
 
 SSelfRemovalFacts CProgramFolder::Gather() const
@@ -437,24 +453,21 @@ SSelfRemovalFacts CProgramFolder::Gather() const
     return f;
 }
 
-bool CProgramFolder::DeleteInFolder(HANDLE folder, const SRemovalEntry& entry) const
+void CProgramFolder::DeleteInFolder(HANDLE folder, const SRemovalEntry& entry) const
 {
-    CFileHandle file = OpenInFolder(folder, entry.name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
-                                    FILE_NON_DIRECTORY_FILE);
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return true;   // gone already
-        LogKept(RemovalLog::kDeleteFailed, entry.name);
-        return false;
-    }
+    CFileHandle file;
     SFileIdentity id;
-    const SFileIdentity* shipped = ShippedAtStart(entry.name);
-    if (!IsOpenedAsNamed(folder, file.Get(), entry.name) || !ReadIdentity(file.Get(), id) || !id.IsPlainFile() ||
-        (shipped && !shipped->SameFileAs(id))) {
+    switch (OpenOwnFile(folder, entry.name, DELETE | FILE_WRITE_ATTRIBUTES, file, id)) {
+    case EOpened::Gone:
+        return;
+    case EOpened::Changed:
         LogKept(RemovalLog::kChangedSinceStart, entry.name);
-        return false;
+        return;
+    case EOpened::Refused:
+        LogKept(RemovalLog::kDeleteFailed, entry.name);
+        return;
+    case EOpened::Ok:
+        break;
     }
     // A read-only file is not deleted: it stops being read-only first, and is
     // again if it stays.
@@ -465,13 +478,12 @@ bool CProgramFolder::DeleteInFolder(HANDLE folder, const SRemovalEntry& entry) c
         ::SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof(basic));
     }
     if (DeleteOpened(file.Get()))
-        return true;
+        return;
     if (readOnly) {
         basic.FileAttributes = id.attributes;
         ::SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof(basic));
     }
     LogKept(RemovalLog::kDeleteFailed, entry.name);
-    return false;
 }
 
 bool CProgramFolder::CarryOut(const SSelfRemovalPlan& plan) const
@@ -499,14 +511,12 @@ bool CProgramFolder::CarryOut(const SSelfRemovalPlan& plan) const
     std::wstring names;
     for (const std::wstring& path : plan.removeLater) {
         const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
-        CFileHandle file = OpenInFolder(m_folder.Get(), name, FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
-                                        FILE_NON_DIRECTORY_FILE);
+        CFileHandle file;
         SFileIdentity id;
-        const SFileIdentity* shipped = ShippedAtStart(name);
-        if (!file || !IsOpenedAsNamed(m_folder.Get(), file.Get(), name) || !ReadIdentity(file.Get(), id) ||
-            !id.IsPlainFile() || !shipped || !shipped->SameFileAs(id)) {
-            LogKept(RemovalLog::kChangedSinceStart, name);
+        const EOpened opened = OpenOwnFile(m_folder.Get(), name, 0, file, id);
+        if (opened != EOpened::Ok) {
+            if (opened != EOpened::Gone)
+                LogKept(RemovalLog::kChangedSinceStart, name);
             continue;
         }
         later.removeLater.push_back(path);

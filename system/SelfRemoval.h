@@ -33,8 +33,13 @@ public:
     void LetGo() { m_folder.Reset(); }
 
 private:
-    const SFileIdentity* ShippedAtStart(const std::wstring& name) const;
-    bool DeleteInFolder(HANDLE folder, const SRemovalEntry& entry) const;
+    enum class EOpened { Ok, Gone, Refused, Changed };
+    // name in folder with access, when it is what the removal may take: that
+    // very name (no link followed), a plain file with one name, and for the
+    // tool's own files the very file noted at start.
+    EOpened OpenOwnFile(HANDLE folder, const std::wstring& name, DWORD access, CFileHandle& file,
+                        SFileIdentity& id) const;
+    void DeleteInFolder(HANDLE folder, const SRemovalEntry& entry) const;
 
     CFileHandle m_folder;
     bool m_asIs = false;
