@@ -8,6 +8,7 @@
 
 #include "framework/Handles.h"
 #include "res/resource.h"
+#include "system/SelfRemovalRules.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/VelmoraRun.h"
 
@@ -193,6 +194,10 @@ TEST_F(SelfRemovalRun, AFolderReachedThroughALinkKeepsWhatCameWhileItRanAndItsel
     for (const wchar_t* f : {L"Velmora.exe", L"devcon.exe", L"TarnexFeedbackInformation.dll"})
         EXPECT_FALSE(vt::PathExists(run.ProgramDir() + L"\\" + f)) << vt::Utf8(f);
     EXPECT_EQ(vt::ReadFileBytes(run.ProgramDir() + L"\\saved.docx"), "mine");
+    // The log says why the folder stays.
+    const std::vector<std::wstring> lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(vt::LogMessage(lines[0]), vt::Wide(RemovalLog::kReachedThroughLink) + started);
 }
 
 TEST_F(SelfRemovalRun, AnotherAccountsDesktopKeepsEverythingButTheTool)

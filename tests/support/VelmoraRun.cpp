@@ -264,6 +264,11 @@ std::vector<std::string> CVelmoraRun::WmicCalls() const
 
 std::vector<std::wstring> CVelmoraRun::LogLines(const std::wstring& file) const
 {
+    return ToolLogLines(file);
+}
+
+std::vector<std::wstring> ToolLogLines(const std::wstring& file)
+{
     std::string bytes = ReadFileBytes(ToolLogDir() + L"\\" + file);
     if (bytes.empty())
         return {};

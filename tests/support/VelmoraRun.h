@@ -108,6 +108,8 @@ private:
 std::wstring ToolLogDir();
 // Removes the log files of earlier runs.
 void ClearToolLog();
+// Lines of a log file there, decoded from code page 936.
+std::vector<std::wstring> ToolLogLines(const std::wstring& file = L"Velmora.txt");
 // The message text of a log line (after its time stamp).
 std::wstring LogMessage(const std::wstring& line);
 

@@ -178,6 +178,7 @@ TEST_F(SelfRemoval, AToolFileReplacedWhileItRanStays)
     // devcon.exe replaced by another file of that name while the tool ran: not
     // the tool's, so it stays, and so does the folder that holds it.
     const std::wstring folder = vt::ScratchDir(L"selfremoval-replaced");
+    vt::ClearToolLog();
     Start(folder);
     ASSERT_TRUE(vt::WriteFileBytes(folder + L"\\other.exe", "somebody's"));
     ASSERT_TRUE(::MoveFileExW((folder + L"\\other.exe").c_str(), (folder + L"\\devcon.exe").c_str(),
@@ -188,6 +189,10 @@ TEST_F(SelfRemoval, AToolFileReplacedWhileItRanStays)
     EXPECT_EQ(vt::ReadFileBytes(folder + L"\\devcon.exe"), "somebody's");
     for (const wchar_t* f : {L"Velmora.exe", L"TarnexFeedbackInformation.dll"})
         EXPECT_FALSE(vt::PathExists(folder + L"\\" + f)) << vt::Utf8(f);
+    // The log names what stayed.
+    const std::vector<std::wstring> lines = vt::ToolLogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(vt::LogMessage(lines[0]), vt::Wide(std::string(RemovalLog::kChangedSinceStart) + "devcon.exe"));
 }
 
 TEST_F(SelfRemoval, APathTheInterpreterWouldExpandIsLeftAlone)
