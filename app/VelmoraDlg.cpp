@@ -102,8 +102,10 @@ INT_PTR CVelmoraDlg::ShowPrompt(HWND hParent, const wchar_t* text, int type)
 void CVelmoraDlg::InitTool()
 {
     struct Failure { const char* log; FlowText text; };
-    auto fail = [this](const Failure& f) {
+    auto fail = [this](const Failure& f, const std::string& detail = std::string()) {
         LogToolLine(f.log);
+        if (!detail.empty())
+            LogToolLine(detail);
         ShowPrompt(nullptr, GetFlowText(f.text), kPromptOk);
         EndProcessNow();
     };
@@ -118,7 +120,7 @@ void CVelmoraDlg::InitTool()
         EndProcessNow();
     }
     if (m_feedback.Load() != 1)
-        fail({FlowLog::kFeedbackLoadFailed, FlowText::ToolInitFailed});
+        fail({FlowLog::kFeedbackLoadFailed, FlowText::ToolInitFailed}, m_feedback.Refusal());
     if (m_feedback.InitFreedbackDll(&m_feedbackInfo) == 0)
         fail({FlowLog::kFeedbackInitFailed, FlowText::ToolInitFailed});
 }
@@ -256,7 +258,10 @@ LRESULT CVelmoraDlg::OnHostCheckResult(WPARAM code)
 
 void CVelmoraDlg::OnBnClickedChkAgree()
 {
-    StartDetachedThread(&CVelmoraDlg::EnableStartThreadProc, this);
+    // The thread gets the window's handle, not the dialog: it may run after
+    // the dialog object has gone, and a message to a window that no longer
+    // exists simply fails.
+    StartDetachedThread(&CVelmoraDlg::EnableStartThreadProc, m_hWnd);
 }
 
 // The thread asks the window: the start button changes on its own thread, from
@@ -264,8 +269,7 @@ void CVelmoraDlg::OnBnClickedChkAgree()
 // still leave the button following the box's last state.
 DWORD WINAPI CVelmoraDlg::EnableStartThreadProc(LPVOID param)
 {
-    auto* self = static_cast<CVelmoraDlg*>(param);
-    ::SendMessageW(self->m_hWnd, WM_START_FOLLOWS_BOX, 0, 0);
+    ::SendMessageW(static_cast<HWND>(param), WM_START_FOLLOWS_BOX, 0, 0);
     return 1;
 }
 

@@ -35,26 +35,45 @@ Report RunTool(const std::vector<std::wstring>& args, const Environment& env, ID
     }
 
     std::vector<Device> list;
-    if (!devices.ListDevices(list)) {
-        AddLine(report.err, "The list of devices could not be read.");
+    const ListResult listed = devices.ListDevices(list);
+    if (listed != ListResult::Read) {
+        AddLine(report.err, ListFailure(listed));
         report.exitCode = kExitFailed;
         return report;
     }
-    size_t matched = 0, failed = 0, onRestart = 0;
+    std::vector<size_t> named;
     for (size_t i = 0; i < list.size(); ++i) {
-        bool named = false;
+        bool matches = false;
         for (const std::wstring& id : command.ids)
-            named = named || DeviceMatches(list[i], id);
-        if (!named)
-            continue;
-        ++matched;
+            matches = matches || DeviceMatches(list[i], id);
+        if (matches)
+            named.push_back(i);
+    }
+    if (command.verb == Verb::Disable && !command.force) {
+        const std::vector<std::string> refusals = DisableRefusals(list, command.ids);
+        if (!refusals.empty()) {
+            for (const std::string& line : refusals)
+                AddLine(report.err, line);
+            report.exitCode = kExitFailed;
+            return report;
+        }
+    }
+
+    const size_t matched = named.size();
+    size_t failed = 0, onRestart = 0;
+    for (size_t i : named) {
         if (command.verb == Verb::Status) {
             NodeStatus status = devices.ReadStatus(i);
             failed += StateOf(status) == State::Unknown;
             AddLine(report.out, StatusLine(list[i].instanceId, status));
             continue;
         }
-        const bool accepted = devices.RequestChange(i, command.verb);
+        // Every scope is asked even after a refusal: what can come back should.
+        bool accepted = true;
+        for (Scope scope : ChangeScopes(command.verb)) {
+            const bool scopeAccepted = devices.RequestChange(i, command.verb, scope);
+            accepted = accepted && scopeAccepted;
+        }
         const bool restart = devices.RestartRequested(i);
         const Outcome outcome = ChangeOutcome(command.verb, accepted, restart, devices.ReadStatus(i));
         failed += outcome == Outcome::Failed;

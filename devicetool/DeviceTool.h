@@ -11,11 +11,12 @@ namespace devtool {
 class IDeviceService {
 public:
     virtual ~IDeviceService() = default;
-    // The present devices; false when the list cannot be had.
-    virtual bool ListDevices(std::vector<Device>& devices) = 0;
-    // Asks the class installer of devices[index] to disable or enable it;
-    // true when it accepted the request.
-    virtual bool RequestChange(size_t index, Verb verb) = 0;
+    // The present devices, at most kMaxDevices of them: a longer list is
+    // TooLong, never a list cut short.
+    virtual ListResult ListDevices(std::vector<Device>& devices) = 0;
+    // Asks the class installer of devices[index] to disable or enable it in
+    // scope; true when it accepted the request.
+    virtual bool RequestChange(size_t index, Verb verb, Scope scope) = 0;
     // True when the device's install parameters ask for a restart or reboot.
     virtual bool RestartRequested(size_t index) = 0;
     virtual NodeStatus ReadStatus(size_t index) = 0;

@@ -13,7 +13,7 @@ bool SameWord(const std::wstring& arg, const wchar_t* word)
 {
     size_t i = 0;
     for (; i < arg.size() && word[i]; ++i)
-        if (FoldAscii(arg[i]) != word[i])
+        if (FoldAscii(arg[i]) != FoldAscii(word[i]))
             return false;
     return i == arg.size() && !word[i];
 }
@@ -22,6 +22,27 @@ bool OnlyStars(const std::wstring& s)
 {
     return s.find_first_not_of(L'*') == std::wstring::npos;
 }
+
+bool IsForce(const std::wstring& arg)
+{
+    return SameWord(arg, L"/force") || SameWord(arg, L"-force");
+}
+
+// Classes whose devices Windows cannot run without: the machine, its
+// processors, and the path to the disk it boots from.
+struct VitalClass {
+    const wchar_t* guid;
+    const char* name;
+};
+const VitalClass kVitalClasses[] = {
+    {L"{4d36e97d-e325-11ce-bfc1-08002be10318}", "System"},
+    {L"{4d36e966-e325-11ce-bfc1-08002be10318}", "Computer"},
+    {L"{50127dc3-0f36-415e-a6cc-4cb3be910b65}", "Processor"},
+    {L"{4d36e967-e325-11ce-bfc1-08002be10318}", "DiskDrive"},
+    {L"{4d36e96a-e325-11ce-bfc1-08002be10318}", "HDC"},
+    {L"{4d36e97b-e325-11ce-bfc1-08002be10318}", "SCSIAdapter"},
+    {L"{71a27cdd-812a-11d0-bec7-08002be2092f}", "Volume"},
+};
 
 // Device IDs are ASCII; anything else shows as '?' so the output stays ASCII.
 std::string Ascii(const std::wstring& s)
@@ -48,11 +69,18 @@ const char* Infinitive(Verb verb)
 bool ParseCommandLine(const std::vector<std::wstring>& args, CommandLine& out, std::string& error)
 {
     out = CommandLine();
-    if (args.empty()) {
+    std::vector<std::wstring> words;
+    for (const std::wstring& arg : args) {
+        if (IsForce(arg))
+            out.force = true;
+        else
+            words.push_back(arg);
+    }
+    if (words.empty()) {
         error = "No command given.";
         return false;
     }
-    const std::wstring& command = args[0];
+    const std::wstring& command = words[0];
     for (const wchar_t* help : {L"/?", L"-?", L"/h", L"-h", L"/help", L"--help", L"help"}) {
         if (SameWord(command, help)) {
             out.verb = Verb::Help;
@@ -69,7 +97,7 @@ bool ParseCommandLine(const std::vector<std::wstring>& args, CommandLine& out, s
         error = "Unknown command \"" + Ascii(command) + "\".";
         return false;
     }
-    out.ids.assign(args.begin() + 1, args.end());
+    out.ids.assign(words.begin() + 1, words.end());
     if (out.ids.empty()) {
         error = "\"" + Ascii(command) + "\" needs at least one device ID.";
         return false;
@@ -135,6 +163,68 @@ std::vector<std::wstring> SplitMultiString(const wchar_t* data, size_t chars)
         start = end + 1;
     }
     return out;
+}
+
+std::string ListFailure(ListResult result)
+{
+    switch (result) {
+    case ListResult::Read:
+        break;
+    case ListResult::Unreadable:
+        return "The list of devices could not be read.";
+    case ListResult::TooLong:
+        return "The device list is longer than the " + std::to_string(kMaxDevices) +
+               " devices devcon.exe reads; no device was acted on.";
+    }
+    return {};
+}
+
+std::string VitalClassName(const std::wstring& classGuid)
+{
+    for (const VitalClass& c : kVitalClasses)
+        if (SameWord(classGuid, c.guid))
+            return c.name;
+    return {};
+}
+
+std::vector<std::string> DisableRefusals(const std::vector<Device>& devices, const std::vector<std::wstring>& ids)
+{
+    std::vector<std::string> lines;
+    for (const std::wstring& id : ids) {
+        if (id.find(L'*') == std::wstring::npos)
+            continue;
+        size_t named = 0;
+        for (const Device& device : devices)
+            named += DeviceMatches(device, id);
+        if (named > 1)
+            lines.push_back("\"" + Ascii(id) + "\" names " + std::to_string(named) +
+                            " devices: nothing disabled. Name one device, or add /force to disable all " +
+                            std::to_string(named) + ".");
+    }
+    for (const Device& device : devices) {
+        const std::string vital = VitalClassName(device.classGuid);
+        if (vital.empty())
+            continue;
+        bool named = false;
+        for (const std::wstring& id : ids)
+            named = named || DeviceMatches(device, id);
+        if (named)
+            lines.push_back(Ascii(device.instanceId) + " is a " + vital +
+                            " device, which Windows needs to run: nothing disabled. Add /force to disable it anyway.");
+    }
+    return lines;
+}
+
+std::vector<Scope> ChangeScopes(Verb verb)
+{
+    switch (verb) {
+    case Verb::Enable:
+        return {Scope::Global, Scope::ConfigSpecific};
+    case Verb::Disable:
+        return {Scope::ConfigSpecific};
+    default:
+        return {};
+    }
 }
 
 State StateOf(const NodeStatus& status)
@@ -234,11 +324,17 @@ std::string UsageText(const std::string& version)
            "An ID names every device that has it in its hardware-ID or compatible-ID\r\n"
            "list, e.g. \"PCI\\VEN_10DE&DEV_1AD8\"; case does not matter and * stands for\r\n"
            "any run of characters. @ and an instance ID name one device.\r\n"
-           "Disable and enable need an elevated command prompt.\r\n"
+           "Disable and enable need an elevated command prompt. Enable acts both for\r\n"
+           "all hardware profiles and for the current one.\r\n"
+           "\r\n"
+           "Disable refuses, and changes nothing, when it names a device Windows needs\r\n"
+           "to run (class System, Computer, Processor, DiskDrive, HDC, SCSIAdapter or\r\n"
+           "Volume) or when an ID with * names more than one device. /force, or\r\n"
+           "-force, anywhere on the command line disables them all the same.\r\n"
            "\r\n"
            "Exit codes: 0 every matched device done; 1 done once the devices are\r\n"
-           "restarted or the system is rebooted; 2 no device matched or a device\r\n"
-           "failed; 3 bad command line.\r\n";
+           "restarted or the system is rebooted; 2 no device matched, a device\r\n"
+           "failed or disable refused; 3 bad command line.\r\n";
 }
 
 std::string ChangeRefusal(Verb verb, bool wow64, bool elevated)

@@ -12,10 +12,12 @@ enum class Verb { Help, Disable, Enable, Status };
 struct CommandLine {
     Verb verb = Verb::Help;
     std::vector<std::wstring> ids;
+    bool force = false;   // disable what it would otherwise refuse
 };
 
-// Reads the arguments after the program name. False for a bad command line,
-// with why in error (one line, ASCII).
+// Reads the arguments after the program name. /force (or -force, any case) is
+// a switch wherever it stands, never a device ID. False for a bad command
+// line, with why in error (one line, ASCII).
 bool ParseCommandLine(const std::vector<std::wstring>& args, CommandLine& out, std::string& error);
 
 // pattern against text, ASCII letters compared without case; '*' stands for
@@ -27,7 +29,17 @@ struct Device {
     std::wstring instanceId;
     std::vector<std::wstring> hardwareIds;
     std::vector<std::wstring> compatibleIds;
+    std::wstring classGuid;   // "{4d36e97d-e325-11ce-bfc1-08002be10318}", any case
 };
+
+// The most devices a run reads. Far beyond any PC: a list that never ends is
+// not walked for ever, and a longer one is refused rather than cut.
+constexpr size_t kMaxDevices = 100000;
+
+enum class ListResult { Read, Unreadable, TooLong };
+
+// Why a run stops before it looks at any device; empty for a list it can use.
+std::string ListFailure(ListResult result);
 
 // "@<instance ID>" names one device by its instance ID; any other ID names
 // every device that carries it in its hardware-ID or compatible-ID list.
@@ -36,6 +48,21 @@ bool DeviceMatches(const Device& device, const std::wstring& id);
 // The strings of a multi-string list of at most chars characters: up to the
 // empty string that ends it, or to chars when that end is missing.
 std::vector<std::wstring> SplitMultiString(const wchar_t* data, size_t chars);
+
+// The class name of a device class Windows needs to run (System, DiskDrive,
+// ...); empty for any other class.
+std::string VitalClassName(const std::wstring& classGuid);
+
+// Without /force a disable is refused whole when a device it names is of a
+// vital class or an ID with '*' names more than one device: one line per
+// refused ID, then per refused device. Empty when the disable may go ahead.
+std::vector<std::string> DisableRefusals(const std::vector<Device>& devices, const std::vector<std::wstring>& ids);
+
+// A change is asked of the class installer once per scope: a device disabled
+// for all profiles comes back only through the global request, one disabled
+// for this profile only through the profile's own.
+enum class Scope { Global, ConfigSpecific };
+std::vector<Scope> ChangeScopes(Verb verb);
 
 // Device node status as the configuration manager reports it. These are the
 // values of DN_STARTED, DN_HAS_PROBLEM and CM_PROB_DISABLED.
@@ -55,14 +82,15 @@ State StateOf(const NodeStatus& status);
 
 enum class Outcome { Done, OnRestart, Failed };
 
-// What a disable or enable came to: refused by the class installer, done once
-// the device or the system restarts (the installer asked for it), done (the
-// node now shows the new state), or failed (it does not).
+// What a disable or enable came to: refused by the class installer (in any
+// of its scopes), done once the device or the system restarts (the installer
+// asked for it), done (the node now shows the new state), or failed (it does
+// not).
 Outcome ChangeOutcome(Verb verb, bool installerAccepted, bool restartRequested, const NodeStatus& after);
 
 // Everything a run prints, and its exit code: 0 every matched device done,
 // 1 done once restarted, 2 nothing matched or a device failed (or nothing
-// could be tried), 3 a bad command line.
+// could be tried, or a disable was refused), 3 a bad command line.
 struct Report {
     std::string out;   // standard output, CR LF line ends, ASCII
     std::string err;   // standard error, the same

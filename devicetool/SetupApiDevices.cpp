@@ -3,6 +3,7 @@
 #include <cfgmgr32.h>
 
 #include <algorithm>
+#include <cwchar>
 
 static_assert(devtool::kNodeStarted == DN_STARTED, "DN_STARTED");
 static_assert(devtool::kNodeHasProblem == DN_HAS_PROBLEM, "DN_HAS_PROBLEM");
@@ -12,8 +13,6 @@ namespace {
 
 // A driver that keeps asking for a larger buffer is not asked forever.
 const int kMaxPropertyTries = 8;
-// Far beyond any PC; a device list that never ends is not walked for ever.
-const DWORD kMaxDevices = 100000;
 
 // A multi-string property of the device; empty when it has none.
 std::vector<std::wstring> ListProperty(HDEVINFO set, SP_DEVINFO_DATA& info, DWORD property)
@@ -53,17 +52,34 @@ std::wstring InstanceId(HDEVINFO set, SP_DEVINFO_DATA& info)
 
 }  // namespace
 
-bool CSetupApiDevices::ListDevices(std::vector<devtool::Device>& devices)
+std::wstring GuidText(const GUID& guid)
+{
+    wchar_t text[40] = {};
+    std::swprintf(text, 40, L"{%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}",
+                  static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1],
+                  guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+    return text;
+}
+
+devtool::ListResult CSetupApiDevices::ListDevices(std::vector<devtool::Device>& devices)
 {
     devices.clear();
     m_infos.clear();
     m_set.Reset(::SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
     if (!m_set)
-        return false;
-    for (DWORD index = 0; index < kMaxDevices; ++index) {
+        return devtool::ListResult::Unreadable;
+    // One index past the limit tells a list that ends there from one that goes on.
+    devtool::ListResult result = devtool::ListResult::TooLong;
+    for (DWORD index = 0; index <= m_maxDevices; ++index) {
         SP_DEVINFO_DATA info = {};
         info.cbSize = sizeof(info);
-        if (!::SetupDiEnumDeviceInfo(m_set.Get(), index, &info))
+        if (!::SetupDiEnumDeviceInfo(m_set.Get(), index, &info)) {
+            if (::GetLastError() == ERROR_NO_MORE_ITEMS)
+                return devtool::ListResult::Read;
+            result = devtool::ListResult::Unreadable;
+            break;
+        }
+        if (index == m_maxDevices)
             break;
         devtool::Device device;
         // The configuration manager's own ID query is no substitute: under
@@ -73,13 +89,17 @@ bool CSetupApiDevices::ListDevices(std::vector<devtool::Device>& devices)
             continue;
         device.hardwareIds = ListProperty(m_set.Get(), info, SPDRP_HARDWAREID);
         device.compatibleIds = ListProperty(m_set.Get(), info, SPDRP_COMPATIBLEIDS);
+        device.classGuid = GuidText(info.ClassGuid);
         devices.push_back(device);
         m_infos.push_back(info);
     }
-    return true;
+    // Nothing is acted on from a part of the list.
+    devices.clear();
+    m_infos.clear();
+    return result;
 }
 
-bool CSetupApiDevices::RequestChange(size_t index, devtool::Verb verb)
+bool CSetupApiDevices::RequestChange(size_t index, devtool::Verb verb, devtool::Scope scope)
 {
     // Through the class installer, so class and co-installers take part; the
     // configuration manager's direct disable bypasses them.
@@ -87,7 +107,7 @@ bool CSetupApiDevices::RequestChange(size_t index, devtool::Verb verb)
     params.ClassInstallHeader.cbSize = sizeof(SP_CLASSINSTALL_HEADER);
     params.ClassInstallHeader.InstallFunction = DIF_PROPERTYCHANGE;
     params.StateChange = verb == devtool::Verb::Disable ? DICS_DISABLE : DICS_ENABLE;
-    params.Scope = DICS_FLAG_CONFIGSPECIFIC;
+    params.Scope = scope == devtool::Scope::Global ? DICS_FLAG_GLOBAL : DICS_FLAG_CONFIGSPECIFIC;
     params.HwProfile = 0;   // the current hardware profile
     SP_DEVINFO_DATA& info = m_infos.at(index);
     return ::SetupDiSetClassInstallParamsW(m_set.Get(), &info, &params.ClassInstallHeader, sizeof(params)) &&

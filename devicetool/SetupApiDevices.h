@@ -5,23 +5,28 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include <string>
 #include <vector>
 
 #include "devicetool/DeviceTool.h"
 #include "framework/Handles.h"
 
+// "{4d36e97d-e325-11ce-bfc1-08002be10318}": a class GUID as the rules compare it.
+std::wstring GuidText(const GUID& guid);
+
 class CSetupApiDevices : public devtool::IDeviceService {
 public:
-    CSetupApiDevices() = default;
+    explicit CSetupApiDevices(size_t maxDevices = devtool::kMaxDevices) : m_maxDevices(maxDevices) {}
     CSetupApiDevices(const CSetupApiDevices&) = delete;
     CSetupApiDevices& operator=(const CSetupApiDevices&) = delete;
 
-    bool ListDevices(std::vector<devtool::Device>& devices) override;
-    bool RequestChange(size_t index, devtool::Verb verb) override;
+    devtool::ListResult ListDevices(std::vector<devtool::Device>& devices) override;
+    bool RequestChange(size_t index, devtool::Verb verb, devtool::Scope scope) override;
     bool RestartRequested(size_t index) override;
     devtool::NodeStatus ReadStatus(size_t index) override;
 
 private:
+    size_t m_maxDevices;
     CDevInfoSet m_set;
     std::vector<SP_DEVINFO_DATA> m_infos;   // parallel to the list handed out
 };

@@ -4,11 +4,7 @@
 
 #include "feedback/TimeText.h"
 #include "framework/Paths.h"
-
-namespace {
-const DWORD kSearchLibraryFolder = 0x00000100;   // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
-const DWORD kSearchSystemFolder = 0x00000800;    // LOAD_LIBRARY_SEARCH_SYSTEM32
-}  // namespace
+#include "framework/Trust.h"
 
 const char* const CFeedbackDll::kExportNames[11] = {
     "InitFreedbackDll", "FeedbackQuestion", "OpenUrl", "GetInterNetState", "CustomerFeedback",
@@ -19,9 +15,21 @@ const char* const CFeedbackDll::kExportNames[11] = {
 int CFeedbackDll::Load()
 {
     const std::wstring path = GetExeDir() + L"\\TarnexFeedbackInformation.dll";
-    // By its full path; the libraries it needs come from its own folder or
-    // the system folder, nowhere else.
-    m_hModule = ::LoadLibraryExW(path.c_str(), nullptr, kSearchLibraryFolder | kSearchSystemFolder);
+    // By its full path, and the libraries it needs from the system folder
+    // only: one put beside it under a system library's name is never loaded.
+    if (!IsSignedRelease()) {
+        m_hModule = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    } else {
+        // A signed release loads it only with a signature the system trusts,
+        // checked on the file that is then loaded (see framework/Trust.h).
+        CHeldFile file;
+        const ETrust trust = file.Hold(path) ? CheckSignature(file) : ETrust::Unreadable;
+        if (trust != ETrust::Trusted) {
+            m_strRefusal = RefusedFileLine(trust, path);
+            return 0;
+        }
+        m_hModule = ::LoadLibraryExW(file.Path().c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
 
     FARPROC* slots[11] = {
         reinterpret_cast<FARPROC*>(&m_pfnInitFreedbackDll), &m_pfnFeedbackQuestion, &m_pfnOpenUrl,

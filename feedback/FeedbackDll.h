@@ -28,6 +28,9 @@ public:
     // points resolved, else 0. The library is never unloaded.
     int Load();
     bool IsBound() const { return m_bBound; }
+    // After Load returned 0 in a signed release: the log line (UTF-8) that
+    // names the library and why it was not loaded; empty otherwise.
+    const std::string& Refusal() const { return m_strRefusal; }
 
     int InitFreedbackDll(FeedbackInitInfo* info) const;
     int CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* version, int kind, wchar_t* timeText) const;
@@ -55,6 +58,7 @@ private:
     PFN_OpenToolDownUrl m_pfnOpenToolDownUrl = nullptr;
     FARPROC m_pfnOpenUseAgreementUrl = nullptr;
     bool m_bBound = false;
+    std::string m_strRefusal;
 };
 
 // The current time as the feedback library expects it (fresh per call).

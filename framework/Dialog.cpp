@@ -94,6 +94,37 @@ static void CALLBACK RestackOnce(HWND h, UINT, UINT_PTR id, DWORD)
     KeepOwnedWindowsAbove(h);
 }
 
+// Where activation goes when a modal dialog leaves: to its owner if that takes
+// input again, otherwise to the topmost other modal dialog still over it. Left
+// to the system, activation would pass over the disabled owner to whatever
+// window comes next, another program's as likely as not. Through the
+// foreground call, as the window may belong to another thread.
+static void HandActivationOn(HWND hOwner, HWND hLeaving)
+{
+    if (!hOwner)
+        return;
+    if (::IsWindowEnabled(hOwner)) {
+        ::SetForegroundWindow(hOwner);
+        return;
+    }
+    struct Ctx { HWND owner, leaving, found; } ctx{hOwner, hLeaving, nullptr};
+    ::EnumWindows(
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(l);
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(w, &pid);
+            if (w != c->leaving && pid == ::GetCurrentProcessId() && ::GetWindow(w, GW_OWNER) == c->owner &&
+                ::IsWindowVisible(w) && ::IsWindowEnabled(w)) {
+                c->found = w;
+                return FALSE;   // Z order, top first
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    if (ctx.found)
+        ::SetForegroundWindow(ctx.found);
+}
+
 INT_PTR CDialog::DoModal()
 {
     HWND owner = ChooseOwner();
@@ -121,13 +152,13 @@ INT_PTR CDialog::DoModal()
         RunModalLoop();
     }
 
-    // The owner gets its input back before the dialog disappears, so
-    // activation returns to it.
+    // The owner gets its input back (unless another modal dialog is still
+    // over it) before the dialog disappears, so activation stays with us.
     EndModalOver(owner);
     if (m_hWnd) {
         HWND hw = m_hWnd;
-        if (owner && ::GetActiveWindow() == hw)
-            ::SetActiveWindow(owner);
+        if (::GetActiveWindow() == hw || ::GetForegroundWindow() == hw)
+            HandActivationOn(owner, hw);
         ::DestroyWindow(hw);
     }
     m_bInModal = false;

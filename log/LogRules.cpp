@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cwctype>
 
 std::string FormatLogStamp(const LogTime& t)
 {
@@ -51,4 +52,55 @@ std::wstring LogRootWithSeparator(const std::wstring& root)
     if (root.empty() || root.back() == L'\\' || root.back() == L'/')
         return root;
     return root + L"\\";
+}
+
+bool LogFileNameIsPlain(const std::wstring& name)
+{
+    return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+namespace {
+
+bool SameSid(const std::wstring& a, const std::wstring& b)
+{
+    if (a.empty() || a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::towupper(a[i]) != std::towupper(b[i]))
+            return false;
+    return true;
+}
+
+bool IsTrustedAccount(const std::wstring& sid, const std::wstring& runningAccount)
+{
+    static const wchar_t* const kTrusted[] = {
+        L"S-1-5-18",       // SYSTEM
+        L"S-1-5-32-544",   // Administrators
+        L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",   // TrustedInstaller
+    };
+    for (const wchar_t* t : kTrusted)
+        if (SameSid(sid, t))
+            return true;
+    return SameSid(sid, runningAccount);
+}
+
+}  // namespace
+
+bool LogFolderIsSafe(const SLogFolderSecurity& security, const std::wstring& runningAccount)
+{
+    if (!IsTrustedAccount(security.owner, runningAccount) || !security.hasAccessList)
+        return false;
+    for (const SLogAccessEntry& e : security.accessList) {
+        if (e.kind == SLogAccessEntry::kDeny)
+            continue;   // takes rights away; never lets anyone in
+        if (e.kind == SLogAccessEntry::kOther)
+            return false;
+        // CREATOR OWNER stands for whoever makes something in the folder,
+        // which only a trusted account can.
+        if (IsTrustedAccount(e.sid, runningAccount) || SameSid(e.sid, L"S-1-3-0"))
+            continue;
+        if (e.mask & ~kLogReadOnlyRights)
+            return false;
+    }
+    return true;
 }

@@ -1,8 +1,10 @@
 // The rules of the log that need no file: the line stamp, the rotation limit,
-// the "print" switch of logCfg.ini and the log root.
+// the "print" switch of logCfg.ini, the log root, which names a log file may
+// have and which log folders are safe to write in.
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // A local date and time as the clock gives it.
 struct LogTime {
@@ -35,3 +37,38 @@ bool LogPrintSwitchOn(const std::wstring& value);
 // The root a log front end uses for an override: a separator is added when
 // the folder does not end in one. An empty root stays empty.
 std::wstring LogRootWithSeparator(const std::wstring& root);
+
+// A log file is named by one plain name inside the log folder: not empty, not
+// "." or "..", no separator (nothing that reaches into another folder) and no
+// stream separator.
+bool LogFileNameIsPlain(const std::wstring& name);
+
+// One entry of a folder's access list, as the system gives it.
+struct SLogAccessEntry {
+    enum Kind { kAllow, kDeny, kOther };
+    std::wstring sid;     // "S-1-5-32-545"
+    uint32_t mask = 0;    // access rights
+    uint32_t flags = 0;   // inheritance flags
+    Kind kind = kOther;   // kOther: a kind of entry this rule does not know
+};
+
+// Who owns a folder and who may do what in it.
+struct SLogFolderSecurity {
+    std::wstring owner;                       // SID string; empty when unknown
+    bool hasAccessList = false;               // false: no list at all, everyone may do everything
+    std::vector<SLogAccessEntry> accessList;
+};
+
+// Rights that only read: listing, reading data, attributes, extended
+// attributes and the descriptor, traversing, waiting. Every other right lets
+// its holder change the folder or what is in it.
+constexpr uint32_t kLogReadOnlyRights = 0x00000001u | 0x00000008u | 0x00000020u | 0x00000080u | 0x00020000u |
+                                        0x00100000u | 0x80000000u | 0x20000000u;
+
+// Entries go into a log folder only when it belongs to SYSTEM, Administrators,
+// TrustedInstaller or the running account, and nobody else may change what is
+// in it: no allowing entry (whether it applies to the folder itself or is only
+// passed on to what is made in it) grants anything beyond reading to another
+// account or group. Otherwise someone else could put a link or another file
+// under a log file's name, or swap the folder, and have the tool write there.
+bool LogFolderIsSafe(const SLogFolderSecurity& security, const std::wstring& runningAccount);

@@ -4,7 +4,10 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "framework/Handles.h"
+#include "log/LogFolder.h"
 #include "log/LogRules.h"
 #include "log/LogSaveCloseFile.h"
 
@@ -27,29 +30,36 @@ std::wstring CurrentRoot()
 SRWLOCK g_madeLock = SRWLOCK_INIT;
 std::vector<SMadeLogFolder> g_made;   // log folders this run created
 
-// Administrators and SYSTEM: full control; users: read and list. Protected
-// from what the parent folder would pass on (the program folder may lie
-// where any user can write).
-const wchar_t kLogFolderSecurity[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+// The writers of the live front ends, for letting go of a folder.
+SRWLOCK g_writersLock = SRWLOCK_INIT;
+std::vector<CLogSaveCloseFile*> g_writers;
 
 // Creates one level; without its security the folder is not made at all, and
 // the entries for it are dropped later.
 void MakeLogFolder(const std::wstring& path)
 {
-    CLocalMemory sd;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kLogFolderSecurity, SDDL_REVISION_1,
-                                                                reinterpret_cast<PSECURITY_DESCRIPTOR*>(sd.Out()),
-                                                                nullptr))
+    bool made = false;
+    for (const wchar_t* security : {kLogFolderSecurityOwned, kLogFolderSecurity}) {
+        CLocalMemory sd;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                security, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(sd.Out()), nullptr))
+            return;
+        SECURITY_ATTRIBUTES sa{sizeof(sa), sd.Get(), FALSE};
+        made = ::CreateDirectoryW(path.c_str(), &sa) != FALSE;
+        if (made || ::GetLastError() != ERROR_INVALID_OWNER)
+            break;
+    }
+    if (!made)
         return;
-    SECURITY_ATTRIBUTES sa{sizeof(sa), sd.Get(), FALSE};
-    if (!::CreateDirectoryW(path.c_str(), &sa))
-        return;
-    SMadeLogFolder made{path, {}};
-    CFileHandle folder = OpenFolderAsIs(path);
-    if (!folder || !ReadIdentity(folder.Get(), made.identity))
+    // Known as this run's by what it is. Where others may write in the
+    // parent, the folder now at that path may already be another: one that is
+    // not safe to write in is not this run's.
+    SMadeLogFolder folder{path, {}};
+    CFileHandle held = OpenSafeLogFolder(path);
+    if (!held || !ReadIdentity(held.Get(), folder.identity))
         return;
     ::AcquireSRWLockExclusive(&g_madeLock);
-    g_made.push_back(made);
+    g_made.push_back(folder);
     ::ReleaseSRWLockExclusive(&g_madeLock);
 }
 
@@ -98,11 +108,18 @@ CLogSave::CLogSave()
     const std::wstring cfg = root + L"logCfg.ini";
     m_bPrint = LogPrintSwitchOn(GetIniString(cfg, L"Log", L"print", L"-1"));
 
-    m_pLogSave = std::make_unique<CLogSaveCloseFile>(m_strLogDir);
+    auto writer = std::make_unique<CLogSaveCloseFile>(m_strLogDir);
+    ::AcquireSRWLockExclusive(&g_writersLock);
+    g_writers.push_back(writer.get());
+    ::ReleaseSRWLockExclusive(&g_writersLock);
+    m_pLogSave = std::move(writer);
 }
 
 CLogSave::~CLogSave()
 {
+    ::AcquireSRWLockExclusive(&g_writersLock);
+    g_writers.erase(std::remove(g_writers.begin(), g_writers.end(), m_pLogSave.get()), g_writers.end());
+    ::ReleaseSRWLockExclusive(&g_writersLock);
     m_pLogSave.reset();
 }
 
@@ -120,6 +137,14 @@ std::vector<SMadeLogFolder> LogFoldersMadeByThisRun()
     std::vector<SMadeLogFolder> made = g_made;
     ::ReleaseSRWLockShared(&g_madeLock);
     return made;
+}
+
+void LetGoOfLogFolder(const SFileIdentity& folder)
+{
+    ::AcquireSRWLockShared(&g_writersLock);
+    for (CLogSaveCloseFile* writer : g_writers)
+        writer->LetGoOfFolder(folder);
+    ::ReleaseSRWLockShared(&g_writersLock);
 }
 
 void LogToolLine(const std::string& line)

@@ -43,9 +43,9 @@ void LogToolLine(const std::string& line);
 // folder of each instance built while it is set. Empty at start-up.
 extern std::wstring g_strLogRoot;
 
-// A log folder this run created: its full path (no trailing backslash) and
-// which folder it is, so that another one put at that path later is not
-// taken for it.
+// A log folder this run created: its full path without a trailing backslash,
+// and what it is, read from the folder right after it was made (a folder
+// found later at that path is this one only if it is the same folder).
 struct SMadeLogFolder {
     std::wstring path;
     SFileIdentity identity;
@@ -54,3 +54,8 @@ struct SMadeLogFolder {
 // The log folders this run created. Only Administrators and SYSTEM may write
 // in them; users may read.
 std::vector<SMadeLogFolder> LogFoldersMadeByThisRun();
+
+// The writers hold their log folder while the program runs, so nobody can swap
+// it; the removal at the end lets go of a folder it is about to remove. The
+// writers on that folder write nothing more.
+void LetGoOfLogFolder(const SFileIdentity& folder);

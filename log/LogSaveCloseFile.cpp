@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "framework/Handles.h"
-#include "framework/Paths.h"
+#include "log/LogFolder.h"
 #include "log/LogRules.h"
 
 namespace {
@@ -68,6 +67,42 @@ bool WriteAll(HANDLE h, const std::string& bytes)
     return true;
 }
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The file of that name in the folder, created when missing, never truncated.
+// Append-only access makes every write land at the current end of the file,
+// even when another writer (another process, or the other front end)
+// appended in the meantime. Missing is told apart from there before creating:
+// where the system follows a link on open, create-if-missing through a link
+// that leads nowhere would make a file where it leads.
+CFileHandle OpenLogFile(HANDLE folder, const std::wstring& name)
+{
+    const DWORD access = FILE_GENERIC_READ | FILE_APPEND_DATA;
+    for (int tries = 0; tries < 3; ++tries) {
+        CFileHandle file = OpenInFolder(folder, name, access, kShareAll, FILE_OPEN, FILE_NON_DIRECTORY_FILE);
+        if (file || ::GetLastError() != ERROR_FILE_NOT_FOUND)
+            return file;
+        file = OpenInFolder(folder, name, access, kShareAll, FILE_CREATE, FILE_NON_DIRECTORY_FILE);
+        if (file || ::GetLastError() != ERROR_ALREADY_EXISTS)
+            return file;
+        // Made by another writer just now: open that.
+    }
+    return CFileHandle();
+}
+
+// Moves the held file (identity held) to "<name>bak" in the folder, over an
+// older backup. The move is made on the file itself, found again by name only
+// to get a handle that may rename it, and only if it is still the same file.
+void MoveToBackup(HANDLE folder, const std::wstring& name, const SFileIdentity& held)
+{
+    CFileHandle mover =
+        OpenInFolder(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, FILE_NON_DIRECTORY_FILE);
+    SFileIdentity id;
+    if (!mover || !ReadIdentity(mover.Get(), id) || !id.SameFileAs(held) || !id.IsPlainFile())
+        return;
+    RenameInFolder(mover.Get(), folder, name + L"bak", true);
+}
+
 }  // namespace
 
 std::wstring Utf8ToWide(const std::string& utf8)
@@ -117,6 +152,24 @@ void CLogSaveCloseFile::SaveText(std::string text, std::string fileName)
     SavePacket(&packet);
 }
 
+bool CLogSaveCloseFile::HoldFolder()
+{
+    if (!m_bFolderTried) {
+        m_bFolderTried = true;
+        m_folder = OpenSafeLogFolder(m_strLogDir);
+        if (m_folder && !ReadIdentity(m_folder.Get(), m_folderIdentity))
+            m_folder.Reset();
+    }
+    return static_cast<bool>(m_folder);
+}
+
+void CLogSaveCloseFile::LetGoOfFolder(const SFileIdentity& folder)
+{
+    CLockScope lock(m_lock);
+    if (m_folder && m_folderIdentity.SameFileAs(folder))
+        m_folder.Reset();
+}
+
 void CLogSaveCloseFile::SavePacket(const CPacketLog* packet)
 {
     if (!packet)
@@ -125,25 +178,16 @@ void CLogSaveCloseFile::SavePacket(const CPacketLog* packet)
     // out releases it and closes the file.
     CLockScope lock(m_lock);
 
-    // A log folder that is a junction or a symbolic link leads somewhere the
-    // tool did not choose: nothing is written through it.
-    if (IsLink(m_strLogDir))
+    const std::wstring name = Utf8ToWide(packet->GetFileName());
+    if (!LogFileNameIsPlain(name) || !HoldFolder())
         return;
-    const std::wstring path = m_strLogDir + Utf8ToWide(packet->GetFileName());
-    // Created when missing, never truncated, shared for reading and writing.
-    // Append-only access makes every write land at the current end of the
-    // file, even when another writer (another process, or the other front
-    // end) appended in the meantime. A link is opened as itself, not followed.
-    CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file)
-        return;
-    // A link, or a file with another name elsewhere (a hard link planted to make
-    // the tool write into, or rotate away, a file of someone else's): no write,
-    // no rotation.
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file.Get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        info.nNumberOfLinks > 1)
+    CFileHandle file = OpenLogFile(m_folder.Get(), name);
+    // A link, or a file with another name elsewhere (a hard link planted to
+    // make the tool write into, or rotate away, a file of someone else's): no
+    // write, no rotation.
+    SFileIdentity id;
+    if (!file || !ReadIdentity(file.Get(), id) || !id.IsPlainFile() ||
+        !IsOpenedAsNamed(m_folder.Get(), file.Get(), name))
         return;
     LARGE_INTEGER zero{};
     ::SetFilePointerEx(file.Get(), zero, nullptr, FILE_END);
@@ -160,10 +204,6 @@ void CLogSaveCloseFile::SavePacket(const CPacketLog* packet)
     }
 
     LARGE_INTEGER size{};
-    const bool rotate = ::GetFileSizeEx(file.Get(), &size) && LogNeedsRotation(static_cast<uint64_t>(size.QuadPart));
-    file.Reset();
-    if (rotate) {
-        const std::wstring backup = path + L"bak";
-        ::MoveFileExW(path.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING);
-    }
+    if (::GetFileSizeEx(file.Get(), &size) && LogNeedsRotation(static_cast<uint64_t>(size.QuadPart)))
+        MoveToBackup(m_folder.Get(), name, id);
 }

@@ -3,22 +3,90 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "system/ChunkDecoder.h"
+#include "system/CommandJob.h"
+#include "system/CommandPipe.h"
+#include "system/CommandReadLoop.h"
 #include "system/HostRules.h"
 
 const DWORD kCommandTimeLimitMs = 120 * 1000;
 
 namespace {
 
-// While the pipe is empty but still open, look again after this long.
-const DWORD kIdlePollMs = 10;
-// After the tree was ended, how long to wait for the interpreter to be gone.
-const DWORD kEndWaitMs = 5000;
+// A start-up attribute list that lets a child inherit the given handles and
+// no other: a command started on another thread at the same moment never
+// gets this run's pipe, nor this one that run's.
+class CInheritList {
+public:
+    CInheritList(HANDLE* handles, size_t count)
+    {
+        SIZE_T size = 0;
+        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        m_storage.resize(size);
+        m_bReady = size > 0 && ::InitializeProcThreadAttributeList(List(), 1, 0, &size);
+        if (m_bReady && !::UpdateProcThreadAttribute(List(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles,
+                                                     count * sizeof(HANDLE), nullptr, nullptr)) {
+            ::DeleteProcThreadAttributeList(List());
+            m_bReady = false;
+        }
+    }
+    ~CInheritList()
+    {
+        if (m_bReady)
+            ::DeleteProcThreadAttributeList(List());
+    }
+    CInheritList(const CInheritList&) = delete;
+    CInheritList& operator=(const CInheritList&) = delete;
 
-bool SetKillOnClose(HANDLE job, bool on)
+    bool Ready() const { return m_bReady; }
+    LPPROC_THREAD_ATTRIBUTE_LIST List() { return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_storage.data()); }
+
+private:
+    std::vector<char> m_storage;
+    bool m_bReady = false;
+};
+
+// The interpreter for command, suspended, writing into output and reading
+// input; these two (made inheritable here) are all it inherits.
+bool StartInterpreter(const std::wstring& command, const std::wstring& currentDir, HANDLE output, HANDLE input,
+                      PROCESS_INFORMATION& pi)
 {
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION li = {};
-    li.BasicLimitInformation.LimitFlags = on ? JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE : 0;
-    return ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &li, sizeof(li)) != FALSE;
+    const std::wstring system = SystemFolder();
+    HANDLE inherited[] = {output, input};
+    CInheritList list(inherited, 2);
+    if (system.empty() || !list.Ready() || !::SetHandleInformation(output, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT) ||
+        !::SetHandleInformation(input, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT))
+        return false;
+
+    STARTUPINFOEXW si = {};
+    ::GetStartupInfoW(&si.StartupInfo);
+    si.StartupInfo.cb = sizeof(si);
+    si.StartupInfo.hStdInput = input;
+    si.StartupInfo.hStdOutput = output;
+    si.StartupInfo.hStdError = output;
+    si.StartupInfo.wShowWindow = SW_HIDE;
+    si.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    si.lpAttributeList = list.List();
+
+    std::vector<wchar_t> line(kMaxCommandLineChars + 1, L'\0');
+    ComposeCommandLine(command).copy(line.data(), kMaxCommandLineChars);
+    const std::wstring cmdExe = system + L"\\cmd.exe";
+    const std::wstring& startIn = currentDir.empty() ? system : currentDir;
+    return ::CreateProcessW(cmdExe.c_str(), line.data(), nullptr, nullptr, TRUE,
+                            CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr, startIn.c_str(),
+                            &si.StartupInfo, &pi) != FALSE;
+}
+
+// The collected text goes to output only when the command ran to its end.
+template <class Text>
+bool Handover(ECommandRun run, ECommandRun* how, const Text& collected, Text& output)
+{
+    if (how)
+        *how = run;
+    if (run != ECommandRun::Ran)
+        return false;
+    output += collected;
+    return true;
 }
 
 }  // namespace
@@ -31,134 +99,58 @@ std::wstring SystemFolder()
 }
 
 ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWORD pauseMs, DWORD timeLimitMs,
-                             const std::function<void(const char* chunk)>& onChunk, const std::wstring& currentDir)
+                             const ChunkHandler& onChunk, const std::wstring& currentDir)
 {
-    if (bufferBytes < 2)
+    CHandle port(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    SOutputPipe pipe;
+    CFileHandle input = OpenEmptyInput();
+    if (bufferBytes < 2 || !port || !input || !CreateOutputPipe(pipe) ||
+        !::CreateIoCompletionPort(pipe.readEnd.Get(), port.Get(), kReadKey, 0))
         return ECommandRun::NotStarted;
 
-    SECURITY_ATTRIBUTES sa = {};
-    sa.nLength = sizeof(sa);
-    sa.lpSecurityDescriptor = nullptr;
-    sa.bInheritHandle = TRUE;
-    CHandle readEnd, writeEnd;
-    if (!::CreatePipe(readEnd.Out(), writeEnd.Out(), &sa, 0))
-        return ECommandRun::NotStarted;
-
-    STARTUPINFOW si;
-    ::ZeroMemory(&si, sizeof(si));
-    si.cb = sizeof(si);
-    ::GetStartupInfoW(&si);
-    si.hStdOutput = writeEnd.Get();
-    si.hStdError = writeEnd.Get();
-    si.wShowWindow = SW_HIDE;
-    si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-
-    const std::wstring system = SystemFolder();
-    if (system.empty())
-        return ECommandRun::NotStarted;
-    const std::wstring cmdExe = system + L"\\cmd.exe";
-    const std::wstring& startIn = currentDir.empty() ? system : currentDir;
-
-    // The interpreter and what it starts belong to this job, so a command that
-    // outlives the limit can be ended with everything it started; while the
-    // call runs, the tree also ends when this process dies. The interpreter is
-    // not started suspended: a caller killed before resuming it would leave it
-    // hanging for ever. It is put in the job at once, long before it has read
-    // its command line and started anything.
-    CHandle job(::CreateJobObjectW(nullptr, nullptr));
-    if (job.Get() && !SetKillOnClose(job.Get(), true))
-        job.Reset();
     PROCESS_INFORMATION pi = {};
-    {
-        std::vector<wchar_t> line(kMaxCommandLineChars + 1, L'\0');
-        const std::wstring composed = ComposeCommandLine(command);
-        composed.copy(line.data(), kMaxCommandLineChars);
-        if (!::CreateProcessW(cmdExe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, startIn.c_str(),
-                              &si, &pi))
-            return ECommandRun::NotStarted;   // both pipe ends close with their owners
-    }
+    if (!StartInterpreter(command, currentDir, pipe.writeEnd.Get(), input.Get(), pi))
+        return ECommandRun::NotStarted;   // every handle closes with its owner
     CHandle process(pi.hProcess), thread(pi.hThread);
-    if (job.Get() && !::AssignProcessToJobObject(job.Get(), process.Get()))
-        job.Reset();   // e.g. already in a job that forbids nesting: end the interpreter alone
-
-    // Our copy of the write end goes at once: the pipe then breaks when the
-    // interpreter and everything it started have closed theirs.
-    writeEnd.Reset();
-
-    const ULONGLONG deadline = ::GetTickCount64() + timeLimitMs;
-    bool timedOut = false;
-    std::vector<char> buffer(bufferBytes);
-    for (;;) {
-        if (::GetTickCount64() >= deadline) {
-            timedOut = true;
-            break;
-        }
-        DWORD available = 0;
-        if (!::PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr))
-            break;   // broken: every writer is gone
-        if (available == 0) {
-            ::Sleep(kIdlePollMs);
-            continue;
-        }
-        ::ZeroMemory(buffer.data(), buffer.size());
-        DWORD got = 0;
-        if (!::ReadFile(readEnd.Get(), buffer.data(), bufferBytes - 1, &got, nullptr))
-            break;
-        onChunk(buffer.data());
-        ::Sleep(pauseMs);
+    // Declared after the process: it watches that handle until it goes.
+    CProcessTree tree(port.Get(), kTreeKey);
+    // Unconfined, the command still runs; only its interpreter is then
+    // watched and ended at the limit. If this process dies before the
+    // interpreter is in the job, the interpreter stays suspended.
+    tree.Confine(process.Get());
+    // The pipe breaks when the command's processes have closed their ends.
+    pipe.writeEnd.Reset();
+    input.Reset();
+    if (::ResumeThread(thread.Get()) == static_cast<DWORD>(-1)) {
+        tree.End();
+        return ECommandRun::NotStarted;
     }
-    readEnd.Reset();
 
-    if (!timedOut) {
-        ULONGLONG now = ::GetTickCount64();
-        DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
-        timedOut = ::WaitForSingleObject(process.Get(), left) != WAIT_OBJECT_0;
-    }
-    if (timedOut) {
-        if (job.Get())
-            ::TerminateJobObject(job.Get(), 1);
-        else
-            ::TerminateProcess(process.Get(), 1);
-        ::WaitForSingleObject(process.Get(), kEndWaitMs);
+    const SReadPlan plan{bufferBytes, pauseMs, ::GetTickCount64() + timeLimitMs};
+    if (!ReadUntilTreeEnds(pipe.readEnd.Get(), port.Get(), tree, plan, onChunk)) {
+        tree.End();
         return ECommandRun::TimedOut;
     }
     DWORD exitCode = 0;
     ::GetExitCodeProcess(process.Get(), &exitCode);   // read, not part of the result
-    // Whatever the command left running in the background stays running.
-    if (job.Get())
-        SetKillOnClose(job.Get(), false);
     return ECommandRun::Ran;
 }
 
 bool ExecCommand(std::wstring command, std::wstring& output, ECommandRun* how)
 {
     std::wstring collected;
-    const ECommandRun run = RunCommandChunks(command, 4096, 500, kCommandTimeLimitMs, [&](const char* chunk) {
-        int n = ::MultiByteToWideChar(CP_ACP, 0, chunk, -1, nullptr, 0);
-        if (n <= 1)
-            return;
-        std::wstring wide(static_cast<size_t>(n), L'\0');
-        ::MultiByteToWideChar(CP_ACP, 0, chunk, -1, &wide[0], n);
-        collected.append(wide.c_str(), static_cast<size_t>(n) - 1);
-    });
-    if (how)
-        *how = run;
-    if (run != ECommandRun::Ran)
-        return false;
-    output += collected;
-    return true;
+    CChunkDecoder decoder(CP_ACP);
+    const ECommandRun run = RunCommandChunks(command, 4096, 500, kCommandTimeLimitMs,
+                                             [&](const char* bytes, size_t n) { decoder.Append(bytes, n, collected); });
+    decoder.Finish(collected);
+    return Handover(run, how, collected, output);
 }
 
 bool ExecCommandA(const wchar_t* command, std::string& output, ECommandRun* how, const std::wstring& currentDir)
 {
     std::string collected;
-    const ECommandRun run = RunCommandChunks(
-        command ? command : L"", 1024, 10, kCommandTimeLimitMs, [&](const char* chunk) { collected += chunk; },
-        currentDir);
-    if (how)
-        *how = run;
-    if (run != ECommandRun::Ran)
-        return false;
-    output += collected;
-    return true;
+    const ECommandRun run =
+        RunCommandChunks(command ? command : L"", 1024, 10, kCommandTimeLimitMs,
+                         [&](const char* bytes, size_t n) { collected.append(bytes, n); }, currentDir);
+    return Handover(run, how, collected, output);
 }

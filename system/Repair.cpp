@@ -2,12 +2,14 @@
 #include <string>
 
 #include "framework/Handles.h"
+#include "framework/Trust.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
 #include "system/DetachedThread.h"
 #include "system/Devices.h"
 #include "system/RepairRules.h"
 #include "system/RepairWorker.h"
+#include "system/SelfRemovalRules.h"
 
 namespace {
 
@@ -72,10 +74,27 @@ bool CRepairWorker::DoRepair()
     // folder. A folder whose name the interpreter would expand is refused: the
     // command could run something else.
     const std::wstring exeDir = GetExeDir();
-    const std::wstring command = DevconDisableCommand(exeDir, id);
+    // A signed release runs it only when it carries the program's own
+    // signature, checked on the file that then runs: held until the command
+    // has ended and run by the path the system resolved for it (see Trust.h).
+    CHeldFile tool;
+    std::wstring toolDir = exeDir;
+    if (IsSignedRelease()) {
+        const std::wstring path = exeDir + L"\\" + kDeviceToolName;
+        const ETrust trust = tool.Hold(path) ? CheckSameSigner(tool) : ETrust::Unreadable;
+        if (trust != ETrust::Trusted) {
+            LogToolLine(RefusedFileLine(trust, path));
+            ReportRepairResult(2);
+            return false;
+        }
+        toolDir = tool.Folder();
+    }
+    const std::wstring command = DevconDisableCommand(toolDir, id);
     std::string output;
     ECommandRun how = ECommandRun::NotStarted;
-    if (command.empty() || !ExecCommandA(command.c_str(), output, &how, exeDir)) {
+    const bool ran = !command.empty() && ExecCommandA(command.c_str(), output, &how, exeDir);
+    tool.Close();
+    if (!ran) {
         LogToolLine("执行修复方案安装失败");
         if (how == ECommandRun::TimedOut)
             LogCommandTimeout(command);

@@ -496,6 +496,13 @@ bool CProgramFolder::CarryOut(const SSelfRemovalPlan& plan) const
     for (const SRemovalEntry& e : plan.removeNow)
         DeleteInFolder(m_folder.Get(), e);
     if (plan.logFolderNow) {
+        // Its writers hold it, without delete sharing, for as long as they
+        // may write there: they let go of it first.
+        CFileHandle listing = OpenMadeLogFolder(m_folder.Get(), 0);
+        SFileIdentity id;
+        if (listing && ReadIdentity(listing.Get(), id))
+            LetGoOfLogFolder(id);
+        listing.Reset();
         CFileHandle log = OpenMadeLogFolder(m_folder.Get(), DELETE);
         if (log) {
             for (const SRemovalEntry& e : plan.logFilesNow)

@@ -60,20 +60,34 @@ void PressAltF4(HWND target)
 
 TEST(Flow, FeedbackLibraryProblemsEndTheStartWithTheInitPrompt)
 {
-    struct Case { const wchar_t* name; int what; const wchar_t* log; } cases[] = {
-        {L"flow-lib-missing", 0, L"加载反馈DLL失败"},
-        {L"flow-lib-incomplete", 1, L"加载反馈DLL失败"},
-        {L"flow-lib-init0", 2, L"初始化反馈DLL失败"},
+    // In a signed release, a library without a signature the system trusts is
+    // not loaded: the designed line, then one that names the file and why.
+    enum What { Missing, Incomplete, InitFails, SignedMissing, SignedUnsigned, SignedAltered };
+    struct Case { const wchar_t* name; What what; const wchar_t* log; const wchar_t* refusal; } cases[] = {
+        {L"flow-lib-missing", Missing, L"加载反馈DLL失败", nullptr},
+        {L"flow-lib-incomplete", Incomplete, L"加载反馈DLL失败", nullptr},
+        {L"flow-lib-init0", InitFails, L"初始化反馈DLL失败", nullptr},
+        {L"flow-lib-signed-missing", SignedMissing, L"加载反馈DLL失败", L"文件无法打开"},
+        {L"flow-lib-signed-unsigned", SignedUnsigned, L"加载反馈DLL失败", L"没有数字签名"},
+        {L"flow-lib-signed-altered", SignedAltered, L"加载反馈DLL失败", L"签名后被改动或签名已损坏"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(vt::Utf8(c.name));
         CVelmoraRun run(c.name);
-        if (c.what == 0)
+        const std::wstring library = run.ProgramDir() + L"\\TarnexFeedbackInformation.dll";
+        if (c.what >= SignedMissing)
+            run.UseSignedRelease();
+        if (c.what == Missing || c.what == SignedMissing)
             run.RemoveFeedbackLibrary();
-        else if (c.what == 1)
+        else if (c.what == Incomplete)
             run.UseIncompleteFeedbackLibrary();
-        else
+        else if (c.what == InitFails)
             run.SetFeedbackAnswers(0, 0);
+        if (c.what == SignedUnsigned || c.what == SignedAltered) {
+            ASSERT_TRUE(vt::CopyFileTo(c.what == SignedUnsigned ? vt::BinDir() + L"\\TarnexFeedbackInformation.dll"
+                                                                : vt::SignedCopy(L"TarnexFeedbackInformation-altered.dll"),
+                                       library));
+        }
         ASSERT_TRUE(run.Start());
         HWND prompt = run.WaitPrompt();
         ASSERT_TRUE(prompt);
@@ -85,10 +99,14 @@ TEST(Flow, FeedbackLibraryProblemsEndTheStartWithTheInitPrompt)
         ASSERT_TRUE(run.WaitExit(10000, &code));
         EXPECT_EQ(code, 0u);
         std::vector<std::wstring> lines = run.LogLines();
-        ASSERT_EQ(lines.size(), 1u);
+        ASSERT_EQ(lines.size(), c.refusal ? 2u : 1u);
         EXPECT_EQ(vt::LogMessage(lines[0]), c.log);
         EXPECT_EQ(run.CountFeedbackCalls("CustomerFeedbackEx"), 0);
         EXPECT_EQ(run.CountFeedbackCalls("GetToolIsNewVersion"), 0);   // the timer was never armed
+        if (c.refusal) {
+            EXPECT_EQ(vt::LogMessage(lines[1]), std::wstring(L"签名检查未通过（") + c.refusal + L"），未使用：" + library);
+            EXPECT_EQ(run.FeedbackCalls().size(), 0u);   // not even "InitFreedbackDll": it was never loaded
+        }
         EXPECT_TRUE(vt::PathExists(run.ProgramDir() + L"\\Velmora.exe"));
     }
 }

@@ -7,6 +7,7 @@
 
 #include "res/resource.h"
 #include "system/CommandRunner.h"
+#include "framework/Handles.h"
 #include "system/RepairRules.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/RestartLogger.h"
@@ -93,6 +94,11 @@ TEST_F(Repair, UnconfirmedRunsFailAndTheWindowAllowsAnotherTryEachTime)
         vt::CVelmoraRun run(ownTool ? L"repair-own-devcon" : L"repair-refused");
         const std::wstring tool = run.ProgramDir() + L"\\devcon.exe";
         if (ownTool) {
+            // Of the Display class, as on a PC: a System-class device the tool
+            // would refuse before asking, and this run would prove nothing.
+            ASSERT_TRUE(vt::AddFakeDevice(vt::kListedDeviceInstance,
+                                          {vt::kListedDeviceFirstId, L"PCI\\VEN_10DE&DEV_1AD8"}, {},
+                                          vt::kDisplayClass));
             ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\devcon.exe", tool));
             std::string output;
             const std::wstring command = DevconDisableCommand(run.ProgramDir(), L"PCI\\VEN_10DE&DEV_1AD8");
@@ -163,6 +169,59 @@ TEST_F(Repair, WithoutTheFoldersOwnDeviceToolTheRepairFails)
         EXPECT_EQ(DevconCalls(run), "");
         EXPECT_FALSE(vt::PathExists(onPath + L"\\devcon-calls.txt")) << "the device tool on the search path ran";
         ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_FIRST));
+    }
+}
+
+TEST_F(Repair, ASignedReleaseRunsOnlyADeviceToolWithItsOwnSignatureAndHoldsItWhileItRuns)
+{
+    // The program, the feedback library and the device tool signed with one
+    // certificate: the repair runs, and while the tool runs its file cannot be
+    // replaced (renamed away or written); afterwards it can. A tool that is
+    // unsigned, signed with another certificate or changed after signing is
+    // not run: the designed prompt and one line that names it.
+    struct Case { const wchar_t* name; const wchar_t* tool; const wchar_t* refusal; } cases[] = {
+        {L"repair-signed", L"devcon.exe", nullptr},
+        {L"repair-signed-unsigned-tool", nullptr, L"没有数字签名"},
+        {L"repair-signed-other-tool", L"devcon-other.exe", L"签名者与本工具不同"},
+        {L"repair-signed-altered-tool", L"devcon-altered.exe", L"签名后被改动或签名已损坏"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vt::Utf8(c.name));
+        vt::CVelmoraRun run(c.name);
+        run.UseSignedRelease();
+        const std::wstring tool = run.ProgramDir() + L"\\devcon.exe", moved = run.ProgramDir() + L"\\moved.exe";
+        ASSERT_TRUE(vt::CopyFileTo(c.tool ? vt::SignedCopy(c.tool) : vt::BinDir() + L"\\standins\\devcon.exe", tool));
+        SetDevcon(run, kDisabled);
+        const std::wstring hold = run.ProgramDir() + L"\\devcon-hold";
+        if (!c.refusal) {
+            ASSERT_TRUE(vt::WriteFileBytes(hold, ""));
+        }
+        HWND main = StartReady(run);
+        ASSERT_TRUE(main);
+        ASSERT_TRUE(vt::Click(::GetDlgItem(main, IDC_BTN_START)));
+        if (!c.refusal) {
+            ASSERT_TRUE(vt::WaitFor([&] { return !DevconCalls(run).empty(); }, 20000));
+            EXPECT_FALSE(::MoveFileExW(tool.c_str(), moved.c_str(), 0)) << "renamed while it runs";
+            EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+            CFileHandle write(::CreateFileW(tool.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+            EXPECT_FALSE(write) << "opened for writing while it runs";
+            ::DeleteFileW(hold.c_str());
+        }
+        HWND prompt = run.WaitPrompt(20000);
+        ASSERT_TRUE(prompt);
+        std::vector<std::wstring> lines = run.LogLines();
+        if (c.refusal) {
+            EXPECT_EQ(run.PromptText(prompt), L"修复方案安装失败");
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_EQ(vt::LogMessage(lines[0]), std::wstring(L"签名检查未通过（") + c.refusal + L"），未使用：" + tool);
+            EXPECT_EQ(DevconCalls(run), "");
+        } else {
+            EXPECT_EQ(run.PromptText(prompt), L"修复方案安装完成，重启计算机后生效, 是否重启？");
+            EXPECT_TRUE(lines.empty());
+            EXPECT_TRUE(::MoveFileExW(tool.c_str(), moved.c_str(), 0)) << "still held after the command ended";
+        }
+        ASSERT_TRUE(run.Answer(prompt, c.refusal ? IDC_BTN_PROMPT_FIRST : IDC_BTN_PROMPT_SECOND));
     }
 }
 

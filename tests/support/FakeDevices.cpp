@@ -8,11 +8,12 @@ namespace vt {
 
 const wchar_t* const kListedDeviceInstance = L"PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1c3b2a0&0&0008";
 const wchar_t* const kListedDeviceFirstId = L"PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1";
+const FakeDeviceClass kSystemClass = {L"{4d36e97d-e325-11ce-bfc1-08002be10318}", L"System"};
+const FakeDeviceClass kDisplayClass = {L"{4d36e968-e325-11ce-bfc1-08002be10318}", L"Display"};
 
 namespace {
 
 const wchar_t* const kEnumRoot = L"System\\CurrentControlSet\\Enum";
-const wchar_t* const kSystemClassGuid = L"{4d36e97d-e325-11ce-bfc1-08002be10318}";
 
 // Keys under kEnumRoot this process created, in the order created.
 std::vector<std::wstring>& CreatedKeys()
@@ -30,7 +31,7 @@ bool SetString(HKEY key, const wchar_t* name, DWORD type, const std::wstring& da
 }  // namespace
 
 bool AddFakeDevice(const std::wstring& instanceId, const std::vector<std::wstring>& hardwareIds,
-                   const std::vector<std::wstring>& compatibleIds)
+                   const std::vector<std::wstring>& compatibleIds, const FakeDeviceClass& deviceClass)
 {
     if (instanceId.empty())
         return false;
@@ -52,8 +53,8 @@ bool AddFakeDevice(const std::wstring& instanceId, const std::vector<std::wstrin
         if (disposition == REG_CREATED_NEW_KEY)
             CreatedKeys().push_back(relative);
     }
-    bool ok = SetString(key.Get(), L"ClassGUID", REG_SZ, kSystemClassGuid) &&
-              SetString(key.Get(), L"Class", REG_SZ, L"System") &&
+    bool ok = SetString(key.Get(), L"ClassGUID", REG_SZ, deviceClass.guid) &&
+              SetString(key.Get(), L"Class", REG_SZ, deviceClass.name) &&
               SetString(key.Get(), L"DeviceDesc", REG_SZ, L"Velmora test device");
     for (const auto& [name, ids] : {std::make_pair(L"HardwareID", &hardwareIds),
                                      std::make_pair(L"CompatibleIDs", &compatibleIds)}) {

@@ -1,6 +1,7 @@
 #include "tests/support/VelmoraRun.h"
 
 #include <shlobj.h>
+#include <wincrypt.h>
 
 #include "tests/support/FakeDevices.h"
 
@@ -57,7 +58,37 @@ void CopyIfPresent(const std::wstring& from, const std::wstring& to)
     if (PathExists(from))
         CopyFileTo(from, to);
 }
+
+// Adds (or removes) the test certificate to the trusted roots of the test
+// prefix's machine, as a signed release's publisher is trusted on a PC.
+// Wine's signature check trusts a self-signed certificate either way.
+bool TrustTestRoot(bool trust)
+{
+    const std::string der = ReadFileBytes(SignedCopy(L"test-root.cer"));
+    HCERTSTORE store = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+    if (der.empty() || !store)
+        return false;
+    PCCERT_CONTEXT cert = ::CertCreateCertificateContext(X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                                         static_cast<DWORD>(der.size()));
+    bool ok = false;
+    if (cert && trust) {
+        ok = ::CertAddCertificateContextToStore(store, cert, CERT_STORE_ADD_REPLACE_EXISTING, nullptr) != FALSE;
+    } else if (cert) {
+        PCCERT_CONTEXT found = ::CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, cert,
+                                                            nullptr);
+        ok = found && ::CertDeleteCertificateFromStore(found);   // frees found
+    }
+    if (cert)
+        ::CertFreeCertificateContext(cert);
+    ::CertCloseStore(store, 0);
+    return ok;
+}
 }  // namespace
+
+std::wstring SignedCopy(const std::wstring& name)
+{
+    return BinDir() + L"\\signed\\" + name;
+}
 
 std::wstring SystemWmicPath()
 {
@@ -122,6 +153,8 @@ CVelmoraRun::CVelmoraRun(const std::wstring& name, const std::wstring& programFo
 CVelmoraRun::~CVelmoraRun()
 {
     m_process.Kill();
+    if (m_bTrustedRoot)
+        TrustTestRoot(false);
     if (m_bAddedDevice)
         RemoveFakeDevices();
 }
@@ -143,6 +176,13 @@ void CVelmoraRun::UseIncompleteFeedbackLibrary()
 {
     CopyFileTo(BinDir() + L"\\standins\\incomplete-feedback\\TarnexFeedbackInformation.dll",
                m_programDir + L"\\TarnexFeedbackInformation.dll");
+}
+
+void CVelmoraRun::UseSignedRelease()
+{
+    for (const wchar_t* name : {L"Velmora.exe", L"TarnexFeedbackInformation.dll", L"devcon.exe"})
+        CopyFileTo(SignedCopy(name), m_programDir + L"\\" + name);
+    m_bTrustedRoot = TrustTestRoot(true) || m_bTrustedRoot;
 }
 
 void CVelmoraRun::RemoveFeedbackLibrary()

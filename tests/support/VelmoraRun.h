@@ -35,6 +35,10 @@ public:
     void SetFeedbackAnswers(int initResult, int newVersionResult, int writeBack = 0);
     void UseIncompleteFeedbackLibrary();      // lacks "OpenUseAgreementUrl"
     void RemoveFeedbackLibrary();
+    // A signed release: the program, the feedback library and the device tool
+    // stand-in as signed copies (SignedCopy), with their certificate among the
+    // prefix's trusted roots while the run lives.
+    void UseSignedRelease();
     void SetCsproduct(const std::string& bytes);   // what "wmic csproduct list full" prints
     // The feedback library answers from and records beside itself, as on a PC.
     void KeepFeedbackBesideLibrary() { m_feedbackDir = m_programDir; }
@@ -84,7 +88,14 @@ private:
     CProcess m_process;
     HWND m_main = nullptr;
     bool m_bAddedDevice = false;
+    bool m_bTrustedRoot = false;
 };
+
+// A copy signed with a throwaway certificate (see tests/CMakeLists.txt):
+// Velmora.exe, TarnexFeedbackInformation.dll and devcon.exe (the stand-in)
+// signed with the test certificate, devcon-other.exe with another one,
+// devcon-altered.exe and TarnexFeedbackInformation-altered.dll changed after signing.
+std::wstring SignedCopy(const std::wstring& name);
 
 // The stand-ins for the PC's own tools where the program runs them from, in
 // the test prefix's system folder: the wmic stand-in as System32\wbem\wmic.exe

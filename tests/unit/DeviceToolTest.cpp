@@ -36,30 +36,34 @@ const NodeStatus kRunning = Node(kNodeStarted | 0x2);
 const NodeStatus kDisabled = Node(kNodeHasProblem | 0x2, kProblemDisabled);
 const NodeStatus kNothingWritten = Node(0);   // what wine answers
 
-// How one device answers: the class installer accepts or refuses, asks for a
-// restart or not, and what the node shows afterwards.
+// How one device answers: the class installer accepts or refuses (a request
+// for the current profile, and one for all profiles), asks for a restart or
+// not, and what the node shows afterwards.
 struct Answer {
     bool accepted = true;
     bool restart = false;
     NodeStatus after = kDisabled;
+    bool globalAccepted = true;
 };
 
 class CFakeDevices : public IDeviceService {
 public:
     std::vector<Device> devices;
     std::map<size_t, Answer> answers;
-    bool listable = true;
-    std::vector<size_t> changed;   // indices asked to change, in order
+    ListResult listed = ListResult::Read;
+    std::vector<size_t> changed;   // indices asked to change, in order, once per scope
+    std::vector<Scope> scopes;     // the scope of each of those requests
 
-    bool ListDevices(std::vector<Device>& out) override
+    ListResult ListDevices(std::vector<Device>& out) override
     {
         out = devices;
-        return listable;
+        return listed;
     }
-    bool RequestChange(size_t i, Verb) override
+    bool RequestChange(size_t i, Verb, Scope scope) override
     {
         changed.push_back(i);
-        return answers[i].accepted;
+        scopes.push_back(scope);
+        return scope == Scope::Global ? answers[i].globalAccepted : answers[i].accepted;
     }
     bool RestartRequested(size_t i) override { return answers[i].restart; }
     NodeStatus ReadStatus(size_t i) override { return answers[i].after; }
@@ -99,6 +103,13 @@ TEST(DevicetoolCommandLine, BadOnesGetTheReasonAndUsageWithExit3)
         {{L"-?", L"disable"}, 0, "", "devcon.exe enable ID"},
         {{L"DISABLE", L"X"}, 2, "", "No matching devices found."},
         {{L"Status", L"*"}, 2, "", "No matching devices found."},
+        // /force is a switch wherever it stands; it never makes a lone * acceptable.
+        {{L"/force"}, 3, "No command given.", ""},
+        {{L"disable", L"-Force"}, 3, "\"disable\" needs at least one device ID.", ""},
+        {{L"disable", L"/FORCE", L"*"}, 3, "\"*\" would disable every device", ""},
+        {{L"-force", L"/?"}, 0, "", "/force, or\r\n-force, anywhere on the command line"},
+        {{L"/force", L"enable", L"X"}, 2, "", "No matching devices found."},
+        {{L"disable", L"--force"}, 2, "", "No matching devices found."},   // an ID like any other
     };
     for (const auto& c : cases) {
         CFakeDevices fake;
@@ -225,8 +236,65 @@ TEST(DevicetoolRun, EachMixOfAnswersGivesItsLinesAndExitCodeAndVelmoraReadsSucce
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.exitCode, c.exit);
         EXPECT_EQ(fake.changed.size(), c.answers.size());
+        EXPECT_EQ(fake.scopes, std::vector<Scope>(c.answers.size(), Scope::ConfigSpecific)) << "this profile only";
         EXPECT_EQ(std::count(fake.changed.begin(), fake.changed.end(), 0u), 0) << "a device not named was changed";
         EXPECT_EQ(DevconConfirmsDisable(r.out), c.exit <= 1) << r.out;
+    }
+}
+
+TEST(DevicetoolRun, DisableRefusesVitalDevicesAndWidePatternsWholeUnlessForced)
+{
+    std::vector<Device> devices = {
+        {L"ACPI\\PNP0A08\\0", {L"ACPI\\PNP0A08"}, {L"*PNP0A03"}, L"{4d36e97d-e325-11ce-bfc1-08002be10318}"},
+        {L"PCI\\VEN_8086&DEV_A0A3\\3&11583659&0&FC", {L"PCI\\VEN_8086&DEV_A0A3"}, {L"PCI\\CC_0C05"},
+         L"{4D36E97D-E325-11CE-BFC1-08002BE10318}"},   // any case
+        Gpu(),
+        Gpu(L"PCI\\VEN_10DE&DEV_1AD8&SUBSYS_87654321&REV_A1\\4&2&0&0010"),
+        {L"SCSI\\DISK&VEN_NVME\\5&1&0&000000", {L"SCSI\\DiskNVMe"}, {L"GenDisk"},
+         L"{4d36e967-e325-11ce-bfc1-08002be10318}"},
+        {L"STORAGE\\VOLUME\\{1}#0000000000100000", {L"STORAGE\\Volume"}, {}, L"{71A27CDD-812A-11D0-BEC7-08002BE2092F}"},
+    };
+    for (size_t gpuIndex : {2, 3})
+        devices[gpuIndex].classGuid = L"{4d36e968-e325-11ce-bfc1-08002be10318}";   // Display
+    auto vital = [](const std::string& instance, const std::string& className) {
+        return instance + " is a " + className +
+               " device, which Windows needs to run: nothing disabled. Add /force to disable it anyway.";
+    };
+    const std::string wide = " devices: nothing disabled. Name one device, or add /force to disable all ";
+    const std::string smbus = "PCI\\VEN_8086&DEV_A0A3\\3&11583659&0&FC";
+    struct Case {
+        std::vector<std::wstring> args; std::vector<std::string> err; std::vector<size_t> changed;
+    } cases[] = {
+        // As Velmora asks, also for two functions at once: no star, not vital.
+        {{L"disable", L"PCI\\VEN_10DE&DEV_1AD8"}, {}, {2, 3}},
+        {{L"disable", L"@PCI\\VEN_10DE&DEV_1AD8&SUBSYS_8765*"}, {}, {3}},
+        {{L"disable", L"PCI\\*"}, {"\"PCI\\*\" names 3" + wide + "3.", vital(smbus, "System")}, {}},
+        {{L"disable", L"pci\\ven_10de*"}, {"\"pci\\ven_10de*\" names 2" + wide + "2."}, {}},
+        {{L"disable", L"ACPI\\PNP0A08", L"*PNP0A03"}, {vital("ACPI\\PNP0A08\\0", "System")}, {}},
+        {{L"disable", L"GenDisk", L"@STORAGE\\*"},
+         {vital("SCSI\\DISK&VEN_NVME\\5&1&0&000000", "DiskDrive"),
+          vital("STORAGE\\VOLUME\\{1}#0000000000100000", "Volume")}, {}},
+        {{L"disable", L"PCI\\VEN_10DE&DEV_1AD8", L"NO\\SUCH*", L"PCI\\CC_0C05"}, {vital(smbus, "System")}, {}},
+        {{L"disable", L"/force", L"PCI\\*"}, {}, {1, 2, 3}},
+        {{L"-FORCE", L"disable", L"ACPI\\PNP0A08", L"GenDisk"}, {}, {0, 4}},
+        // Enable and status stay open: they put back and look.
+        {{L"enable", L"PCI\\*", L"ACPI\\PNP0A08"}, {}, {0, 0, 1, 1, 2, 2, 3, 3}},
+        {{L"status", L"*"}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        CFakeDevices fake;
+        fake.devices = devices;
+        for (size_t i = 0; i < devices.size(); ++i)
+            fake.answers[i].after = c.args[0] == L"enable" ? kRunning : kDisabled;
+        Report r = RunFake(fake, c.args);
+        SCOPED_TRACE(r.err + r.out);
+        EXPECT_EQ(r.err, Lines(c.err));
+        EXPECT_EQ(fake.changed, c.changed);
+        EXPECT_EQ(r.exitCode, c.err.empty() ? 0 : 2);
+        if (!c.err.empty()) {
+            EXPECT_EQ(r.out, "");
+            EXPECT_FALSE(DevconConfirmsDisable(r.out + r.err));
+        }
     }
 }
 
@@ -234,31 +302,41 @@ TEST(DevicetoolRun, EnableStatusAndRefusalsBeforeAnyDeviceIsTouched)
 {
     const std::string g = "PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1C3B2A0&0&0008";
     const std::vector<std::wstring> enable = {L"enable", L"PCI\\CC_0302", L"@" + std::wstring(kGpu)};
+    const ListResult read = ListResult::Read;
     struct Case {
-        const char* what; std::vector<std::wstring> args; Answer answer; bool elevated, wow64, listable;
+        const char* what; std::vector<std::wstring> args; Answer answer; bool elevated, wow64; ListResult listed;
         std::string out, err; int exit;
     } cases[] = {
-        {"enabled, named twice", enable, {true, false, kRunning}, true, false, true,
+        // Enable asks for all profiles and for this one: a device disabled in
+        // either way comes back, and a refusal of either is a failure.
+        {"enabled, named twice", enable, {true, false, kRunning}, true, false, read,
          Lines({g + ": Enabled", "1 device(s) enabled."}), "", 0},
-        {"enabled on reboot", enable, {true, true, kDisabled}, true, false, true,
+        {"enabled on reboot", enable, {true, true, kDisabled}, true, false, read,
          Lines({g + ": Enabled on reboot", "The 1 device(s) are ready to be enabled. To enable the devices, "
                                            "restart the devices or reboot the system ."}), "", 1},
-        {"still disabled", enable, {true, false, kDisabled}, true, false, true,
+        {"still disabled", enable, {true, false, kDisabled}, true, false, read,
          Lines({g + ": Enable failed", "1 of 1 matching device(s) could not be enabled."}), "", 2},
-        {"without rights", enable, {}, false, false, true, "",
+        {"refused for all profiles", enable, {true, false, kRunning, false}, true, false, read,
+         Lines({g + ": Enable failed", "1 of 1 matching device(s) could not be enabled."}), "", 2},
+        {"refused for this profile", enable, {false, false, kRunning, true}, true, false, read,
+         Lines({g + ": Enable failed", "1 of 1 matching device(s) could not be enabled."}), "", 2},
+        {"without rights", enable, {}, false, false, read, "",
          Lines({"Administrator rights are needed to enable devices; run devcon.exe from an elevated command prompt."}),
          2},
-        {"32-bit build on 64-bit Windows", {L"disable", L"X"}, {}, true, true, true, "",
+        {"32-bit build on 64-bit Windows", {L"disable", L"X"}, {}, true, true, read, "",
          Lines({"This 32-bit devcon.exe cannot disable devices on 64-bit Windows; use the 64-bit devcon.exe."}), 2},
-        {"no device list", {L"disable", L"X"}, {}, true, false, false, "",
+        {"no device list", {L"disable", L"X"}, {}, true, false, ListResult::Unreadable, "",
          Lines({"The list of devices could not be read."}), 2},
-        {"status needs no rights", {L"status", L"pci\\ven_10de*"}, {true, false, kDisabled}, false, true, true,
+        {"a device list longer than the tool reads", {L"disable", L"PCI\\CC_0302"}, {}, true, false,
+         ListResult::TooLong, "",
+         Lines({"The device list is longer than the 100000 devices devcon.exe reads; no device was acted on."}), 2},
+        {"status needs no rights", {L"status", L"pci\\ven_10de*"}, {true, false, kDisabled}, false, true, read,
          Lines({g + ": Disabled", "1 matching device(s) found."}), "", 0},
-        {"status running", {L"status", L"PCI\\CC_0302", L"NO\\SUCH"}, {true, false, kRunning}, true, false, true,
+        {"status running", {L"status", L"PCI\\CC_0302", L"NO\\SUCH"}, {true, false, kRunning}, true, false, read,
          Lines({g + ": Running", "1 matching device(s) found."}), "", 0},
-        {"status with a problem", {L"status", L"PCI\\CC_0302"}, {true, false, Node(0x402, 28)}, true, false, true,
+        {"status with a problem", {L"status", L"PCI\\CC_0302"}, {true, false, Node(0x402, 28)}, true, false, read,
          Lines({g + ": Stopped with problem 28", "1 matching device(s) found."}), "", 0},
-        {"status unreadable", {L"status", L"PCI\\CC_0302"}, {true, false, kNothingWritten}, true, false, true,
+        {"status unreadable", {L"status", L"PCI\\CC_0302"}, {true, false, kNothingWritten}, true, false, read,
          Lines({g + ": Status could not be read", "1 matching device(s) found; the status of 1 could not be read."}),
          "", 2},
     };
@@ -267,14 +345,16 @@ TEST(DevicetoolRun, EnableStatusAndRefusalsBeforeAnyDeviceIsTouched)
         CFakeDevices fake;
         fake.devices = {Gpu()};
         fake.answers[0] = c.answer;
-        fake.listable = c.listable;
+        fake.listed = c.listed;
         Report r = RunFake(fake, c.args, c.elevated, c.wow64);
         EXPECT_EQ(r.out, c.out);
         EXPECT_EQ(r.err, c.err);
         EXPECT_EQ(r.exitCode, c.exit);
-        EXPECT_LE(fake.changed.size(), 1u) << "a device named twice was changed twice";
         if (!c.err.empty() || c.args[0] == L"status") {
             EXPECT_TRUE(fake.changed.empty());
+        } else {
+            EXPECT_EQ(fake.changed, (std::vector<size_t>{0, 0})) << "a device named twice was changed twice";
+            EXPECT_EQ(fake.scopes, (std::vector<Scope>{Scope::Global, Scope::ConfigSpecific}));
         }
     }
 }

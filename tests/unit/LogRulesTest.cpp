@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cwchar>
+#include <vector>
 
 #include "log/LogRules.h"
 
@@ -83,4 +85,76 @@ TEST(LogRoot, OverrideGetsOneSeparator)
     };
     for (const auto& c : cases)
         EXPECT_EQ(LogRootWithSeparator(c.root), c.out) << c.root;
+}
+
+TEST(LogFileName, OnlyOnePlainNameInsideTheFolder)
+{
+    struct Case { const wchar_t* name; bool plain; } cases[] = {
+        {L"Velmora.txt", true},
+        {L"Velmora.txtbak", true},
+        {L"Velmora.txt.", true},        // taken exactly, so not another file's name
+        {L"", false},
+        {L".", false},
+        {L"..", false},
+        {L"sub\\Velmora.txt", false},
+        {L"..\\Velmora.txt", false},
+        {L"sub/Velmora.txt", false},
+        {L"C:Velmora.txt", false},
+        {L"Velmora.txt:stream", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LogFileNameIsPlain(c.name), c.plain) << std::string(c.name, c.name + wcslen(c.name));
+}
+
+TEST(LogFolderSecurity, SafeOnlyWhenOwnedByATrustedAccountAndNobodyElseMayWrite)
+{
+    const std::wstring me = L"S-1-5-21-1-2-3-1001", other = L"S-1-5-21-1-2-3-1002";
+    const std::wstring SY = L"S-1-5-18", BA = L"S-1-5-32-544", BU = L"S-1-5-32-545", WD = L"S-1-1-0",
+                       AU = L"S-1-5-11", CO = L"S-1-3-0",
+                       TI = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    const uint32_t FA = 0x1f01ff, read = 0x1200a9, modify = 0x1301bf, inheritOnly = 0x0b, oici = 0x03;
+    using A = SLogAccessEntry;
+    auto allow = [](std::wstring sid, uint32_t mask, uint32_t flags = 0x03) { return A{sid, mask, flags, A::kAllow}; };
+    auto deny = [](std::wstring sid, uint32_t mask) { return A{sid, mask, 0x03, A::kDeny}; };
+    const std::vector<A> made = {allow(SY, FA), allow(BA, FA), allow(BU, read)};   // what the tool makes
+    struct Case { const char* what; std::wstring owner; bool hasList; std::vector<A> list; bool safe; } cases[] = {
+        {"the tool's own folder", BA, true, made, true},
+        {"owned by SYSTEM", SY, true, made, true},
+        {"owned by TrustedInstaller", TI, true, made, true},
+        {"owned by the running account", me, true, made, true},
+        {"owner SID in lower case", L"s-1-5-32-544", true, made, true},
+        {"owned by a user", other, true, made, false},
+        {"owned by Users", BU, true, made, false},
+        {"owner unknown", L"", true, made, false},
+        {"no access list at all", BA, false, {}, false},
+        {"an empty access list", BA, true, {}, true},
+        {"the running account may write", BA, true, {allow(me, FA)}, true},
+        {"CREATOR OWNER may write", BA, true, {allow(SY, FA), allow(CO, FA, inheritOnly)}, true},
+        {"Everyone may read", BA, true, {allow(WD, 0x80120089)}, true},   // GENERIC_READ too
+        {"Everyone may do everything", BA, true, {allow(SY, FA), allow(WD, FA)}, false},
+        {"Users may change", BA, true, {allow(SY, FA), allow(BU, modify)}, false},
+        // What a folder made in ProgramData is handed down: users may add.
+        {"Users may add files and folders", BA, true,
+         {allow(SY, FA), allow(BA, FA), allow(BU, read), allow(BU, 0x116, 0x02)}, false},
+        {"Users may only append", BA, true, {allow(BU, read | 0x4)}, false},
+        {"Users may delete children", BA, true, {allow(BU, read | 0x40)}, false},
+        {"Users may write attributes", BA, true, {allow(BU, read | 0x100)}, false},
+        {"Authenticated users may delete", BA, true, {allow(AU, 0x10000)}, false},
+        {"a user may change the access list", BA, true, {allow(other, 0x40000)}, false},
+        {"a user may take ownership", BA, true, {allow(other, 0x80000)}, false},
+        {"GENERIC_WRITE for Users", BA, true, {allow(BU, 0x40000000)}, false},
+        {"GENERIC_ALL for Users", BA, true, {allow(BU, 0x10000000)}, false},
+        {"MAXIMUM_ALLOWED for Users", BA, true, {allow(BU, 0x02000000)}, false},
+        {"a right no one knows yet", BA, true, {allow(BU, 0x00000200)}, false},
+        {"handed down only, to what is made inside", BA, true, {allow(SY, FA), allow(BU, modify, inheritOnly)}, false},
+        {"handed down to files only", BA, true, {allow(BU, FA, 0x09)}, false},
+        {"a user denied everything", BA, true, {allow(SY, FA), deny(other, FA)}, true},
+        {"an allowing entry counts, even behind a denial", BA, true, {deny(BU, FA), allow(BU, FA)}, false},
+        {"an entry of an unknown kind", BA, true, {allow(SY, FA), A{BU, read, oici, A::kOther}}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LogFolderIsSafe({c.owner, c.hasList, c.list}, me), c.safe) << c.what;
+    // Without a running account to compare, only the fixed accounts count.
+    EXPECT_FALSE(LogFolderIsSafe({L"", true, made}, L""));
+    EXPECT_TRUE(LogFolderIsSafe({BA, true, made}, L""));
 }

@@ -3,11 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "framework/Handles.h"
+#include "system/ChunkDecoder.h"
+#include "system/CommandJob.h"
+#include "system/CommandReadLoop.h"
 #include "system/CommandRunner.h"
 #include "tests/support/TestSupport.h"
 
@@ -28,6 +34,41 @@ struct CStandin {
 
 template <size_t N>
 std::string Bytes(const char (&s)[N]) { return std::string(s, N - 1); }
+template <size_t N>
+std::wstring WideBytes(const wchar_t (&s)[N]) { return std::wstring(s, N - 1); }
+
+DWORD PidNamed(const wchar_t* exeName)
+{
+    CHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W pe = {};
+    pe.dwSize = sizeof(pe);
+    for (BOOL more = ::Process32FirstW(snap.Get(), &pe); more; more = ::Process32NextW(snap.Get(), &pe))
+        if (_wcsicmp(pe.szExeFile, exeName) == 0)
+            return pe.th32ProcessID;
+    return 0;
+}
+
+// The handle a running process writes its standard output to, as a value in
+// that process: read from its start-up parameters (x64 layout).
+HANDLE StdOutputOf(HANDLE process)
+{
+    struct SBasicInfo {
+        LONG_PTR exitStatus;
+        BYTE* peb;
+        ULONG_PTR rest[4];
+    } info = {};
+    using FQuery = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<FQuery>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    BYTE* parameters = nullptr;
+    HANDLE output = nullptr;
+    SIZE_T got = 0;
+    if (!query || query(process, 0, &info, sizeof(info), nullptr) != 0 ||
+        !::ReadProcessMemory(process, info.peb + 0x20, &parameters, sizeof(parameters), &got) ||
+        !::ReadProcessMemory(process, parameters + 0x28, &output, sizeof(output), &got))
+        return nullptr;
+    return output;
+}
 
 }  // namespace
 
@@ -59,6 +100,59 @@ TEST(CommandRunner, LongOutputArrivesWholeAndInOrder)
     std::wstring wide;
     ASSERT_TRUE(ExecCommand(s.Command(), wide));
     EXPECT_EQ(vt::Utf8(wide), small);
+
+    // In a double-byte code page, a character whose bytes fall into two reads
+    // is converted whole.
+    std::string gbk;
+    for (int i = 0; i < 3000; ++i)
+        gbk += "\xD6\xD0";   // 中
+    s.Payload(gbk);
+    CChunkDecoder decoder(936);
+    std::wstring chinese;
+    bool split = false;
+    ASSERT_EQ(RunCommandChunks(s.Command(), 4096, 0, 60000,
+                               [&](const char* bytes, size_t n) {
+                                   split = split || n % 2 == 1;
+                                   decoder.Append(bytes, n, chinese);
+                               }),
+              ECommandRun::Ran);
+    decoder.Finish(chinese);
+    EXPECT_TRUE(split) << "no read ended inside a character; this step proves nothing";
+    EXPECT_TRUE(chinese == std::wstring(3000, L'\x4E2D')) << "converted to " << chinese.size() << " characters";
+}
+
+TEST(CommandRunner, CharactersSplitBetweenChunksConvertWhole)
+{
+    const struct {
+        const char* what;
+        UINT codePage;
+        std::vector<std::string> chunks;
+        std::wstring expected;
+    } rows[] = {
+        {"double-byte, split after the first byte", 936, {"a\xD6", "\xD0" "b"}, L"a\x4E2D" L"b"},
+        {"a second byte that could lead is not carried", 936, {"\xCE\xC4", "\xD6\xD0"}, L"\x6587\x4E2D"},
+        {"carried over an empty chunk", 936, {"\xB9", "", "\xFA"}, L"\x56FD"},
+        {"UTF-8, three bytes in three chunks", CP_UTF8, {"\xE4", "\xB8", "\xAD!"}, L"\x4E2D!"},
+        {"UTF-8, a whole character last is not held", CP_UTF8, {"\xC3\xA9", "x"}, L"\xE9x"},
+        {"single-byte", 1252, {"caf\xE9"}, L"caf\xE9"},
+        {"NUL bytes kept", 936, {Bytes("a\0"), "b"}, WideBytes(L"a\0b")},
+    };
+    for (const auto& row : rows) {
+        CChunkDecoder decoder(row.codePage);
+        std::wstring out;
+        for (const std::string& chunk : row.chunks)
+            decoder.Append(chunk.data(), chunk.size(), out);
+        decoder.Finish(out);
+        EXPECT_EQ(out, row.expected) << row.what;
+    }
+
+    // A first byte with nothing after it at the end is converted, not dropped.
+    CChunkDecoder decoder(936);
+    std::wstring out;
+    decoder.Append("ab\xD6", 3, out);
+    EXPECT_EQ(out, L"ab");
+    decoder.Finish(out);
+    EXPECT_EQ(out.size(), 3u);
 }
 
 TEST(CommandRunner, StandardErrorIsInterleaved)
@@ -77,16 +171,16 @@ TEST(CommandRunner, UnknownCommandStillRuns)
     EXPECT_NE(out.find("velmora-no-such-command"), std::string::npos) << out;
 }
 
-TEST(CommandRunner, TextEndsAtANulByteOfARead)
+TEST(CommandRunner, NulBytesAreKept)
 {
     CStandin s(L"runner-nul");
     s.Payload(Bytes("Version=KESTRA\0Q5 31XRV05\r\n"));
     std::string narrow;
     ASSERT_TRUE(ExecCommandA(s.Command().c_str(), narrow));
-    EXPECT_EQ(narrow, "Version=KESTRA");
+    EXPECT_EQ(narrow, Bytes("Version=KESTRA\0Q5 31XRV05\r\n"));
     std::wstring wide;
     ASSERT_TRUE(ExecCommand(s.Command(), wide));
-    EXPECT_EQ(wide, L"Version=KESTRA");
+    EXPECT_EQ(wide, WideBytes(L"Version=KESTRA\0Q5 31XRV05\r\n"));
 }
 
 TEST(CommandRunner, WideVariantConvertsFromTheAnsiCodePage)
@@ -117,19 +211,165 @@ TEST(CommandRunner, HungCommandTreeIsEndedAtTheLimit)
     CStandin s(L"runner-hang", L"velmora-hangprobe.exe");
     s.Payload("partial\r\n");
     s.Config("hang=1\r\n");
-    ASSERT_EQ(vt::ProcessesNamed(L"velmora-hangprobe.exe"), 0);
+    const struct {
+        const char* what;
+        std::wstring command;
+    } rows[] = {
+        {"run by the interpreter", s.Command()},
+        // The interpreter is gone at once; what it started must not be.
+        {"started apart by the interpreter", L"start \"\" /b " + s.Command()},
+    };
+    for (const auto& row : rows) {
+        ASSERT_EQ(vt::ProcessesNamed(L"velmora-hangprobe.exe"), 0) << row.what;
+        std::string seen;
+        ULONGLONG start = ::GetTickCount64();
+        ECommandRun run = RunCommandChunks(row.command, 1024, 10, 3000,
+                                           [&](const char* bytes, size_t n) { seen.append(bytes, n); });
+        ULONGLONG took = ::GetTickCount64() - start;
 
-    std::string seen;
-    ULONGLONG start = ::GetTickCount64();
-    ECommandRun run = RunCommandChunks(s.Command(), 1024, 10, 3000, [&](const char* c) { seen += c; });
-    ULONGLONG took = ::GetTickCount64() - start;
+        EXPECT_EQ(run, ECommandRun::TimedOut) << row.what;   // told apart from a command that could not start
+        EXPECT_EQ(seen, "partial\r\n") << row.what;
+        EXPECT_GE(took, 3000u) << row.what;
+        EXPECT_LT(took, 12000u) << row.what;
+        // Everything the interpreter started went with it.
+        EXPECT_TRUE(vt::WaitFor([] { return vt::ProcessesNamed(L"velmora-hangprobe.exe") == 0; }, 5000))
+            << row.what;
+    }
+}
 
-    EXPECT_EQ(run, ECommandRun::TimedOut);   // told apart from a command that could not start
-    EXPECT_EQ(seen, "partial\r\n");
-    EXPECT_GE(took, 3000u);
-    EXPECT_LT(took, 12000u);
-    // The interpreter's child went with it.
-    EXPECT_TRUE(vt::WaitFor([] { return vt::ProcessesNamed(L"velmora-hangprobe.exe") == 0; }, 5000));
+// Where no job can hold the interpreter (here: a handle without the right to
+// put it in one), the command still runs, its end is still told, and the
+// limit still ends it.
+TEST(CommandRunner, UnconfinedInterpreterIsWatchedAndEnded)
+{
+    CStandin s(L"runner-unconfined", L"velmora-unconfined.exe");
+    s.Config("hang=1\r\n");
+    std::wstring line = s.Command();
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(::CreateProcessW(s.exe.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
+                                 nullptr, nullptr, &si, &pi));
+    CHandle process(pi.hProcess), thread(pi.hThread), limited;
+    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), process.Get(), ::GetCurrentProcess(), limited.Out(),
+                                  SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, 0));
+    CHandle port(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+
+    CProcessTree tree(port.Get(), kTreeKey);
+    EXPECT_FALSE(tree.Confine(limited.Get()));
+    ::ResumeThread(thread.Get());
+    EXPECT_FALSE(tree.Ended(0));
+    tree.End();
+    EXPECT_EQ(::WaitForSingleObject(process.Get(), 0), WAIT_OBJECT_0);
+    DWORD message = 0;
+    ULONG_PTR key = 0;
+    OVERLAPPED* ov = nullptr;
+    EXPECT_TRUE(::GetQueuedCompletionStatus(port.Get(), &message, &key, &ov, 5000));
+    EXPECT_EQ(key, kTreeKey);
+    EXPECT_TRUE(tree.Ended(message));
+}
+
+// A process outside the command's tree (this one, here) holds a copy of the
+// write end: the pipe never breaks, yet the run ends with the tree and keeps
+// the output.
+TEST(CommandRunner, RunEndsWithItsTreeWhileACopyOfThePipeIsHeldElsewhere)
+{
+    CStandin s(L"runner-leak", L"velmora-leakprobe.exe");
+    s.Payload("answer\r\n");
+    const std::wstring hold = s.dir + L"\\wmic-hold";
+    ASSERT_TRUE(vt::WriteFileBytes(hold, ""));
+
+    std::string out;
+    ECommandRun run = ECommandRun::NotStarted;
+    CHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread runner([&] {
+        run = RunCommandChunks(s.Command(), 1024, 10, 60000, [&](const char* b, size_t n) { out.append(b, n); });
+        ::SetEvent(done.Get());
+    });
+    DWORD pid = 0;
+    EXPECT_TRUE(vt::WaitFor([&] { return (pid = PidNamed(L"velmora-leakprobe.exe")) != 0; }, 10000));
+    CHandle standin(::OpenProcess(PROCESS_DUP_HANDLE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    CHandle copy;
+    EXPECT_TRUE(standin && ::DuplicateHandle(standin.Get(), StdOutputOf(standin.Get()), ::GetCurrentProcess(),
+                                             copy.Out(), 0, FALSE, DUPLICATE_SAME_ACCESS));
+    ::DeleteFileW(hold.c_str());
+
+    const bool ended = ::WaitForSingleObject(done.Get(), 30000) == WAIT_OBJECT_0;
+    copy.Reset();   // a runner that waits for the pipe to break goes now
+    runner.join();
+    EXPECT_TRUE(ended) << "the run waited for the pipe to break";
+    EXPECT_EQ(run, ECommandRun::Ran);
+    EXPECT_EQ(out, "answer\r\n");
+}
+
+// A handle the program left inheritable (here: the write end of a pipe of
+// its own) does not reach the command: once the program closes it, that pipe
+// has no writer left while the command still runs.
+TEST(CommandRunner, CommandInheritsNoOtherHandleOfTheProgram)
+{
+    CStandin s(L"runner-inherit", L"velmora-inheritprobe.exe");
+    const std::wstring hold = s.dir + L"\\wmic-hold";
+    ASSERT_TRUE(vt::WriteFileBytes(hold, ""));
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    CHandle otherRead, otherWrite;
+    ASSERT_TRUE(::CreatePipe(otherRead.Out(), otherWrite.Out(), &sa, 0));
+
+    std::string out;
+    std::thread runner([&] { EXPECT_TRUE(ExecCommandA(s.Command().c_str(), out)); });
+    EXPECT_TRUE(vt::WaitFor([] { return vt::ProcessesNamed(L"velmora-inheritprobe.exe") == 1; }, 10000));
+    otherWrite.Reset();
+    DWORD available = 0;
+    const BOOL peeked = ::PeekNamedPipe(otherRead.Get(), nullptr, 0, nullptr, &available, nullptr);
+    const DWORD error = ::GetLastError();
+    ::DeleteFileW(hold.c_str());
+    runner.join();
+    EXPECT_FALSE(peeked) << "the command holds the program's handle";
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_BROKEN_PIPE));
+}
+
+// The program's own input here is a pipe nobody writes to: a command that
+// read it would wait for ever. The check runs in a copy of this test program
+// started with that input.
+TEST(CommandRunner, CommandReadingInputEndsAtOnce)
+{
+    const wchar_t* kChild = L"VELMORA_RUNNER_INPUT_CHILD";
+    if (::GetEnvironmentVariableW(kChild, nullptr, 0) > 0) {
+        std::string out;
+        EXPECT_TRUE(ExecCommandA(L"set /p answer=& echo after", out));
+        EXPECT_EQ(out, "after\r\n");
+        return;
+    }
+    const std::wstring dir = vt::ScratchDir(L"runner-input");
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    CHandle inputRead, inputWrite;
+    ASSERT_TRUE(::CreatePipe(inputRead.Out(), inputWrite.Out(), &sa, 0));
+    ::SetHandleInformation(inputWrite.Get(), HANDLE_FLAG_INHERIT, 0);
+    CFileHandle log(::CreateFileW((dir + L"\\child.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
+                                  CREATE_ALWAYS, 0, nullptr));
+    wchar_t exe[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring line = L"\"" + std::wstring(exe) + L"\" --gtest_filter=CommandRunner.CommandReadingInputEndsAtOnce";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = inputRead.Get();
+    si.hStdOutput = si.hStdError = log.Get();
+    PROCESS_INFORMATION pi = {};
+    ::SetEnvironmentVariableW(kChild, L"1");
+    const BOOL started = ::CreateProcessW(exe, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                          &si, &pi);
+    ::SetEnvironmentVariableW(kChild, nullptr);
+    ASSERT_TRUE(started);
+    CHandle child(pi.hProcess), thread(pi.hThread);
+    log.Reset();
+
+    const bool ended = ::WaitForSingleObject(child.Get(), 30000) == WAIT_OBJECT_0;
+    if (!ended)
+        ::TerminateProcess(child.Get(), 1);
+    DWORD code = 1;
+    ::GetExitCodeProcess(child.Get(), &code);
+    EXPECT_TRUE(ended) << "the command waited for input";
+    EXPECT_EQ(code, 0u) << vt::ReadFileBytes(dir + L"\\child.txt");
 }
 
 TEST(CommandRunner, SlowCommandWithinTheLimitIsWaitedFor)
@@ -138,7 +378,8 @@ TEST(CommandRunner, SlowCommandWithinTheLimitIsWaitedFor)
     s.Payload("late\r\n");
     s.Config("sleep_ms=1500\r\nexit=7\r\n");
     std::string out;
-    ECommandRun run = RunCommandChunks(s.Command(), 1024, 10, 10000, [&](const char* c) { out += c; });
+    ECommandRun run =
+        RunCommandChunks(s.Command(), 1024, 10, 10000, [&](const char* bytes, size_t n) { out.append(bytes, n); });
     EXPECT_EQ(run, ECommandRun::Ran);   // exit code 7 is not part of the result
     EXPECT_EQ(out, "late\r\n");
 }

@@ -1,9 +1,16 @@
 // The real devcon.exe over devices registered in the test prefix: enumeration
-// with hardware and compatible IDs, status, and disable and enable through the
-// class installer. Wine implements no property change and its node status
-// query writes nothing, so a change must end as a truthful failure.
+// with hardware and compatible IDs and classes, status, the refusals, and
+// disable and enable through the class installer. Wine implements no property
+// change and its node status query writes nothing, so a change must end as a
+// truthful failure.
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include <initguid.h>
+#include <devguid.h>
+
+#include "devicetool/SetupApiDevices.h"
 #include "framework/Handles.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/TestSupport.h"
@@ -61,8 +68,9 @@ protected:
                                       {L"VELMORATEST\\CLASS_X"}));
         ASSERT_TRUE(vt::AddFakeDevice(L"VELMORATEST\\DEVTOOL_B\\2", {L"VELMORATEST\\DEVB"},
                                       {L"VELMORATEST\\CLASS_Y", L"VELMORATEST\\CLASS_X"}));
-        ASSERT_TRUE(
-            vt::AddFakeDevice(vt::kListedDeviceInstance, {vt::kListedDeviceFirstId, L"PCI\\VEN_10DE&DEV_1AD8"}));
+        // Display, as on a PC: the disable Velmora asks for is not one the tool refuses.
+        ASSERT_TRUE(vt::AddFakeDevice(vt::kListedDeviceInstance,
+                                      {vt::kListedDeviceFirstId, L"PCI\\VEN_10DE&DEV_1AD8"}, {}, vt::kDisplayClass));
     }
     void TearDown() override { vt::RemoveFakeDevices(); }
 };
@@ -71,39 +79,88 @@ const std::string kA = "VELMORATEST\\DEVTOOL_A\\1";
 const std::string kB = "VELMORATEST\\DEVTOOL_B\\2";
 const std::string kGpu = "PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1C3B2A0&0&0008";
 const std::string kUnread = ": Status could not be read\r\n";
+const std::string kWide = " devices: nothing disabled. Name one device, or add /force to disable all ";
+const std::string kVital = " is a System device, which Windows needs to run: nothing disabled. "
+                           "Add /force to disable it anyway.\r\n";
 
 }  // namespace
 
 TEST_F(Devicetool, FindsDevicesByEitherListAndTellsWhatItCouldNotDo)
 {
-    struct Case { const wchar_t* args; std::string out; DWORD exitCode; } cases[] = {
+    struct Case { const wchar_t* args; std::string out, err; DWORD exitCode; } cases[] = {
         {L"status VELMORATEST\\DEVA", kA + kUnread +
-         "1 matching device(s) found; the status of 1 could not be read.\r\n", 2},
+         "1 matching device(s) found; the status of 1 could not be read.\r\n", "", 2},
         {L"STATUS velmoratest\\class_x", kA + kUnread + kB + kUnread +
-         "2 matching device(s) found; the status of 2 could not be read.\r\n", 2},
+         "2 matching device(s) found; the status of 2 could not be read.\r\n", "", 2},
         {L"status VELMORATEST\\CLASS_Y VELMORATEST\\DEV?", kB + kUnread +
-         "1 matching device(s) found; the status of 1 could not be read.\r\n", 2},
+         "1 matching device(s) found; the status of 1 could not be read.\r\n", "", 2},
         {L"status velmoratest\\dev*", kA + kUnread + kB + kUnread +
-         "2 matching device(s) found; the status of 2 could not be read.\r\n", 2},
+         "2 matching device(s) found; the status of 2 could not be read.\r\n", "", 2},
         {L"status @velmoratest\\devtool_b\\2", kB + kUnread +
-         "1 matching device(s) found; the status of 1 could not be read.\r\n", 2},
-        {L"status VELMORATEST\\DEVA&REV", "No matching devices found.\r\n", 2},
+         "1 matching device(s) found; the status of 1 could not be read.\r\n", "", 2},
+        {L"status VELMORATEST\\DEVA&REV", "No matching devices found.\r\n", "", 2},
         // As Velmora asks: the listed function reaches the class installer,
         // which wine refuses.
         {L"disable \"PCI\\VEN_10DE&DEV_1AD8\"", kGpu + ": Disable failed\r\n"
-         "1 of 1 matching device(s) could not be disabled.\r\n", 2},
+         "1 of 1 matching device(s) could not be disabled.\r\n", "", 2},
+        {L"disable NO\\SUCH", "No matching devices found.\r\n", "", 2},
+        // Refused whole, no device asked: the fakes are of the System class, and
+        // PCI\* names the listed function and wine's own display adapter.
+        {L"disable VELMORATEST\\DEVA", "", kA + kVital, 2},
+        {L"disable \"PCI\\*\"", "",
+         "\"PCI\\*\" names 2" + kWide + "2.\r\n", 2},
+        {L"disable velmoratest\\dev* NO\\SUCH", "",
+         "\"velmoratest\\dev*\" names 2" + kWide + "2.\r\n" + kA + kVital + kB + kVital, 2},
+        {L"-FORCE disable velmoratest\\dev*", kA + ": Disable failed\r\n" + kB + ": Disable failed\r\n"
+         "2 of 2 matching device(s) could not be disabled.\r\n", "", 2},
         {L"enable @VELMORATEST\\DEVTOOL_A\\1", kA + ": Enable failed\r\n"
-         "1 of 1 matching device(s) could not be enabled.\r\n", 2},
-        {L"disable NO\\SUCH", "No matching devices found.\r\n", 2},
-        {L"remove VELMORATEST\\DEVA", "", 3},   // the reason and the usage text on standard error
+         "1 of 1 matching device(s) could not be enabled.\r\n", "", 2},
+        {L"enable VELMORATEST\\DEV*", kA + ": Enable failed\r\n" + kB + ": Enable failed\r\n"
+         "2 of 2 matching device(s) could not be enabled.\r\n", "", 2},
+        // The reason, then the usage text.
+        {L"remove VELMORATEST\\DEVA", "", "Unknown command \"remove\".\r\n", 3},
+        {L"disable /force *", "", "\"*\" would disable every device; name the device.\r\n", 3},
     };
     for (const auto& c : cases) {
         CToolRun run = RunDeviceTool(c.args);
         SCOPED_TRACE(vt::Utf8(c.args) + "\n" + run.out + run.err);
         EXPECT_EQ(run.out, c.out);
-        EXPECT_EQ(run.err.rfind(c.exitCode == 3 ? "Unknown command \"remove\".\r\n" : "", 0), 0u);
-        EXPECT_EQ(run.err.empty(), c.exitCode != 3);
+        EXPECT_EQ(c.exitCode == 3 ? run.err.substr(0, c.err.size()) : run.err, c.err);
         EXPECT_EQ(run.exitCode, c.exitCode);
+    }
+}
+
+TEST_F(Devicetool, ReadsEachDevicesClassAndRefusesAListLongerThanItsLimit)
+{
+    // The classes as SetupAPI names them, against the tool's own table.
+    const std::pair<const GUID*, const char*> classes[] = {
+        {&GUID_DEVCLASS_SYSTEM, "System"},   {&GUID_DEVCLASS_COMPUTER, "Computer"},
+        {&GUID_DEVCLASS_PROCESSOR, "Processor"}, {&GUID_DEVCLASS_DISKDRIVE, "DiskDrive"},
+        {&GUID_DEVCLASS_HDC, "HDC"},         {&GUID_DEVCLASS_SCSIADAPTER, "SCSIAdapter"},
+        {&GUID_DEVCLASS_VOLUME, "Volume"},   {&GUID_DEVCLASS_DISPLAY, ""},
+        {&GUID_DEVCLASS_MEDIA, ""},          {&GUID_DEVCLASS_NET, ""},
+    };
+    for (const auto& [guid, name] : classes)
+        EXPECT_EQ(devtool::VitalClassName(GuidText(*guid)), name) << vt::Utf8(GuidText(*guid));
+
+    std::vector<devtool::Device> all;
+    CSetupApiDevices whole;
+    ASSERT_EQ(whole.ListDevices(all), devtool::ListResult::Read);
+    std::map<std::string, std::wstring> classOf;
+    for (const devtool::Device& d : all)
+        classOf[vt::Utf8(d.instanceId)] = d.classGuid;
+    EXPECT_EQ(classOf[kA], GuidText(GUID_DEVCLASS_SYSTEM));
+    EXPECT_EQ(classOf[kGpu], GuidText(GUID_DEVCLASS_DISPLAY));
+
+    // The whole list at its limit; one device more than the limit is no list.
+    ASSERT_GE(all.size(), 3u);
+    for (size_t limit : {all.size() + 1, all.size(), all.size() - 1, size_t(1)}) {
+        SCOPED_TRACE(limit);
+        std::vector<devtool::Device> part;
+        CSetupApiDevices limited(limit);
+        const bool fits = limit >= all.size();
+        EXPECT_EQ(limited.ListDevices(part), fits ? devtool::ListResult::Read : devtool::ListResult::TooLong);
+        EXPECT_EQ(part.size(), fits ? all.size() : 0u);
     }
 }
 

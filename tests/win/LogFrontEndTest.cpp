@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "framework/InFolder.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -34,14 +35,19 @@ std::wstring Quoted(const std::wstring& arg)
     return out + L"\"";
 }
 
-// Runs logprobe.exe with the steps and waits for it.
-DWORD Probe(const std::vector<std::wstring>& steps, const std::wstring& cwd)
+bool StartProbe(vt::CProcess& p, const std::vector<std::wstring>& steps, const std::wstring& cwd)
 {
     std::wstring args;
     for (const std::wstring& s : steps)
         args += (args.empty() ? L"" : L" ") + Quoted(s);
+    return p.Start(vt::BinDir() + L"\\standins\\logprobe.exe", args, cwd);
+}
+
+// Runs logprobe.exe with the steps and waits for it.
+DWORD Probe(const std::vector<std::wstring>& steps, const std::wstring& cwd)
+{
     vt::CProcess p;
-    if (!p.Start(vt::BinDir() + L"\\standins\\logprobe.exe", args, cwd))
+    if (!StartProbe(p, steps, cwd))
         return 1000;
     DWORD code = 1001;
     p.WaitExit(20000, &code);
@@ -87,6 +93,17 @@ bool UsersMayWrite(const std::wstring& folder)
     return may;
 }
 
+// The line the probe's "M" step writes for a folder: its path and what it is
+// now ("" when it cannot be opened).
+std::string MadeLine(const std::wstring& folder)
+{
+    CFileHandle h = OpenFolderAsIs(folder);
+    SFileIdentity id;
+    if (!h || !ReadIdentity(h.Get(), id))
+        return "";
+    return vt::Utf8(folder) + "|" + std::to_string(id.volume) + "|" + std::to_string(id.index) + "\n";
+}
+
 std::wstring CommonAppData()
 {
     wchar_t buf[MAX_PATH + 1] = {};
@@ -117,10 +134,51 @@ TEST(LogFrontEnd, RootedInstanceKeepsTheFirstRoot)
     EXPECT_FALSE(vt::PathExists(b + L"ToolLog"));
     EXPECT_EQ(vt::ReadFileBytes(dir + L"\\root.txt"), vt::Utf8(b));   // stored on every call
     EXPECT_FALSE(vt::PathExists(a + L"logCfg.ini"));                 // never written
-    // The folder it made is known as the run's (for the removal at the end),
-    // and no user may write in it.
-    EXPECT_EQ(vt::ReadFileBytes(dir + L"\\made.txt"), vt::Utf8(a + L"ToolLog") + "\n");
+    // The folder it made is known as the run's by what it is (for the removal
+    // at the end), and no user may write in it.
+    EXPECT_EQ(vt::ReadFileBytes(dir + L"\\made.txt"), MadeLine(a + L"ToolLog"));
     EXPECT_FALSE(UsersMayWrite(a + L"ToolLog"));
+}
+
+TEST(LogFrontEnd, TheLogFolderIsHeldUntilTheRemovalLetsGoOfIt)
+{
+    const std::wstring dir = vt::ScratchDir(L"log-front-held");
+    const std::wstring root = dir + L"\\", log = root + L"ToolLog";
+    const std::wstring running = dir + L"\\running", letGo = dir + L"\\let-go";
+    vt::CProcess p;
+    ASSERT_TRUE(StartProbe(p, {L"R", root, L"1", L"Quorrant.txt", L"one", L"W", running, L"L",
+                               L"R", root, L"1", L"Quorrant.txt", L"after", L"W", letGo}, dir));
+
+    // While the tool runs, its log folder cannot be moved away or removed.
+    ASSERT_TRUE(vt::WaitFor([&] { return vt::PathExists(running); }, 10000));
+    EXPECT_FALSE(::MoveFileExW(log.c_str(), (dir + L"\\moved").c_str(), 0)) << "the log folder was moved";
+    EXPECT_TRUE(::DeleteFileW((log + L"\\Quorrant.txt").c_str()));
+    EXPECT_FALSE(::RemoveDirectoryW(log.c_str())) << "the log folder was removed";
+    ASSERT_TRUE(::DeleteFileW(running.c_str()));
+
+    // Let go of for the removal at the end: nothing more is written there.
+    ASSERT_TRUE(vt::WaitFor([&] { return vt::PathExists(letGo); }, 10000));
+    EXPECT_FALSE(vt::PathExists(log + L"\\Quorrant.txt")) << "written after it was let go of";
+    EXPECT_TRUE(::RemoveDirectoryW(log.c_str()));
+    p.Kill();
+}
+
+TEST(LogFrontEnd, AnExistingToolLogEveryoneMayWriteInGetsNoLine)
+{
+    // Any user may make a folder in ProgramData; one made before the tool
+    // came is used only if nobody but the system's accounts may write in it.
+    const std::wstring dir = vt::ScratchDir(L"log-front-writable");
+    const std::wstring root = dir + L"\\", log = root + L"ToolLog";
+    ASSERT_TRUE(::CreateDirectoryW(log.c_str(), nullptr));
+    CLocalMemory sd;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;WD)", SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(sd.Out()),
+        nullptr));
+    ASSERT_TRUE(::SetFileSecurityW(log.c_str(), DACL_SECURITY_INFORMATION, sd.Get()));
+    ASSERT_TRUE(UsersMayWrite(log));
+    ASSERT_EQ(Probe({L"R", root, L"1", L"Velmora.txt", L"x", L"M", dir + L"\\made.txt"}, dir), 0u);
+    EXPECT_FALSE(vt::PathExists(log + L"\\Velmora.txt"));
+    EXPECT_EQ(vt::ReadFileBytes(dir + L"\\made.txt"), "");
 }
 
 TEST(LogFrontEnd, RootedBeforeDefaultPutsBothUnderTheRoot)

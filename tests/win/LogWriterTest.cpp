@@ -1,6 +1,10 @@
 // The log writer on real files: creation, appending, rotation, sharing,
-// concurrency and the code page 936 bytes on disk.
+// concurrency, the code page 936 bytes on disk, and a log folder and files
+// that cannot be turned against other files.
 #include <gtest/gtest.h>
+
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <atomic>
 #include <cstdio>
@@ -10,6 +14,7 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "log/LogFolder.h"
 #include "log/LogSaveCloseFile.h"
 #include "tests/support/TestSupport.h"
 
@@ -106,48 +111,240 @@ TEST(LogWriter, RotatesPastTheLimitIntoOneBackup)
     EXPECT_EQ(vt::ReadFileBytes(backup).size(), 6020001u);
 }
 
-TEST(LogWriter, MissingSubFolderWritesAndCreatesNothing)
+namespace {
+// The names in a folder (not "." and "..").
+std::vector<std::wstring> Entries(const std::wstring& dir)
 {
-    const std::wstring dir = Folder(L"subfolder");
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    CFindHandle h(::FindFirstFileW((dir + L"\\*").c_str(), &fd));
+    if (h.Get() == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (std::wstring(fd.cFileName) != L"." && std::wstring(fd.cFileName) != L"..")
+            names.push_back(fd.cFileName);
+    } while (::FindNextFileW(h.Get(), &fd));
+    return names;
+}
+}  // namespace
+
+TEST(LogWriter, ANameThatIsNotOnePlainNameWritesAndCreatesNothing)
+{
+    const std::wstring root = vt::ScratchDir(L"log-writer-names"), dir = root + L"\\ToolLog\\";
+    ASSERT_TRUE(::CreateDirectoryW(dir.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((dir + L"sub").c_str(), nullptr));
     CLogSaveCloseFile writer(dir);
-    writer.SaveText("x", "missing\\Velmora.txt");
-    writer.SaveText("x", "");   // names the folder itself
-    EXPECT_FALSE(vt::PathExists(dir + L"missing"));
-    int entries = 0;
-    {
-        WIN32_FIND_DATAW fd;
-        CFindHandle h(::FindFirstFileW((dir + L"*").c_str(), &fd));
-        ASSERT_NE(h.Get(), INVALID_HANDLE_VALUE);
-        do {
-            if (std::wstring(fd.cFileName) != L"." && std::wstring(fd.cFileName) != L"..")
-                ++entries;
-        } while (::FindNextFileW(h.Get(), &fd));
+    for (const char* name : {"missing\\Velmora.txt", "", "sub\\Velmora.txt", "sub/Velmora.txt", "..\\escaped.txt",
+                             ".", "Velmora.txt:stream"}) {
+        SCOPED_TRACE(name);
+        writer.SaveText("x", name);
+        EXPECT_EQ(Entries(dir), (std::vector<std::wstring>{L"sub"}));
+        EXPECT_TRUE(Entries(dir + L"sub").empty());
+        EXPECT_EQ(Entries(root), (std::vector<std::wstring>{L"ToolLog"}));
     }
-    EXPECT_EQ(entries, 0);
 
     // The writer is still usable afterwards (its lock was released).
     writer.SaveText("after", "Velmora.txt");
     EXPECT_EQ(Messages(vt::ReadFileBytes(dir + L"Velmora.txt")), (std::vector<std::string>{"after"}));
 }
 
-TEST(LogWriter, AFileWithAnotherNameElsewhereIsNeitherWrittenNorRotated)
+TEST(LogWriter, ALinkOrASecondNameGetsNoLineAndNoRotation)
 {
-    // Someone's file, linked in under the log's name (a hard link: it is the
-    // same file under two names). Wine cannot make junctions or symbolic
-    // links, so the same refusal for those is not shown here.
-    const std::wstring dir = Folder(L"hardlink");
-    const std::wstring theirs = vt::ScratchDir(L"log-writer-hardlink-theirs") + L"\\settings.ini";
-    ASSERT_TRUE(vt::WriteFileBytes(theirs, std::string(6020001, 'k')));
-    ASSERT_TRUE(::CreateHardLinkW((dir + L"Velmora.txt").c_str(), theirs.c_str(), nullptr));
-    CLogSaveCloseFile writer(dir);
-    writer.SaveText("x", "Velmora.txt");
-    EXPECT_EQ(vt::ReadFileBytes(theirs), std::string(6020001, 'k'));
-    EXPECT_FALSE(vt::PathExists(dir + L"Velmora.txtbak")) << "rotated someone else's file away";
+    // Someone else's file, under the log's name as a second name of it (a hard
+    // link) or behind a link of that name; or a link that leads nowhere yet.
+    // C:\velmora-links is a folder of links the test session made.
+    struct Case { const char* what; int link; bool targetExists; } cases[] = {
+        {"a second name", 0, true},
+        {"a link to a file", 5, true},
+        {"a link that leads nowhere", 6, false},
+    };
+    const std::string theirs(6020001, 'k');
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::wstring dir, target, name = L"Velmora.txt";
+        if (c.link == 0) {
+            dir = Folder(L"hardlink");
+            target = vt::ScratchDir(L"log-writer-hardlink-theirs") + L"\\settings.ini";
+            ASSERT_TRUE(vt::WriteFileBytes(target, theirs));
+            ASSERT_TRUE(::CreateHardLinkW((dir + name).c_str(), target.c_str(), nullptr));
+        } else {
+            dir = L"C:\\velmora-links\\";
+            name = std::to_wstring(c.link);
+            target = vt::LinkTarget(c.link);
+            vt::RemoveTree(target);
+            ::DeleteFileW(target.c_str());
+            if (c.targetExists) {
+                ASSERT_TRUE(vt::WriteFileBytes(target, theirs));
+            }
+        }
+        const std::vector<std::wstring> before = Entries(dir.substr(0, dir.size() - 1));
+        CLogSaveCloseFile writer(dir);
+        writer.SaveText("x", vt::Utf8(name));
+        writer.SaveText("x", vt::Utf8(name));
+        if (c.targetExists) {
+            EXPECT_TRUE(vt::ReadFileBytes(target) == theirs) << "written into someone else's file";
+        } else {
+            EXPECT_FALSE(vt::PathExists(target)) << "made a file where the link leads";
+        }
+        EXPECT_FALSE(vt::PathExists(target + L"bak"));
+        EXPECT_EQ(Entries(dir.substr(0, dir.size() - 1)), before) << "rotated or made something";
+    }
 
-    // Once it is the log's own again, entries go in.
+    // Once the log's name is its own again, entries go in.
+    const std::wstring dir = L"C:\\velmora-tests\\log-writer-hardlink\\";
     ASSERT_TRUE(::DeleteFileW((dir + L"Velmora.txt").c_str()));
+    CLogSaveCloseFile writer(dir);
     writer.SaveText("own", "Velmora.txt");
     EXPECT_EQ(Messages(vt::ReadFileBytes(dir + L"Velmora.txt")), (std::vector<std::string>{"own"}));
+}
+
+namespace {
+// Gives the folder this access list (SDDL; empty: none at all), as its owner
+// could. Wine reads "D:NO_ACCESS_CONTROL" as an empty list, so no list is
+// given as such.
+bool SetAccess(const std::wstring& dir, const std::wstring& sddl)
+{
+    CLocalMemory sd;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    if (!sddl.empty() && (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                              sddl.c_str(), SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(sd.Out()), nullptr) ||
+                          !::GetSecurityDescriptorDacl(sd.Get(), &present, &acl, &defaulted) || !acl))
+        return false;
+    return ::SetNamedSecurityInfoW(const_cast<wchar_t*>(dir.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                   nullptr, nullptr, acl, nullptr) == ERROR_SUCCESS;
+}
+}  // namespace
+
+TEST(LogWriter, AFolderOthersMayWriteInGetsNoLine)
+{
+    // Wine keeps no owner but the running account's, and keeps of an access
+    // list only what the file's mode can say: the running account, and
+    // Everyone. Other owners and accounts are judged natively and on
+    // descriptors below.
+    const std::wstring me = RunningAccount();
+    ASSERT_FALSE(me.empty());
+    struct Case { const char* what; std::wstring sddl; bool written; } cases[] = {
+        {"only SYSTEM and the running account", L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;" + me + L")", true},
+        {"everyone may read", L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;" + me + L")(A;OICI;0x1200a9;;;WD)", true},
+        {"everyone may do everything", L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;WD)", false},
+        {"everyone may change", L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" + me + L")(A;OICI;0x1301bf;;;WD)", false},
+        {"no access list at all", L"", false},
+    };
+    int i = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring dir = Folder((L"unsafe-" + std::to_wstring(i++)).c_str());
+        ASSERT_TRUE(SetAccess(dir, c.sddl));
+        {
+            CLogSaveCloseFile writer(dir);
+            writer.SaveText("x", "Velmora.txt");
+        }
+        EXPECT_EQ(vt::PathExists(dir + L"Velmora.txt"), c.written);
+    }
+}
+
+TEST(LogWriter, DescriptorsAreJudgedAsTheSystemGivesThem)
+{
+    // Descriptors as Windows would keep them, read by the same code that reads
+    // the held folder's.
+    const std::wstring me = RunningAccount();
+    struct Case { const char* what; std::wstring sddl; const wchar_t* owner; bool safe; } cases[] = {
+        {"the folder the tool makes", kLogFolderSecurityOwned, L"S-1-5-32-544", true},
+        {"owned by SYSTEM, users read", L"O:SYD:P(A;;FA;;;SY)(A;;0x1200a9;;;BU)", L"S-1-5-18", true},
+        {"owned by the running account", L"O:" + me + L"D:(A;;FA;;;" + me + L")", me.c_str(), true},
+        {"owned by Users", L"O:BUD:P(A;;FA;;;SY)", L"S-1-5-32-545", false},
+        {"owned by another account", L"O:S-1-5-21-1-2-3-1002D:P(A;;FA;;;SY)", L"S-1-5-21-1-2-3-1002", false},
+        {"made in ProgramData: users may add", L"O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+                                               L"(A;CI;0x116;;;BU)(A;OICIIO;GA;;;CO)", L"S-1-5-32-544", false},
+        {"CREATOR OWNER and administrators", L"O:BAD:(A;OICIIO;GA;;;CO)(A;OICI;FA;;;BA)", L"S-1-5-32-544", true},
+        {"handed down only: users may write", L"O:BAD:(A;;FA;;;SY)(A;OICIIO;GW;;;BU)", L"S-1-5-32-544", false},
+        {"everyone denied, SYSTEM allowed", L"O:BAD:(D;;FA;;;WD)(A;;FA;;;SY)", L"S-1-5-32-544", true},
+        {"everyone may delete", L"O:BAD:(A;;SD;;;WD)", L"S-1-5-32-544", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CLocalMemory sd;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            c.sddl.c_str(), SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(sd.Out()), nullptr));
+        SLogFolderSecurity security;
+        ASSERT_TRUE(LogFolderSecurityOf(sd.Get(), security));
+        EXPECT_EQ(security.owner, c.owner);
+        EXPECT_EQ(LogFolderIsSafe(security, me), c.safe);
+    }
+    // Without an owner (the system then gives the default one) nothing is judged.
+    CLocalMemory sd;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        kLogFolderSecurity, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(sd.Out()), nullptr));
+    SLogFolderSecurity security;
+    EXPECT_FALSE(LogFolderSecurityOf(sd.Get(), security));
+    // No access list at all (wine makes an empty one of "D:NO_ACCESS_CONTROL").
+    SECURITY_DESCRIPTOR open;
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
+    ASSERT_TRUE(::InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size));
+    ASSERT_TRUE(::SetSecurityDescriptorOwner(&open, administrators, FALSE));
+    ASSERT_TRUE(::SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE));
+    ASSERT_TRUE(LogFolderSecurityOf(&open, security));
+    EXPECT_FALSE(security.hasAccessList);
+    EXPECT_FALSE(LogFolderIsSafe(security, me));
+}
+
+TEST(LogWriter, TheHeldFolderCannotBeSwappedAndItsBackupIsMadeInIt)
+{
+    // While the writer lives, a thread keeps trying to rename the log folder
+    // away and put another folder in its place (and back again). The file
+    // crosses the rotation limit half-way through.
+    const std::wstring root = vt::ScratchDir(L"log-writer-swap");
+    const std::wstring dir = root + L"\\ToolLog", away = root + L"\\ToolLog-away", other = root + L"\\other";
+    ASSERT_TRUE(::CreateDirectoryW(dir.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(other.c_str(), nullptr));
+    const int entries = 2000, beforeLimit = 1000;
+    const size_t entry = kStampLength + 10 + 2;   // "line-nnnnn"
+    const std::string filler(6020001 - entry * beforeLimit, 'a');
+    ASSERT_TRUE(vt::WriteFileBytes(dir + L"\\Velmora.txt", filler));
+    auto line = [](int n) {
+        char text[16];
+        std::snprintf(text, sizeof text, "line-%05d", n);
+        return std::string(text);
+    };
+
+    CLogSaveCloseFile writer(dir + L"\\");
+    writer.SaveText(line(0), "Velmora.txt");   // held from the first entry on
+    std::atomic<bool> done{false};
+    std::atomic<int> tries{0}, swaps{0};
+    std::thread swapper([&] {
+        while (!done) {
+            ++tries;
+            if (::MoveFileExW(dir.c_str(), away.c_str(), 0)) {
+                ++swaps;
+                ::MoveFileExW(other.c_str(), dir.c_str(), 0);
+                std::this_thread::yield();
+                ::MoveFileExW(dir.c_str(), other.c_str(), 0);
+                ::MoveFileExW(away.c_str(), dir.c_str(), 0);
+            }
+            std::this_thread::yield();
+        }
+    });
+    for (int n = 1; n < entries; ++n)
+        writer.SaveText(line(n), "Velmora.txt");
+    done = true;
+    swapper.join();
+
+    EXPECT_GT(tries.load(), 0);
+    EXPECT_EQ(swaps.load(), 0) << "the folder was moved while the writer held it";
+    EXPECT_TRUE(Entries(other).empty()) << "entries landed in the other folder";
+    std::vector<std::string> expected;
+    for (int n = 0; n < entries; ++n)
+        expected.push_back(line(n));
+    const std::string backup = vt::ReadFileBytes(dir + L"\\Velmora.txtbak");
+    ASSERT_EQ(backup.size(), 6020001u);
+    EXPECT_TRUE(backup.substr(0, filler.size()) == filler);
+    EXPECT_EQ(Messages(backup.substr(filler.size())),
+              std::vector<std::string>(expected.begin(), expected.begin() + beforeLimit));
+    EXPECT_EQ(Messages(vt::ReadFileBytes(dir + L"\\Velmora.txt")),
+              std::vector<std::string>(expected.begin() + beforeLimit, expected.end()));
 }
 
 TEST(LogWriter, FileDeletedBetweenEntriesIsCreatedAgain)

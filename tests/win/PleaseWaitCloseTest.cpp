@@ -269,6 +269,7 @@ TEST(PleaseWait, TheOwnerTakesInputOnlyWhenNoModalDialogOfAnyThreadIsLeft)
         };
 
         bool offWithOne = false, offWithBoth = false, offAfterFirstEnd = false, rescued = false;
+        HWND activeAfterFirstEnd = nullptr, left = nullptr;
         if (c.otherStartsFirst) {
             ASSERT_TRUE(startOther(true));
             syncHere();
@@ -296,6 +297,8 @@ TEST(PleaseWait, TheOwnerTakesInputOnlyWhenNoModalDialogOfAnyThreadIsLeft)
                     return;
                 owner.Sync();
                 offAfterFirstEnd = !owner.TakesInput();
+                activeAfterFirstEnd = ::GetForegroundWindow();
+                left = own.m_hWnd;
                 own.RequestClose();
             },
             [&] {
@@ -306,6 +309,8 @@ TEST(PleaseWait, TheOwnerTakesInputOnlyWhenNoModalDialogOfAnyThreadIsLeft)
         if (c.ownEndsFirst) {
             syncHere();
             offAfterFirstEnd = !owner.TakesInput() && !otherEnded;
+            activeAfterFirstEnd = ::GetForegroundWindow();
+            left = other.m_hWnd;
             other.RequestClose();
         }
         vt::WaitFor([&] {
@@ -319,6 +324,7 @@ TEST(PleaseWait, TheOwnerTakesInputOnlyWhenNoModalDialogOfAnyThreadIsLeft)
         EXPECT_TRUE(offWithOne);
         EXPECT_TRUE(offWithBoth);
         EXPECT_TRUE(offAfterFirstEnd) << "the owner took input while a dialog was still up";
+        EXPECT_EQ(activeAfterFirstEnd, left) << "activation left the dialog that was still up";
         EXPECT_TRUE(owner.TakesInput()) << "the owner stayed disabled after the last dialog";
         EXPECT_EQ(ModalsOver(owner.m_hWnd), 0);
     }

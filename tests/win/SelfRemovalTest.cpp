@@ -5,6 +5,7 @@
 
 #include "framework/Handles.h"
 #include "framework/InFolder.h"
+#include "log/LogSave.h"
 #include "system/SelfRemoval.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/VelmoraRun.h"
@@ -72,7 +73,12 @@ TEST_F(SelfRemoval, AFolderMadeForTheToolGoesWholeAfterTheWaitAndNothingBeside)
     Put(tools + L"\\Velmora2\\keep.txt");
     Put(tools + L"\\keep.txt");
     Start(folder);
-    // Records the library wrote while the tool ran, one of them read-only.
+    // A log folder the run made there (the default log is placed first, as
+    // the program does), held by its writer; and records the library wrote
+    // while the tool ran, one of them read-only.
+    CLogSave::GetInstance();
+    CLogSave::GetInstance(folder + L"\\")->Log("x", "Quorrant.txt", true);
+    ASSERT_TRUE(vt::PathExists(folder + L"\\ToolLog\\Quorrant.txt"));
     Put(folder + L"\\feedback-calls.txt");
     Put(folder + L"\\readonly.dat");
     ::SetFileAttributesW((folder + L"\\readonly.dat").c_str(), FILE_ATTRIBUTE_READONLY);
@@ -82,7 +88,7 @@ TEST_F(SelfRemoval, AFolderMadeForTheToolGoesWholeAfterTheWaitAndNothingBeside)
     DWORD start = ::GetTickCount();
     ASSERT_TRUE(End());
     ASSERT_TRUE(::SetCurrentDirectoryW(L"C:\\"));
-    for (const wchar_t* gone : {L"devcon.exe", L"feedback-calls.txt", L"readonly.dat"})
+    for (const wchar_t* gone : {L"devcon.exe", L"feedback-calls.txt", L"readonly.dat", L"ToolLog"})
         EXPECT_FALSE(vt::PathExists(folder + L"\\" + gone)) << vt::Utf8(gone) << " was not removed at once";
     // The shell started the command; this program started nothing.
     EXPECT_EQ(m_shell.Running().size(), 1u);

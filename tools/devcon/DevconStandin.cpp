@@ -4,6 +4,9 @@
 //   devcon-output.txt  printed to standard output byte for byte (nothing when absent)
 //   devcon.cfg         optional; a line "exit=<n>" sets the exit code (default 0),
 //                      a line "sleep_ms=<n>" makes it take that long first
+//   devcon-hold        optional; while it exists (up to 60 s) the stand-in
+//                      waits after recording its call, so a test can look at
+//                      the program while the command runs
 //   devcon-calls.txt   one line appended per run, UTF-8:
 //                      <full command line> TAB <current directory> CR LF
 #include <windows.h>
@@ -61,6 +64,10 @@ int main()
         DWORD n = 0;
         ::WriteFile(log.Get(), line.data(), static_cast<DWORD>(line.size()), &n, nullptr);
     }
+
+    const std::wstring hold = dir + L"devcon-hold";
+    for (int i = 0; i < 3000 && ::GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
+        ::Sleep(20);
 
     std::string cfg = ReadAll(dir + L"devcon.cfg");
     size_t sleep = cfg.find("sleep_ms=");

@@ -10,7 +10,14 @@
 //                                characters and a NUL into its time text (a
 //                                library that answers through the buffer)
 // Journal: one UTF-8 line per call, "<export>|<arg>|<arg>...".
+//
+// Like the maker's library, it depends on a system library that is not one
+// of the system's known libraries (winhttp.dll, which it only asks whether it
+// is supported), so the tests can show where the program lets its
+// dependencies come from. (Not version.dll: under wine, the system's own
+// user32 imports that one at every program's start, from the program's folder.)
 #include <windows.h>
+#include <winhttp.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -86,6 +93,7 @@ extern "C" {
 
 int InitFreedbackDll(FeedbackInitInfo* info)
 {
+    ::WinHttpCheckPlatform();
     int fields = 0;
     if (info) {
         for (const std::wstring* s : {&info->m_strInfo1, &info->m_strInfo2, &info->m_strInfo3, &info->m_strInfo4,

@@ -3,9 +3,13 @@
 //   R <root> <force 0|1> <file> <message>   GetInstance(root)->Log(...)
 //   S <path>                                writes g_strLogRoot (UTF-8) to path
 //   M <path>                                writes the log folders this run made
-//                                           (UTF-8, one a line) to path
+//                                           to path, one a line: "<path>|<volume>|<index>"
+//                                           (UTF-8, the numbers in decimal)
+//   L                                       lets go of the log folders this run made
+//   W <marker>                              creates marker, then waits while it is
+//                                           there (up to 60 s)
 //   H <path> <marker>                       opens path shared for reading and writing,
-//                                           creates marker, then waits (up to 60 s)
+//                                           then does W <marker>
 #include <windows.h>
 
 #include <string>
@@ -33,6 +37,15 @@ bool WriteText(const std::wstring& path, const std::string& text)
     ::WriteFile(h.Get(), text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
     return true;
 }
+
+bool WaitWhileThere(const std::wstring& marker)
+{
+    if (!WriteText(marker, "waiting"))
+        return false;
+    for (int i = 0; i < 3000 && ::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
+        ::Sleep(20);
+    return true;
+}
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -53,16 +66,23 @@ int wmain(int argc, wchar_t** argv)
         } else if (step == L"M" && left(1)) {
             std::string made;
             for (const SMadeLogFolder& f : LogFoldersMadeByThisRun())
-                made += Utf8(f.path) + "\n";
+                made += Utf8(f.path) + "|" + std::to_string(f.identity.volume) + "|" +
+                        std::to_string(f.identity.index) + "\n";
             if (!WriteText(argv[i], made))
+                return 3;
+            i += 1;
+        } else if (step == L"L") {
+            for (const SMadeLogFolder& f : LogFoldersMadeByThisRun())
+                LetGoOfLogFolder(f.identity);
+        } else if (step == L"W" && left(1)) {
+            if (!WaitWhileThere(argv[i]))
                 return 3;
             i += 1;
         } else if (step == L"H" && left(2)) {
             CFileHandle held(::CreateFileW(argv[i], GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                            nullptr, OPEN_ALWAYS, 0, nullptr));
-            if (!held || !WriteText(argv[i + 1], "held"))
+            if (!held || !WaitWhileThere(argv[i + 1]))
                 return 3;
-            ::Sleep(60000);
             i += 2;
         } else {
             return 2;

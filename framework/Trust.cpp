@@ -1,0 +1,188 @@
+#include "framework/Trust.h"
+
+#include <wincrypt.h>
+#include <wintrust.h>
+#include <softpub.h>
+
+#include <vector>
+
+#include "framework/InFolder.h"
+#include "framework/Paths.h"
+
+namespace {
+
+CFileHandle g_ownFile;
+std::wstring g_strOwnPath;
+
+const IMAGE_NT_HEADERS* NtHeaders(const BYTE* base, size_t size)
+{
+    if (size < sizeof(IMAGE_DOS_HEADER))
+        return nullptr;
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE || dos->e_lfanew <= 0 ||
+        static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS) > size)
+        return nullptr;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC ||
+        nt->OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_SECURITY)
+        return nullptr;
+    return nt;
+}
+
+const IMAGE_NT_HEADERS* ImageHeaders()
+{
+    const BYTE* base = reinterpret_cast<const BYTE*>(::GetModuleHandleW(nullptr));
+    // The headers of a mapped image are as long as its file's.
+    return base ? NtHeaders(base, 4096) : nullptr;
+}
+
+// The file starts with the headers the program was loaded from: same build
+// stamp, checksum, size, entry point and place of the signature.
+bool IsOwnImage(HANDLE file)
+{
+    BYTE head[4096] = {};
+    DWORD got = 0;
+    OVERLAPPED at = {};
+    const IMAGE_NT_HEADERS* image = ImageHeaders();
+    if (!image || !::ReadFile(file, head, sizeof(head), &got, &at))
+        return false;
+    const IMAGE_NT_HEADERS* disk = NtHeaders(head, got);
+    if (!disk)
+        return false;
+    const IMAGE_DATA_DIRECTORY& a = image->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
+    const IMAGE_DATA_DIRECTORY& b = disk->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
+    return image->FileHeader.TimeDateStamp == disk->FileHeader.TimeDateStamp &&
+           image->OptionalHeader.CheckSum == disk->OptionalHeader.CheckSum &&
+           image->OptionalHeader.SizeOfImage == disk->OptionalHeader.SizeOfImage &&
+           image->OptionalHeader.AddressOfEntryPoint == disk->OptionalHeader.AddressOfEntryPoint &&
+           a.VirtualAddress == b.VirtualAddress && a.Size == b.Size;
+}
+
+// The system's signature check of the open file, and the certificate that
+// signed it (when the system could tell). Revocation is not asked for and
+// nothing is fetched from the network: the check never waits on a server.
+LONG Verify(HANDLE file, const std::wstring& path, std::vector<unsigned char>* signer)
+{
+    WINTRUST_FILE_INFO info = {};
+    info.cbStruct = sizeof(info);
+    info.pcwszFilePath = path.c_str();
+    info.hFile = file;
+    WINTRUST_DATA data = {};
+    data.cbStruct = sizeof(data);
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &info;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    const HWND noWindow = static_cast<HWND>(INVALID_HANDLE_VALUE);
+    const LONG result = ::WinVerifyTrust(noWindow, &action, &data);
+    if (signer) {
+        CRYPT_PROVIDER_DATA* provider = ::WTHelperProvDataFromStateData(data.hWVTStateData);
+        CRYPT_PROVIDER_SGNR* first = provider ? ::WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
+        CRYPT_PROVIDER_CERT* cert = first ? ::WTHelperGetProvCertFromChain(first, 0) : nullptr;
+        if (cert && cert->pCert)
+            signer->assign(cert->pCert->pbCertEncoded, cert->pCert->pbCertEncoded + cert->pCert->cbCertEncoded);
+    }
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    ::WinVerifyTrust(noWindow, &action, &data);
+    return result;
+}
+
+// The certificate this program is signed with, read once from its held file.
+const std::vector<unsigned char>& OwnSigner()
+{
+    static const std::vector<unsigned char> signer = [] {
+        std::vector<unsigned char> s;
+        if (g_ownFile)
+            Verify(g_ownFile.Get(), g_strOwnPath, &s);
+        return s;
+    }();
+    return signer;
+}
+
+// \\?\C:\... -> C:\..., \\?\UNC\server\share\... -> \\server\share\...
+std::wstring WithoutLongPrefix(std::wstring path)
+{
+    if (path.compare(0, 4, L"\\\\?\\") != 0)
+        return path;
+    path.erase(0, 4);
+    if (path.compare(0, 4, L"UNC\\") == 0)
+        path.replace(0, 3, L"\\");
+    return path;
+}
+
+}  // namespace
+
+bool IsSignedRelease()
+{
+    static const bool signedRelease = [] {
+        const IMAGE_NT_HEADERS* nt = ImageHeaders();
+        const IMAGE_DATA_DIRECTORY* entry =
+            nt ? &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY] : nullptr;
+        return entry && entry->VirtualAddress != 0 && entry->Size != 0;
+    }();
+    return signedRelease;
+}
+
+void HoldOwnFile()
+{
+    if (!IsSignedRelease() || g_ownFile)
+        return;
+    g_strOwnPath = ProgramPath();
+    // Renaming or deleting stays possible (the self-removal needs it); the
+    // certificate is read from this handle, whatever the name later holds.
+    CFileHandle own(::CreateFileW(g_strOwnPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (own && IsOwnImage(own.Get()))
+        g_ownFile = std::move(own);
+}
+
+bool CHeldFile::Hold(const std::wstring& path)
+{
+    Close();
+    m_file.Reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (m_file)
+        m_strPath = WithoutLongPrefix(FinalPath(m_file.Get()));
+    if (m_strPath.empty())
+        m_file.Reset();
+    return !!m_file;
+}
+
+void CHeldFile::Close()
+{
+    m_file.Reset();
+    m_strPath.clear();
+}
+
+std::wstring CHeldFile::Folder() const
+{
+    const size_t slash = m_strPath.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : m_strPath.substr(0, slash);
+}
+
+ETrust CheckSignature(const CHeldFile& file)
+{
+    return TrustFromVerifyResult(Verify(file.Get(), file.Path(), nullptr));
+}
+
+ETrust CheckSameSigner(const CHeldFile& file)
+{
+    std::vector<unsigned char> signer;
+    const ETrust trust = TrustFromVerifyResult(Verify(file.Get(), file.Path(), &signer));
+    return SameSignerVerdict(trust, signer, OwnSigner());
+}
+
+std::string RefusedFileLine(ETrust why, const std::wstring& path)
+{
+    std::string utf8;
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0, nullptr,
+                                        nullptr);
+    if (n > 0) {
+        utf8.resize(static_cast<size_t>(n));
+        ::WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), &utf8[0], n, nullptr, nullptr);
+    }
+    return RefusedFileLogLine(why, utf8);
+}

@@ -1,0 +1,53 @@
+// Signed releases. A release whose program carries a signature loads and runs
+// files of its folder only when their signatures hold, and the file checked is
+// the file used: it is held open from the check until its use has ended, so
+// nobody can change, rename or replace it in between, and it is used by the
+// path the system resolved for the held file, so no link on the way can be
+// turned elsewhere. A development build (no signature) checks nothing.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Handles.h"
+#include "framework/TrustRules.h"
+
+// True when this program's own file carries a signature: a signed release.
+// Read from the program's image in memory; costs no file access.
+bool IsSignedRelease();
+
+// In a signed release, opens this program's own file and keeps it open, with
+// nobody allowed to write to it, until the process ends: the certificate
+// that files must share with the program is read from it later. A file that
+// is not the one the program was started from (its headers differ from the
+// image's) is not kept, and then no certificate can match. Called first thing
+// at start-up, before anyone could put another file in the program's place.
+void HoldOwnFile();
+
+// A file held open for reading: others may read it, nobody may write to it,
+// rename or delete it while this lives.
+class CHeldFile {
+public:
+    // False (and nothing held) when path cannot be opened.
+    bool Hold(const std::wstring& path);
+    // Lets go of the file once its use has ended.
+    void Close();
+    HANDLE Get() const { return m_file.Get(); }
+    // The held file's path as the system resolved it (C:\... or
+    // \\server\share\...; no link on the way): the path to load or run.
+    const std::wstring& Path() const { return m_strPath; }
+    // Its folder, without a trailing backslash.
+    std::wstring Folder() const;
+
+private:
+    CFileHandle m_file;
+    std::wstring m_strPath;
+};
+
+// The system's verdict on the held file's signature: any publisher it trusts.
+ETrust CheckSignature(const CHeldFile& file);
+// The verdict for a file that must carry this program's own signature.
+ETrust CheckSameSigner(const CHeldFile& file);
+
+// The log line (UTF-8) that names the refused file at path.
+std::string RefusedFileLine(ETrust why, const std::wstring& path);
