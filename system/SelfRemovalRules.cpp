@@ -51,19 +51,28 @@ bool IsDrive(const std::wstring& p)
     return p.size() >= 2 && p[0] >= L'A' && p[0] <= L'Z' && p[1] == L':' && (p.size() == 2 || p[2] == L'\\');
 }
 
-// One comparable form: backslashes only, none doubled or at the end, ASCII
-// letters in upper case, and the prefixes that spell a drive or a share
-// another way taken off (\\?\C:, \\.\C:, \\?\UNC\server). Device paths the
-// system reaches otherwise (\\?\VOLUME{..}, \\?\GLOBALROOT) keep theirs.
-std::wstring Normal(const std::wstring& path)
+// Backslashes only, none doubled but the two that begin a share or device path.
+std::wstring Separated(const std::wstring& path)
 {
     std::wstring p;
     for (wchar_t c : path) {
-        c = c == L'/' ? L'\\' : UpperAscii(c);
+        c = c == L'/' ? L'\\' : c;
         if (c == L'\\' && p.size() > 1 && p.back() == L'\\')
             continue;
         p.push_back(c);
     }
+    return p;
+}
+
+// One comparable form: separated as above, none at the end, ASCII letters in
+// upper case, and the prefixes that spell a drive or a share another way
+// taken off (\\?\C:, \\.\C:, \\?\UNC\server). Device paths the system
+// reaches otherwise (\\?\VOLUME{..}, \\?\GLOBALROOT) keep theirs.
+std::wstring Normal(const std::wstring& path)
+{
+    std::wstring p = Separated(path);
+    for (wchar_t& c : p)
+        c = UpperAscii(c);
     if (StartsWith(p, L"\\\\?\\") || StartsWith(p, L"\\\\.\\")) {
         const std::wstring rest = p.substr(4);
         if (StartsWith(rest, L"UNC\\"))
@@ -108,11 +117,14 @@ std::wstring ExactPath(const std::wstring& path)
 {
     if (StartsWith(path, L"\\\\?\\"))
         return path;
-    if (StartsWith(path, L"\\\\.\\"))
-        return L"\\\\?\\" + path.substr(4);
-    if (StartsWith(path, L"\\\\"))
-        return L"\\\\?\\UNC\\" + path.substr(2);
-    return L"\\\\?\\" + path;
+    const std::wstring p = Separated(path);
+    if (StartsWith(p, L"\\\\?\\"))
+        return p;
+    if (StartsWith(p, L"\\\\.\\"))
+        return L"\\\\?\\" + p.substr(4);
+    if (StartsWith(p, L"\\\\"))
+        return L"\\\\?\\UNC\\" + p.substr(2);
+    return L"\\\\?\\" + p;
 }
 
 bool PlainFileName(const std::wstring& name)
