@@ -34,21 +34,6 @@ bool Painted(HWND h);
 double TimeThroughCmd(const std::wstring& command, const std::wstring& currentDir, std::string* output = nullptr,
                       DWORD* exitCode = nullptr);
 
-// GDI and USER objects of a process. GetGuiResources where the system
-// answers it; where it is not implemented (wine), the GDI objects are counted
-// in the process's GDI handle table and the USER objects as its windows.
-struct GuiObjects {
-    long gdi = -1;
-    long user = -1;
-    bool counted = false;
-    std::wstring how;
-};
-GuiObjects CountGuiObjects(HANDLE process, DWORD pid);
-
-// Checks the counting on the driver's own process: one more brush and one
-// more window must each show up as one more object.
-bool GuiCountingWorks(std::wstring* detail);
-
 // CPU time (user + kernel) the process has used, in milliseconds; negative
 // when it cannot be read. how names the source of the figure.
 double CpuMs(HANDLE process, std::wstring* how = nullptr);

@@ -24,6 +24,7 @@
 #include "res/resource.h"
 #include "system/RepairRules.h"
 #include "tests/support/FakeDevices.h"
+#include "tests/support/GuiObjects.h"
 #include "tests/support/VelmoraRun.h"
 
 namespace {
@@ -65,9 +66,17 @@ bool Comparing()
 }
 
 // A run's folder holds this tree's program; another build's replaces it.
+// Either runs as it is, without the tests' message watch.
 bool UseBuild(vt::CVelmoraRun& run, const Build& build)
 {
+    run.Unwatched();
     return build.exe.empty() || vt::CopyFileTo(build.exe, run.ProgramDir() + L"\\Velmora.exe");
+}
+
+// No prompt shows up within ms.
+bool NoPromptWithin(vt::CVelmoraRun& run, DWORD ms)
+{
+    return !vt::WaitFor([&] { return run.WaitPrompt(0) != nullptr; }, ms);
 }
 
 std::string Num(double v, int decimals = 1)
@@ -140,7 +149,7 @@ HWND StartReady(vt::CVelmoraRun& run)
     if (!run.Start())
         return nullptr;
     HWND main = run.WaitReady();
-    return main && run.NoPromptFor(300) && Settle(main) ? main : nullptr;
+    return main && NoPromptWithin(run, 300) && Settle(main) ? main : nullptr;
 }
 
 // ---- stand-ins on their own ----------------------------------------------------
@@ -241,7 +250,7 @@ LaunchTimes LaunchVelmora(int index, const Build& build)
     t.startupMs = painted - start;
     const double closed = WaitPleaseWaitClosed(run.Process().Pid(), 15000);
     // Code 1: the window stays, no prompt follows.
-    if (closed >= 0 && run.NoPromptFor(500) && run.Process().Running())
+    if (closed >= 0 && NoPromptWithin(run, 500) && run.Process().Running())
         t.hostCheckMs = closed - visible;
     return t;
 }
@@ -476,7 +485,7 @@ void Exercise(HWND main, int hoverCycles, int resizes, int minimiseCycles)
 void GuiObjects(vt::CVelmoraRun& run, HWND main)
 {
     std::wstring selfCheck;
-    if (!bench::GuiCountingWorks(&selfCheck)) {
+    if (!vt::GuiCountingWorks(&selfCheck)) {
         Failed("gdi_growth", "0", "the object count does not follow a brush and a window: " + vt::Utf8(selfCheck));
         return;
     }
@@ -485,11 +494,11 @@ void GuiObjects(vt::CVelmoraRun& run, HWND main)
     Exercise(main, 1, 2, 1);
     ::Sleep(300);
     Settle(main);
-    const bench::GuiObjects before = bench::CountGuiObjects(run.Process().Handle(), run.Process().Pid());
+    const vt::GuiObjects before = vt::CountGuiObjects(run.Process().Handle(), run.Process().Pid());
     Exercise(main, 200, 50, 20);
     ::Sleep(300);
     Settle(main);
-    const bench::GuiObjects after = bench::CountGuiObjects(run.Process().Handle(), run.Process().Pid());
+    const vt::GuiObjects after = vt::CountGuiObjects(run.Process().Handle(), run.Process().Pid());
     if (!before.counted || !after.counted || !run.Process().Running()) {
         Failed("gdi_growth", "0", "the program's objects cannot be counted (or it ended)");
         return;

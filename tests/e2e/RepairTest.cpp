@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/WorkerMessages.h"
 #include "res/resource.h"
 #include "system/CommandRunner.h"
 #include "framework/Handles.h"
@@ -38,13 +39,13 @@ protected:
         return vt::ReadFileBytes(run.ProgramDir() + L"\\devcon-calls.txt");
     }
 
-    // Started, checked and ready for the user.
+    // Started, checked (the machine accepted) and ready for the user.
     static HWND StartReady(vt::CVelmoraRun& run)
     {
         if (!run.Start())
             return nullptr;
         HWND main = run.WaitReady();
-        return main && run.NoPromptFor(300) ? main : nullptr;
+        return main && !run.WaitPrompt(0) ? main : nullptr;
     }
 
     // Presses start and returns the prompt that follows the repair.
@@ -120,6 +121,9 @@ TEST_F(Repair, UnconfirmedRunsFailAndTheWindowAllowsAnotherTryEachTime)
             ASSERT_EQ(lines.size(), i);
             EXPECT_EQ(vt::LogMessage(lines.back()), L"修复方案安装失败");
             ASSERT_TRUE(run.Answer(prompt, IDC_BTN_PROMPT_FIRST));
+            // The round is over when the result's handler has returned; then
+            // no dialog may be left over the window.
+            ASSERT_TRUE(vt::WaitFor([&] { return run.CountHandled(WM_REPAIR_RESULT) == static_cast<int>(i); }, 5000));
             ASSERT_TRUE(vt::WaitFor(
                 [&] { return !run.WaitPrompt(0) && !run.WaitPleaseWait(0) && ::IsWindowEnabled(main); }, 5000))
                 << "the main window stayed disabled";

@@ -132,7 +132,7 @@ CProcess::~CProcess()
 }
 
 bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd,
-                     const std::map<std::wstring, std::wstring>& env)
+                     const std::map<std::wstring, std::wstring>& env, bool suspended)
 {
     // Environment: ours with the overrides applied, sorted as Windows expects.
     std::map<std::wstring, std::wstring, bool (*)(const std::wstring&, const std::wstring&)> vars(
@@ -159,12 +159,19 @@ bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const st
     std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
     STARTUPINFOW si{sizeof(si)};
     PROCESS_INFORMATION pi{};
-    BOOL ok = ::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                               &block[0], cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
+    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (suspended ? CREATE_SUSPENDED : 0);
+    BOOL ok = ::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, flags, &block[0],
+                               cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
     m_process.Reset(pi.hProcess);
     m_thread.Reset(pi.hThread);
     m_pid = pi.dwProcessId;
+    m_tid = pi.dwThreadId;
     return ok != FALSE;
+}
+
+bool CProcess::Resume()
+{
+    return m_thread && ::ResumeThread(m_thread.Get()) != static_cast<DWORD>(-1);
 }
 
 bool CProcess::WaitExit(DWORD timeoutMs, DWORD* exitCode)
@@ -191,7 +198,7 @@ void CProcess::Kill()
     }
     m_thread.Reset();
     m_process.Reset();
-    m_pid = 0;
+    m_pid = m_tid = 0;
 }
 
 namespace {

@@ -43,17 +43,20 @@ class CProcess {
 public:
     ~CProcess();
     // env: variables to set (an empty value removes the variable) on top of ours.
+    // suspended: its first thread waits for Resume().
     bool Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd,
-               const std::map<std::wstring, std::wstring>& env = {});
+               const std::map<std::wstring, std::wstring>& env = {}, bool suspended = false);
+    bool Resume();
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     bool Running() const;
     void Kill();
     DWORD Pid() const { return m_pid; }
+    DWORD FirstThreadId() const { return m_tid; }
     HANDLE Handle() const { return m_process.Get(); }
 
 private:
     CHandle m_process, m_thread;
-    DWORD m_pid = 0;
+    DWORD m_pid = 0, m_tid = 0;
 };
 
 // Running processes of that program file name (any folder, any case).

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <wincrypt.h>
 
+#include "app/WorkerMessages.h"
 #include "tests/support/FakeDevices.h"
 
 namespace vt {
@@ -202,11 +203,38 @@ bool CVelmoraRun::Start()
 
 bool CVelmoraRun::StartFrom(const std::wstring& folder)
 {
+    const std::wstring journal = WatchJournal();
+    ::DeleteFileW(journal.c_str());
     std::map<std::wstring, std::wstring> env = {{L"VELMORA_WMIC_DIR", m_standinDir},
-                                                {L"VELMORA_FEEDBACK_DIR", m_feedbackDir}};
+                                                {L"VELMORA_FEEDBACK_DIR", m_feedbackDir},
+                                                {L"VELMORA_WATCH_JOURNAL", journal}};
     for (const auto& [name, value] : m_env)
         env[name] = value;   // an empty value removes the variable
-    return m_process.Start(folder + L"\\Velmora.exe", L"", folder, env);
+    if (!m_process.Start(folder + L"\\Velmora.exe", L"", folder, env, m_bWatched))
+        return false;
+    if (!m_bWatched)
+        return true;
+    m_watchLibrary.Reset(::LoadLibraryW((BinDir() + L"\\msgwatch.dll").c_str()));
+    auto proc = m_watchLibrary ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                     ::GetProcAddress(m_watchLibrary.Get(), "WatchReturns")))
+                               : nullptr;
+    if (proc)
+        m_watch.Reset(::SetWindowsHookExW(WH_CALLWNDPROCRET, proc, m_watchLibrary.Get(), m_process.FirstThreadId()));
+    return m_process.Resume() && m_watch;
+}
+
+std::wstring CVelmoraRun::WatchJournal() const
+{
+    return m_standinDir + L"\\handled.txt";
+}
+
+int CVelmoraRun::CountHandled(UINT message) const
+{
+    const std::string prefix = std::to_string(message) + "|";
+    int n = 0;
+    for (const std::string& e : JournalEntries(WatchJournal()))
+        n += e.rfind(prefix, 0) == 0 ? 1 : 0;
+    return n;
 }
 
 HWND CVelmoraRun::WaitMain(DWORD timeoutMs)
@@ -220,16 +248,22 @@ HWND CVelmoraRun::WaitReady(DWORD timeoutMs)
     HWND main = WaitMain(timeoutMs);
     if (!main)
         return nullptr;
-    auto modelQueried = [&] {
+    auto checked = [&] {
+        if (m_bWatched)
+            return CountHandled(WM_HOST_CHECK_RESULT) > 0;
         for (const std::string& c : WmicCalls())
             if (c.find("csproduct") != std::string::npos)
                 return true;
         return false;
     };
-    bool ready = WaitFor([&] { return CountFeedbackCalls("GetToolIsNewVersion") == 1 && modelQueried(); },
-                         timeoutMs) &&
+    bool ready = WaitFor(checked, timeoutMs) &&
                  WaitFor([&] { return !WaitPleaseWait(0) && ::IsWindowEnabled(main); }, timeoutMs);
     return ready ? main : nullptr;
+}
+
+bool CVelmoraRun::WaitHostCheckOver(DWORD timeoutMs)
+{
+    return WaitFor([&] { return CountHandled(WM_HOST_CHECK_RESULT) > 0 || WaitPrompt(0); }, timeoutMs);
 }
 
 HWND CVelmoraRun::WaitPrompt(DWORD timeoutMs)
@@ -245,11 +279,6 @@ HWND CVelmoraRun::WaitPleaseWait(DWORD timeoutMs)
     WaitFor([&] { return (found = FindWindowWithChild(m_process.Pid(), kPleaseWaitStaticId)) != nullptr; },
             timeoutMs);
     return found;
-}
-
-bool CVelmoraRun::NoPromptFor(DWORD ms)
-{
-    return !WaitFor([&] { return FindWindowWithChild(m_process.Pid(), kPromptMessageId) != nullptr; }, ms);
 }
 
 std::wstring CVelmoraRun::PromptText(HWND prompt)

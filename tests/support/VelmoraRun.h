@@ -21,6 +21,9 @@
 
 namespace vt {
 
+struct SUnhookWindowsHook { void operator()(HHOOK h) const { ::UnhookWindowsHookEx(h); } };
+using CWindowsHook = CUniqueHandle<SHandleTraits<HHOOK, SUnhookWindowsHook>>;
+
 // The accepted model as the model query prints it.
 extern const char* const kAcceptedCsproduct;
 
@@ -45,23 +48,36 @@ public:
     // On top of ours and the run's own; an empty value removes the variable.
     void SetEnv(const std::wstring& name, const std::wstring& value) { m_env[name] = value; }
     void AddListedDevice();
+    // No message watch: the program runs as it is, without the watch's cost
+    // on every message it sends itself (the bench times it so). WaitReady
+    // then goes by the please-wait dialog having gone after the model query,
+    // which comes a moment before the result is handled.
+    void Unwatched() { m_bWatched = false; }
 
+    // Starts the program with the message watch (tests/support/watch) set on
+    // its first thread, the one its windows run on, before it runs a line.
     bool Start();
     // Starts the program by another path to its folder (through a link).
     bool StartFrom(const std::wstring& folder);
     CProcess& Process() { return m_process; }
 
+    // How often the window thread has returned from a worker message (the
+    // host check's or the repair's result, the please-wait close request),
+    // as the message watch recorded it. A result whose prompt ends the
+    // program never returns.
+    int CountHandled(UINT message) const;
+
     HWND WaitMain(DWORD timeoutMs = 15000);
-    // The main window once the automatic checks are over: the version question
-    // was asked, the model query ran and its please-wait dialog has gone. The
-    // dialog shows a moment after the question, so its absence alone says
-    // nothing until the query has run.
+    // The main window once the automatic checks are over: the host check's
+    // result has been handled and the window goes on (no prompt came from it),
+    // its please-wait dialog has gone and the window takes input again.
     HWND WaitReady(DWORD timeoutMs = 20000);
+    // The host check has ended: its result was handled, or a prompt shows.
+    bool WaitHostCheckOver(DWORD timeoutMs = 20000);
     // A prompt box's content window (it holds the message static 1006).
     HWND WaitPrompt(DWORD timeoutMs = 10000);
     // The please-wait dialog (it holds the static 1004).
     HWND WaitPleaseWait(DWORD timeoutMs = 10000);
-    bool NoPromptFor(DWORD ms);                 // no prompt box shows up within ms
     std::wstring PromptText(HWND prompt);
     bool PromptButtonVisible(HWND prompt, int id);
     // Clicks 1007 first, 1008 second or 1005 close; true once the box has gone.
@@ -83,12 +99,17 @@ public:
     HWND Main() const { return m_main; }
 
 private:
+    std::wstring WatchJournal() const;
+
     std::wstring m_root, m_programDir, m_standinDir, m_feedbackDir;
     std::map<std::wstring, std::wstring> m_env;
     CProcess m_process;
+    CModule m_watchLibrary;
+    CWindowsHook m_watch;   // let go before its library
     HWND m_main = nullptr;
     bool m_bAddedDevice = false;
     bool m_bTrustedRoot = false;
+    bool m_bWatched = true;
 };
 
 // A copy signed with a throwaway certificate (see tests/CMakeLists.txt):

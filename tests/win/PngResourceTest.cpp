@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "res/resource.h"
+#include "tests/support/GuiObjects.h"
+#include "tests/support/TestSupport.h"
 #include "tests/win/SkinTestSupport.h"
 #include "ui/PngResource.h"
 
@@ -81,7 +83,9 @@ TEST(SkinHelpers, MeasureTextWidthNeedsWindowAndDc)
     CHostWnd host;
     ASSERT_TRUE(host.Create(0, 0, 200, 100));
     CWindowDCRef dc(host);
-    const int before = static_cast<int>(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
+    std::wstring counting;
+    ASSERT_TRUE(vt::GuiCountingWorks(&counting)) << vt::Utf8(counting);
+    const long before = vt::CountGuiObjects(::GetCurrentProcess(), ::GetCurrentProcessId()).gdi;
     EXPECT_EQ(MeasureTextWidth(nullptr, dc.Get(), L"我同意", 0, 0), -1);
     EXPECT_EQ(MeasureTextWidth(host, nullptr, L"我同意", 0, 0), -1);
     const int one = MeasureTextWidth(host, dc.Get(), L"我", 0, 0);
@@ -90,10 +94,8 @@ TEST(SkinHelpers, MeasureTextWidthNeedsWindowAndDc)
     EXPECT_EQ(three, 3 * one);
     EXPECT_GT(MeasureTextWidth(host, dc.Get(), L"我同意", 6, 700), three);   // bigger and bolder
     EXPECT_EQ(MeasureTextWidth(host, dc.Get(), L"", 0, 0), 0);
-    const int after = static_cast<int>(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
-    if (before > 0) {
-        EXPECT_EQ(after, before);   // the temporary fonts are deleted
-    }
+    // The temporary fonts are deleted.
+    EXPECT_EQ(vt::CountGuiObjects(::GetCurrentProcess(), ::GetCurrentProcessId()).gdi, before);
 }
 
 TEST(SkinHelpers, FontFromParent)

@@ -83,11 +83,10 @@ std::vector<Shown> ShowPrompts(HWND backdrop, const std::wstring& dir)
                 vt::WaitFor([&] { return (content = FindWithChild(IDC_STATIC_PROMPT)) != nullptr; }, 5000);
                 if (!content)
                     return;
-                ::Sleep(300);
                 HWND box = ::GetWindow(content, GW_OWNER);
+                skintest::Pixels px = prompttest::SettledScreen(box, content);
                 const RECT b = vt::ScreenRect(box), k = vt::ScreenRect(content);
                 prompttest::SaveShot(dir, c.shot, b);
-                skintest::Pixels px = prompttest::Screen();
                 s.found = true;
                 s.outerCorner = px.At(b.left + 1, b.top + 1);
                 s.cardCorner = px.At(k.left + 1, k.top + 1);
@@ -150,10 +149,9 @@ TEST_F(Looks, PleaseWaitCardHasNoBlackCorners)
                 vt::WaitFor([&] { return (h = FindWithChild(IDC_STATIC_EXECUTE)) != nullptr; }, 5000);
                 if (!h)
                     return;
-                ::Sleep(1200);   // a dot
+                skintest::Pixels px = prompttest::SettledScreen(h, h);
                 const RECT b = vt::ScreenRect(h);
                 prompttest::SaveShot(m_dir, c.shot, b);
-                skintest::Pixels px = prompttest::Screen();
                 const int mx = static_cast<int>(19 * c.scale), my = static_cast<int>(14 * c.scale);
                 s.found = true;
                 s.outerCorner = px.At(b.left + 1, b.top + 1);

@@ -2,6 +2,7 @@
 
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -98,6 +99,33 @@ skintest::Pixels Screen()
     return skintest::Capture(::GetDesktopWindow());
 }
 
+skintest::Pixels SettledScreen(HWND area, HWND content)
+{
+    auto painted = [](HWND h) {
+        if (::GetUpdateRect(h, nullptr, FALSE))
+            return false;
+        for (HWND c = ::GetWindow(h, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+            if (::GetUpdateRect(c, nullptr, FALSE))
+                return false;
+        return true;
+    };
+    skintest::Pixels last, now;
+    vt::WaitFor([&] {
+        now = Screen();
+        RECT r = vt::ScreenRect(area);
+        r.left = std::max(0L, r.left);
+        r.top = std::max(0L, r.top);
+        r.right = std::min(static_cast<LONG>(now.w), r.right);
+        r.bottom = std::min(static_cast<LONG>(now.h), r.bottom);
+        const skintest::Pixels part = now.Crop(r);
+        const bool settled = painted(content) && part.CountNot(Rgb(kBackdrop)) > 0 && last.w == now.w &&
+                             last.Crop(r) == part;
+        last = std::move(now);
+        return settled;
+    }, 5000, 100);
+    return last;
+}
+
 uint32_t Rgb(COLORREF c)
 {
     return (static_cast<uint32_t>(GetRValue(c)) << 16) | (static_cast<uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
@@ -151,8 +179,18 @@ bool DisplayBlendsTranslucentWindows(HWND backdrop)
             BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
             ::UpdateLayeredWindow(probe, screen.Get(), &dst, &size, mem.Get(), &src, 0, &blend, ULW_ALPHA);
             ::ShowWindow(probe, SW_SHOWNOACTIVATE);
-            skintest::Pump(300);
-            const int seen = Brightness(Screen().At(x + n / 2, y + n / 2));
+            // Once shown, the square's middle is no longer the backdrop; then
+            // wait for it to hold still (the compositing manager's turn).
+            const uint32_t backdrop = Rgb(kBackdrop);
+            uint32_t last = backdrop, now = backdrop;
+            vt::WaitFor([&] {
+                skintest::Pump(0);
+                now = Screen().At(x + n / 2, y + n / 2);
+                const bool settled = now != backdrop && now == last;
+                last = now;
+                return settled;
+            }, 3000, 100);
+            const int seen = Brightness(now);
             // Composed: half the backdrop's brightness; shown unblended: black; not shown: the backdrop.
             const int half = Brightness(Rgb(kBackdrop)) / 2;
             blends = seen > half - 30 && seen < half + 30;

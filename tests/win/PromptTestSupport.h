@@ -36,6 +36,11 @@ HWND FocusOnThreadOf(HWND w);
 
 // The whole screen as it is now.
 skintest::Pixels Screen();
+// The whole screen once a dialog shows there: content (with its children)
+// has nothing left to paint, area's rectangle is no longer all backdrop, and
+// two reads 100 ms apart agree there (a compositing manager blends a window a
+// moment after it paints). Within 5 s; after that, the screen as it is.
+skintest::Pixels SettledScreen(HWND area, HWND content);
 // 0x00RRGGBB of a COLORREF, as Pixels holds it.
 uint32_t Rgb(COLORREF c);
 // Brightness 0-255 of a pixel.
