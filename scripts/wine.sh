@@ -102,6 +102,12 @@ wine_session_start() {
   # the first program and the first window start would otherwise inherit a
   # test's output pipe and keep it open long after that test has ended.
   timeout 120 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  # The desktop process the pre-warm started may have come up before the RPC
+  # service it registers the desktop shell with (the shell starts the tool's
+  # removal command after the end), and then has no shell for the whole
+  # session. It closes by itself once the pre-warm has ended; the next
+  # desktop, the keeper's, starts with the service running.
+  wine_desktop_gone || echo "the pre-warm's wine desktop did not close; the desktop shell may be missing" >&2
   # Keep the desktop for the whole session: wine closes it a second after the
   # last program using it ends, and a program starting just then can fail to
   # create windows (see tools/desktopkeeper).
@@ -113,6 +119,22 @@ wine_session_start() {
     timeout 120 wine 'Y:\bin\win_tests.exe' --gtest_filter='Templates.MainWindowHasItsFiveControlsInTabOrder' \
       >/dev/null 2>&1 </dev/null || true
   fi
+}
+
+# True once this session prefix's desktop process (explorer.exe) has ended;
+# waits at most 10 s.
+wine_desktop_gone() {
+  local i p running
+  for i in $(seq 1 100); do
+    running=
+    for p in /proc/[0-9]*; do
+      grep -qa 'explorer.exe' "$p/cmdline" 2>/dev/null || continue
+      if tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then running=1; break; fi
+    done
+    [ -z "$running" ] && return 0
+    sleep 0.1
+  done
+  return 1
 }
 
 wine_session_stop() {

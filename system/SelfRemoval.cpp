@@ -1,20 +1,28 @@
 #include "system/SelfRemoval.h"
 
 #include <windows.h>
+#include <exdisp.h>
 #include <knownfolders.h>
-#include <shellapi.h>
+#include <servprov.h>
+#include <shldisp.h>
+#include <shlguid.h>
 #include <shlobj.h>
 
+#include <atomic>
+#include <memory>
+
 #include "framework/Handles.h"
-#include "framework/InFolder.h"
 #include "framework/Paths.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
+#include "system/RepairWorker.h"
 
 namespace {
 
-bool g_startListed = false;
-std::vector<std::wstring> g_filesAtStart;
+CProgramFolder g_programFolder;
+
+// How long the desktop's shell may take to start the command for after the end.
+const DWORD kShellWaitMs = 10000;
 
 // The long form of a path (a short 8.3 spelling names the same folder).
 std::wstring LongPath(const std::wstring& path)
@@ -24,10 +32,37 @@ std::wstring LongPath(const std::wstring& path)
     return n > 0 && n < 32768 ? buf.substr(0, n) : path;
 }
 
+bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b)
+{
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+bool IsToolFileName(const std::wstring& name, const std::wstring& programName)
+{
+    return SameNameIgnoringCase(name, programName) || SameNameIgnoringCase(name, kDeviceToolName) ||
+           SameNameIgnoringCase(name, kFeedbackLibraryName);
+}
+
 void AddFolder(std::vector<std::wstring>& out, const std::wstring& path)
 {
     if (!path.empty())
         out.push_back(LongPath(path));
+}
+
+// Each folder also as it resolves (through any link on its way), where it
+// can be opened: the program folder is judged by where it really is.
+void AddFinalForms(std::vector<std::wstring>& folders)
+{
+    const size_t named = folders.size();
+    for (size_t i = 0; i < named; ++i) {
+        CFileHandle h(::CreateFileW(folders[i].c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        const std::wstring final = h ? FinalPath(h.Get()) : std::wstring();
+        if (!final.empty())
+            folders.push_back(final);
+    }
 }
 
 std::wstring Expanded(const std::wstring& raw)
@@ -151,21 +186,192 @@ std::vector<std::wstring> ProfileFolders(const Profiles& profiles)
     return out;
 }
 
+bool ListEntries(HANDLE folder, std::vector<SRemovalEntry>& out)
+{
+    // Through a handle of its own, reopened from the held one (no path): a
+    // handle that has listed once may answer later listings from what it saw
+    // then (wine's does), missing what came since.
+    CFileHandle fresh(::ReOpenFile(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_FLAG_BACKUP_SEMANTICS));
+    std::vector<SFolderEntry> listed;
+    if (!fresh || !ListFolder(fresh.Get(), listed))
+        return false;
+    out.clear();
+    for (const SFolderEntry& e : listed)
+        out.push_back({e.name, e.index,
+                       (e.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0});
+    return true;
+}
+
+// The folder behind a link at the folder's own name, followed on purpose and
+// held the same way; the removal then treats it as reached through a link.
+CFileHandle OpenFolderFollowingLink(const std::wstring& path)
+{
+    CFileHandle folder(::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    SFileIdentity id;
+    if (!folder || !ReadIdentity(folder.Get(), id) || !id.IsFolder())
+        return CFileHandle();
+    return folder;
+}
+
+// <folder>\ToolLog when it is the very folder this run's log made, not a
+// link, not another folder put at that name since.
+CFileHandle OpenMadeLogFolder(HANDLE folder, DWORD extraAccess)
+{
+    CFileHandle log = OpenInFolder(folder, kLogFolderName, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | extraAccess,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                                   FILE_DIRECTORY_FILE);
+    SFileIdentity id;
+    if (!log || !ReadIdentity(log.Get(), id) || !id.IsFolder() || id.IsLink() ||
+        !IsOpenedAsNamed(folder, log.Get(), kLogFolderName))
+        return CFileHandle();
+    for (const SMadeLogFolder& made : LogFoldersMadeByThisRun())
+        if (made.identity.SameFileAs(id))
+            return log;
+    return CFileHandle();
+}
+
+void LogKept(const char* reason, const std::wstring& name)
+{
+    LogToolLine(reason + WideToUtf8(name));
+}
+
+// ---- the desktop's shell ----------------------------------------------------
+
+// One reference to a COM object, released when it goes.
+template <class T>
+class CComRef {
+public:
+    CComRef() = default;
+    ~CComRef()
+    {
+        if (m_p)
+            m_p->Release();
+    }
+    CComRef(const CComRef&) = delete;
+    CComRef& operator=(const CComRef&) = delete;
+    T** Out() { return &m_p; }
+    void** OutVoid() { return reinterpret_cast<void**>(&m_p); }
+    T* operator->() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+
+private:
+    T* m_p = nullptr;
+};
+
+// A VARIANT holding a copy of a text (or an int), cleared when it goes.
+class CVariant {
+public:
+    explicit CVariant(const std::wstring& text)
+    {
+        ::VariantInit(&m_v);
+        m_v.vt = VT_BSTR;
+        m_v.bstrVal = ::SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
+    }
+    explicit CVariant(int value)
+    {
+        ::VariantInit(&m_v);
+        m_v.vt = VT_I4;
+        m_v.lVal = value;
+    }
+    ~CVariant() { ::VariantClear(&m_v); }
+    CVariant(const CVariant&) = delete;
+    CVariant& operator=(const CVariant&) = delete;
+    const VARIANT& Get() const { return m_v; }
+    bool Ok() const { return m_v.vt != VT_BSTR || m_v.bstrVal != nullptr; }
+
+private:
+    VARIANT m_v;
+};
+
+struct SShellCall {
+    std::wstring file, params, folder;
+    std::atomic<bool> abandoned{false};   // the caller stopped waiting: start nothing
+    std::atomic<bool> started{false};
+};
+
+enum class EShellAnswer { NoShell, Refused, Started };
+
+// The desktop window's shell view hands out the shell's own automation
+// object, whose ShellExecute runs in the shell's process.
+EShellAnswer ShellExecuteInDesktopShell(SShellCall& call)
+{
+    CComRef<IShellWindows> windows;
+    if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                  windows.OutVoid())) || !windows)
+        return EShellAnswer::NoShell;
+    VARIANT none;
+    ::VariantInit(&none);
+    long hwnd = 0;
+    CComRef<IDispatch> desktop;
+    if (windows->FindWindowSW(&none, &none, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, desktop.Out()) != S_OK ||
+        !desktop)
+        return EShellAnswer::NoShell;
+    CComRef<IServiceProvider> services;
+    CComRef<IShellBrowser> browser;
+    CComRef<IShellView> view;
+    CComRef<IDispatch> background;
+    CComRef<IShellFolderViewDual> folderView;
+    CComRef<IDispatch> application;
+    CComRef<IShellDispatch2> shell;
+    if (FAILED(desktop->QueryInterface(IID_IServiceProvider, services.OutVoid())) ||
+        FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.OutVoid())) ||
+        FAILED(browser->QueryActiveShellView(view.Out())) || !view ||
+        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.OutVoid())) ||
+        FAILED(background->QueryInterface(IID_IShellFolderViewDual, folderView.OutVoid())) ||
+        FAILED(folderView->get_Application(application.Out())) || !application ||
+        FAILED(application->QueryInterface(IID_IShellDispatch2, shell.OutVoid())))
+        return EShellAnswer::NoShell;
+    BSTR file = ::SysAllocStringLen(call.file.c_str(), static_cast<UINT>(call.file.size()));
+    const CVariant params(call.params), folder(call.folder), verb(std::wstring(L"open")), show(SW_HIDE);
+    EShellAnswer answer = EShellAnswer::Refused;
+    if (file && params.Ok() && folder.Ok() && verb.Ok() && !call.abandoned &&
+        SUCCEEDED(shell->ShellExecute(file, params.Get(), folder.Get(), verb.Get(), show.Get())))
+        answer = EShellAnswer::Started;
+    ::SysFreeString(file);
+    return answer;
+}
+
+DWORD WINAPI ShellCallThread(LPVOID param)
+{
+    const std::unique_ptr<std::shared_ptr<SShellCall>> call(static_cast<std::shared_ptr<SShellCall>*>(param));
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+        return 1;
+    // A shell that is (re)starting has no desktop window to offer yet: asked
+    // again until the caller stops waiting. Once asked to start the command,
+    // never again, whatever it answered.
+    EShellAnswer answer = EShellAnswer::NoShell;
+    while ((answer = ShellExecuteInDesktopShell(**call)) == EShellAnswer::NoShell && !(*call)->abandoned)
+        ::Sleep(250);
+    (*call)->started = answer == EShellAnswer::Started;
+    ::CoUninitialize();
+    return 0;
+}
+
 }  // namespace
 
-std::vector<std::wstring> FileNamesIn(const std::wstring& folder)
+bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& params, const std::wstring& folder,
+                              unsigned long timeoutMs)
 {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    CFindHandle find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                                        nullptr, 0));
-    if (!find)
-        return names;
-    do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(fd.cFileName);
-    } while (::FindNextFileW(find.Get(), &fd));
-    return names;
+    // On a thread of its own: the calls go to another process, which may
+    // hang, and the thread's apartment must be single-threaded for the shell.
+    auto call = std::make_shared<SShellCall>();
+    call->file = file;
+    call->params = params;
+    call->folder = folder;
+    auto* handOver = new std::shared_ptr<SShellCall>(call);
+    CHandle thread(::CreateThread(nullptr, 0, ShellCallThread, handOver, 0, nullptr));
+    if (!thread) {
+        delete handOver;
+        return false;
+    }
+    if (::WaitForSingleObject(thread.Get(), timeoutMs) != WAIT_OBJECT_0) {
+        call->abandoned = true;
+        return false;
+    }
+    return call->started;
 }
 
 std::vector<std::wstring> ProtectedFolders()
@@ -178,77 +384,175 @@ std::vector<std::wstring> ProfileFolders()
     return ProfileFolders(ProfilesBySid());
 }
 
-void NoteProgramFolderAtStart()
+bool CProgramFolder::Note(const std::wstring& folder, const std::wstring& programName)
 {
-    const std::wstring folder = GetExeDir();
-    if (folder.empty() || ::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return;
-    g_filesAtStart = FileNamesIn(folder);
-    g_startListed = true;
+    m_started = LongPath(folder);
+    m_programName = programName;
+    m_folder = OpenFolderAsIs(m_started);
+    m_asIs = static_cast<bool>(m_folder);
+    if (!m_folder)
+        m_folder = OpenFolderFollowingLink(m_started);
+    if (!m_folder || !ListEntries(m_folder.Get(), m_atStart)) {
+        m_folder.Reset();
+        return false;
+    }
+    m_finalAtStart = FinalPath(m_folder.Get());
+    m_shipped.clear();
+    for (const SRemovalEntry& e : m_atStart) {
+        if (!IsToolFileName(e.name, programName))
+            continue;
+        CFileHandle file = OpenInFolder(m_folder.Get(), e.name, FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                                        FILE_NON_DIRECTORY_FILE);
+        SFileIdentity id;
+        if (file && ReadIdentity(file.Get(), id))
+            m_shipped.emplace_back(e.name, id);
+    }
+    return true;
 }
 
-SSelfRemovalFacts GatherRemovalFacts(const std::wstring& folder, const std::wstring& programName,
-                                     const std::vector<std::wstring>* filesAtStart)
+CProgramFolder::EOpened CProgramFolder::OpenOwnFile(HANDLE folder, const std::wstring& name, DWORD access,
+                                                   CFileHandle& file, SFileIdentity& id) const
+{
+    file = OpenInFolder(folder, name, access | FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, FILE_NON_DIRECTORY_FILE);
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EOpened::Gone : EOpened::Refused;
+    }
+    if (!IsOpenedAsNamed(folder, file.Get(), name) || !ReadIdentity(file.Get(), id) || !id.IsPlainFile())
+        return EOpened::Changed;
+    if (!IsToolFileName(name, m_programName))
+        return EOpened::Ok;
+    for (const auto& [shippedName, atStart] : m_shipped)
+        if (SameNameIgnoringCase(shippedName, name))
+            return atStart.SameFileAs(id) ? EOpened::Ok : EOpened::Changed;
+    return EOpened::Changed;
+}
+
+SSelfRemovalFacts CProgramFolder::Gather() const
 {
     SSelfRemovalFacts f;
-    f.folder = LongPath(folder);
-    f.programName = programName;
-    f.startListed = filesAtStart != nullptr;
-    if (filesAtStart)
-        f.filesAtStart = *filesAtStart;
-    f.filesNow = FileNamesIn(f.folder);
-    const std::wstring logFolder = f.folder + L"\\" + kLogFolderName;
-    // The folder there now is the run's only if it is the very folder it made.
-    SFileIdentity there;
-    CFileHandle held = OpenFolderAsIs(logFolder);
-    if (held && ReadIdentity(held.Get(), there))
-        for (const SMadeLogFolder& made : LogFoldersMadeByThisRun())
-            if (made.identity.SameFileAs(there))
-                f.logFolderMadeByRun = true;
-    if (f.logFolderMadeByRun)
-        f.logFilesNow = FileNamesIn(logFolder);
+    f.startedPath = m_started;
+    f.programName = m_programName;
+    f.held = Held();
+    if (!f.held)
+        return f;
+    f.heldAsIs = m_asIs;
+    f.finalPathAtStart = m_finalAtStart;
+    f.finalPathNow = FinalPath(m_folder.Get());
+    f.atStart = m_atStart;
+    ListEntries(m_folder.Get(), f.now);
+    CFileHandle log = OpenMadeLogFolder(m_folder.Get(), 0);
+    f.logFolderMadeByRun = log && ListEntries(log.Get(), f.logNow);
     const Profiles profiles = ProfilesBySid();
     f.protectedFolders = ProtectedFolders(profiles);
     f.profileFolders = ProfileFolders(profiles);
+    AddFinalForms(f.protectedFolders);
+    AddFinalForms(f.profileFolders);
     return f;
 }
 
-bool CarryOutSelfRemoval(const SSelfRemovalPlan& plan)
+void CProgramFolder::DeleteInFolder(HANDLE folder, const SRemovalEntry& entry) const
 {
-    if (!plan.safe)
-        return false;
-    for (const std::wstring& file : plan.removeNow) {
-        ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(file.c_str());
+    CFileHandle file;
+    SFileIdentity id;
+    switch (OpenOwnFile(folder, entry.name, DELETE | FILE_WRITE_ATTRIBUTES, file, id)) {
+    case EOpened::Gone:
+        return;
+    case EOpened::Changed:
+        LogKept(RemovalLog::kChangedSinceStart, entry.name);
+        return;
+    case EOpened::Refused:
+        LogKept(RemovalLog::kDeleteFailed, entry.name);
+        return;
+    case EOpened::Ok:
+        break;
     }
-    // Only when empty: RemoveDirectory takes nothing with it.
-    if (!plan.logFolderNow.empty() && !IsLink(plan.logFolderNow)) {
-        // Its writers hold it for as long as they may write there.
-        for (const SMadeLogFolder& made : LogFoldersMadeByThisRun())
-            if (_wcsicmp(LongPath(made.path).c_str(), plan.logFolderNow.c_str()) == 0)
-                LetGoOfLogFolder(made.identity);
-        ::RemoveDirectoryW(plan.logFolderNow.c_str());
+    // A read-only file is not deleted: it stops being read-only first, and is
+    // again if it stays.
+    FILE_BASIC_INFO basic{};
+    const bool readOnly = (id.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly) {
+        basic.FileAttributes = (id.attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
+        ::SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof(basic));
+    }
+    if (DeleteOpened(file.Get()))
+        return;
+    if (readOnly) {
+        basic.FileAttributes = id.attributes;
+        ::SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof(basic));
+    }
+    LogKept(RemovalLog::kDeleteFailed, entry.name);
+}
+
+bool CProgramFolder::CarryOut(const SSelfRemovalPlan& plan) const
+{
+    for (const SKeptEntry& k : plan.kept)
+        LogKept(k.reason, k.name);
+    if (!plan.safe || !Held())
+        return false;
+
+    for (const SRemovalEntry& e : plan.removeNow)
+        DeleteInFolder(m_folder.Get(), e);
+    if (plan.logFolderNow) {
+        // Its writers hold it, without delete sharing, for as long as they
+        // may write there: they let go of it first.
+        CFileHandle listing = OpenMadeLogFolder(m_folder.Get(), 0);
+        SFileIdentity id;
+        if (listing && ReadIdentity(listing.Get(), id))
+            LetGoOfLogFolder(id);
+        listing.Reset();
+        CFileHandle log = OpenMadeLogFolder(m_folder.Get(), DELETE);
+        if (log) {
+            for (const SRemovalEntry& e : plan.logFilesNow)
+                DeleteInFolder(log.Get(), e);
+            DeleteOpened(log.Get());   // only when empty; it goes as the handle closes
+        }
     }
 
+    // The program and the library go after the end, by path: each only if it
+    // is, as the run ends, still the very file the tool brought.
+    SSelfRemovalPlan later = plan;
+    later.removeLater.clear();
+    std::wstring names;
+    for (const std::wstring& path : plan.removeLater) {
+        const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
+        CFileHandle file;
+        SFileIdentity id;
+        const EOpened opened = OpenOwnFile(m_folder.Get(), name, 0, file, id);
+        if (opened != EOpened::Ok) {
+            if (opened != EOpened::Gone)
+                LogKept(RemovalLog::kChangedSinceStart, name);
+            continue;
+        }
+        later.removeLater.push_back(path);
+        names += (names.empty() ? L"" : L", ") + name;
+    }
     const std::wstring system = SystemFolder();
-    const std::wstring params = SelfRemovalParameters(plan, system);
+    const std::wstring params = SelfRemovalParameters(later, system);
     if (params.empty())
         return false;
-    // The interpreter by its full path; it must not stand inside the folder it
-    // removes (it could not remove it), so it starts in the system folder.
-    const std::wstring cmd = system + L"\\cmd.exe";
-    HINSTANCE r = ::ShellExecuteW(nullptr, L"open", cmd.c_str(), params.c_str(), system.c_str(), SW_HIDE);
-    return reinterpret_cast<INT_PTR>(r) > 32;
+    // Started by the shell, never with this program's own rights: after the
+    // end nothing runs elevated on a path somebody else can change. The
+    // interpreter must not stand inside the folder it removes (it could not
+    // remove it), so it starts in the system folder.
+    if (StartThroughDesktopShell(system + L"\\cmd.exe", params, system, kShellWaitMs))
+        return true;
+    LogKept(RemovalLog::kNoShell, names.empty() ? later.folderLater : names);
+    return false;
+}
+
+void NoteProgramFolderAtStart()
+{
+    const std::wstring program = ProgramPath();
+    const size_t slash = program.find_last_of(L'\\');
+    if (slash != std::wstring::npos)
+        g_programFolder.Note(program.substr(0, slash), program.substr(slash + 1));
 }
 
 bool StartSelfRemoval()
 {
-    const std::wstring program = ProgramPath();
-    const size_t slash = program.find_last_of(L'\\');
-    if (slash == std::wstring::npos)
-        return true;
-    const SSelfRemovalFacts facts = GatherRemovalFacts(program.substr(0, slash), program.substr(slash + 1),
-                                                       g_startListed ? &g_filesAtStart : nullptr);
-    CarryOutSelfRemoval(PlanSelfRemoval(facts));
+    g_programFolder.CarryOut(PlanSelfRemoval(g_programFolder.Gather()));
     return true;
 }

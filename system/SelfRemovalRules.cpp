@@ -6,6 +6,16 @@ const wchar_t* const kLogFolderName = L"ToolLog";
 const wchar_t* const kLogFileNames[4] = {L"Velmora.txt", L"Velmora.txtbak", L"Quorrant.txt", L"Quorrant.txtbak"};
 const int kRemovalRetryWaits[5] = {1, 2, 4, 8, 15};
 
+namespace RemovalLog {
+const char* const kFolderNotHeld = "无法锁定程序文件夹，未删除任何文件：";
+const char* const kReachedThroughLink = "程序文件夹经由链接打开，文件夹保留，只删除本工具的文件：";
+const char* const kChangedSinceStart = "文件已不是本工具带来的文件，未删除：";
+const char* const kNotPlainFile = "运行期间出现的不是普通文件，未删除：";
+const char* const kDeleteFailed = "删除文件失败：";
+const char* const kNoShell = "无法通过桌面启动延迟删除命令，保留：";
+const char* const kUnsafeForInterpreter = "路径含有命令解释器会改写的字符，未删除任何文件：";
+}  // namespace RemovalLog
+
 namespace {
 
 wchar_t UpperAscii(wchar_t c)
@@ -23,41 +33,56 @@ bool SameName(const std::wstring& a, const std::wstring& b)
     return true;
 }
 
-bool Contains(const std::vector<std::wstring>& names, const std::wstring& name)
+const SRemovalEntry* Find(const std::vector<SRemovalEntry>& entries, const std::wstring& name)
 {
-    for (const std::wstring& n : names)
-        if (SameName(n, name))
-            return true;
-    return false;
+    for (const SRemovalEntry& e : entries)
+        if (SameName(e.name, name))
+            return &e;
+    return nullptr;
 }
 
-// Backslashes only, none at the end, ASCII letters in upper case, and the
-// long-path prefixes (\\?\ and \\?\UNC\) taken off.
+bool StartsWith(const std::wstring& s, const wchar_t* prefix)
+{
+    return s.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;
+}
+
+bool IsDrive(const std::wstring& p)
+{
+    return p.size() >= 2 && p[0] >= L'A' && p[0] <= L'Z' && p[1] == L':' && (p.size() == 2 || p[2] == L'\\');
+}
+
+// Backslashes only, none doubled but the two that begin a share or device path.
+std::wstring Separated(const std::wstring& path)
+{
+    std::wstring p;
+    for (wchar_t c : path) {
+        c = c == L'/' ? L'\\' : c;
+        if (c == L'\\' && p.size() > 1 && p.back() == L'\\')
+            continue;
+        p.push_back(c);
+    }
+    return p;
+}
+
+// One comparable form: separated as above, none at the end, ASCII letters in
+// upper case, and the prefixes that spell a drive or a share another way
+// taken off (\\?\C:, \\.\C:, \\?\UNC\server). Device paths the system
+// reaches otherwise (\\?\VOLUME{..}, \\?\GLOBALROOT) keep theirs.
 std::wstring Normal(const std::wstring& path)
 {
-    std::wstring p = path;
+    std::wstring p = Separated(path);
     for (wchar_t& c : p)
-        c = c == L'/' ? L'\\' : UpperAscii(c);
-    if (p.compare(0, 4, L"\\\\?\\") == 0) {
-        p.erase(0, 4);
-        if (p.compare(0, 4, L"UNC\\") == 0)
-            p.replace(0, 4, L"\\\\");
+        c = UpperAscii(c);
+    if (StartsWith(p, L"\\\\?\\") || StartsWith(p, L"\\\\.\\")) {
+        const std::wstring rest = p.substr(4);
+        if (StartsWith(rest, L"UNC\\"))
+            p = L"\\\\" + rest.substr(4);
+        else if (IsDrive(rest))
+            p = rest;
     }
     while (!p.empty() && p.back() == L'\\')
         p.pop_back();
     return p;
-}
-
-bool IsRoot(const std::wstring& p)
-{
-    if (p.size() <= 2)   // "", "C:" and other stubs
-        return true;
-    if (p.compare(0, 2, L"\\\\") == 0) {
-        // \\server\share is a root; \\server\share\folder is not.
-        size_t server = p.find(L'\\', 2);
-        return server == std::wstring::npos || p.find(L'\\', server + 1) == std::wstring::npos;
-    }
-    return false;
 }
 
 bool IsSameOrParentOf(const std::wstring& folder, const std::wstring& other)
@@ -86,9 +111,47 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name)
     return !folder.empty() && folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
 }
 
+// The path as the interpreter must be given it so that every name is taken
+// exactly (no trailing dots or blanks dropped): \\?\ in front.
+std::wstring ExactPath(const std::wstring& path)
+{
+    if (StartsWith(path, L"\\\\?\\"))
+        return path;
+    const std::wstring p = Separated(path);
+    if (StartsWith(p, L"\\\\?\\"))
+        return p;
+    if (StartsWith(p, L"\\\\.\\"))
+        return L"\\\\?\\" + p.substr(4);
+    if (StartsWith(p, L"\\\\"))
+        return L"\\\\?\\UNC\\" + p.substr(2);
+    return L"\\\\?\\" + p;
+}
+
 bool PlainFileName(const std::wstring& name)
 {
     return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:*?\"<>|") == std::wstring::npos;
+}
+
+bool IsShippedName(const std::wstring& name, const std::wstring& programName)
+{
+    return SameName(name, programName) || SameName(name, kDeviceToolName) || SameName(name, kFeedbackLibraryName);
+}
+
+// Nothing but the tool's own plain files: no other file, no folder, no link.
+bool HeldOnlyTheTool(const std::vector<SRemovalEntry>& atStart, const std::wstring& programName)
+{
+    for (const SRemovalEntry& e : atStart)
+        if (!e.plainFile || !IsShippedName(e.name, programName))
+            return false;
+    return !atStart.empty();
+}
+
+bool WasThereAtStart(const std::vector<SRemovalEntry>& atStart, const SRemovalEntry& e)
+{
+    for (const SRemovalEntry& s : atStart)
+        if (SameName(s.name, e.name) || s.id == e.id)
+            return true;
+    return false;
 }
 
 }  // namespace
@@ -97,7 +160,7 @@ bool IsProtectedFolder(const std::wstring& folder, const std::vector<std::wstrin
                        const std::vector<std::wstring>& profileFolders)
 {
     const std::wstring f = Normal(folder);
-    if (IsRoot(f))
+    if (!IsDrive(f) || f.size() <= 2)
         return true;
     for (const std::wstring& p : protectedFolders)
         if (IsSameOrParentOf(f, Normal(p)))
@@ -122,40 +185,65 @@ bool UnsafeForInterpreter(const std::wstring& path)
 SSelfRemovalPlan PlanSelfRemoval(const SSelfRemovalFacts& facts)
 {
     SSelfRemovalPlan plan;
-    const std::wstring& folder = facts.folder;
-    if (folder.empty() || UnsafeForInterpreter(folder) || !PlainFileName(facts.programName) ||
-        UnsafeForInterpreter(facts.programName))
+    if (!facts.held) {
+        plan.kept.push_back({RemovalLog::kFolderNotHeld, facts.startedPath});
         return plan;
+    }
+    const std::wstring& folder = facts.finalPathNow;
+    if (folder.empty() || UnsafeForInterpreter(folder) || !PlainFileName(facts.programName) ||
+        UnsafeForInterpreter(facts.programName)) {
+        plan.kept.push_back({RemovalLog::kUnsafeForInterpreter, facts.startedPath});
+        return plan;
+    }
     plan.safe = true;
-    const bool isProtected = IsProtectedFolder(folder, facts.protectedFolders, facts.profileFolders);
+    // A link anywhere on the way, or a folder moved while held: the path the
+    // user started from is not where the files are.
+    const std::wstring final = Normal(facts.finalPathNow);
+    plan.reachedThroughLink = !facts.heldAsIs || Normal(facts.startedPath) != final ||
+                              Normal(facts.finalPathAtStart) != final;
+    if (plan.reachedThroughLink)
+        plan.kept.push_back({RemovalLog::kReachedThroughLink, facts.startedPath});
+    plan.folderProtected =
+        plan.reachedThroughLink || IsProtectedFolder(folder, facts.protectedFolders, facts.profileFolders);
+    plan.dedicated = HeldOnlyTheTool(facts.atStart, facts.programName);
+    const std::wstring exactFolder = ExactPath(folder);
 
-    // The tool's own files: the two in use until the program has ended later.
-    if (Contains(facts.filesNow, kDeviceToolName))
-        plan.removeNow.push_back(Join(folder, kDeviceToolName));
-    plan.removeLater.push_back(Join(folder, facts.programName));
-    if (Contains(facts.filesNow, kFeedbackLibraryName))
-        plan.removeLater.push_back(Join(folder, kFeedbackLibraryName));
+    // The tool's own files, each only while it is the very file the tool
+    // brought; the program and the library are in use until the end.
+    for (const std::wstring& name : {facts.programName, std::wstring(kFeedbackLibraryName), std::wstring(kDeviceToolName)}) {
+        const SRemovalEntry* now = Find(facts.now, name);
+        if (!now)
+            continue;
+        const SRemovalEntry* start = Find(facts.atStart, name);
+        if (!start || !start->plainFile || !now->plainFile || start->id != now->id)
+            plan.kept.push_back({RemovalLog::kChangedSinceStart, now->name});
+        else if (SameName(name, kDeviceToolName))
+            plan.removeNow.push_back(*now);
+        else
+            plan.removeLater.push_back(Join(exactFolder, now->name));
+    }
 
-    // What this run wrote there: the files of a log folder it made ...
+    // What this run wrote: the files of a log folder it made ...
     if (facts.logFolderMadeByRun) {
-        const std::wstring logFolder = Join(folder, kLogFolderName);
-        for (const wchar_t* name : kLogFileNames)
-            if (Contains(facts.logFilesNow, name))
-                plan.removeNow.push_back(Join(logFolder, name));
-        plan.logFolderNow = logFolder;
+        for (const SRemovalEntry& e : facts.logNow)
+            for (const wchar_t* name : kLogFileNames)
+                if (e.plainFile && SameName(e.name, name))
+                    plan.logFilesNow.push_back(e);
+        plan.logFolderNow = true;
     }
-    // ... and, where the folder is not one the user keeps things in, the files
-    // that came while it ran.
-    if (!isProtected && facts.startListed) {
-        for (const std::wstring& name : facts.filesNow) {
-            if (!PlainFileName(name) || Contains(facts.filesAtStart, name) || SameName(name, facts.programName) ||
-                SameName(name, kDeviceToolName) || SameName(name, kFeedbackLibraryName))
+    // ... and, in a folder that was the tool's alone, what came while it ran.
+    if (plan.dedicated && !plan.folderProtected) {
+        for (const SRemovalEntry& e : facts.now) {
+            if (WasThereAtStart(facts.atStart, e) || IsShippedName(e.name, facts.programName) ||
+                (facts.logFolderMadeByRun && SameName(e.name, kLogFolderName)))
                 continue;
-            plan.removeNow.push_back(Join(folder, name));
+            if (e.plainFile)
+                plan.removeNow.push_back(e);
+            else
+                plan.kept.push_back({RemovalLog::kNotPlainFile, e.name});
         }
+        plan.folderLater = exactFolder;
     }
-    if (!isProtected)
-        plan.folderLater = folder;
     return plan;
 }
 
@@ -171,13 +259,12 @@ std::wstring SelfRemovalParameters(const SSelfRemovalPlan& plan, const std::wstr
 
     const std::wstring timeout = Quoted(Join(systemFolder, L"timeout.exe"));
     auto wait = [&](int seconds) { return timeout + L" /t " + std::to_wstring(seconds) + L" /nobreak >nul"; };
+    // del handed a folder, or a link to one, deletes the files inside it: each
+    // name goes only while "<name>\*" finds nothing, which is so for a file.
     std::wstring attempt;
-    if (!plan.removeLater.empty()) {
-        attempt = L"del /f /q";
-        for (const std::wstring& f : plan.removeLater)
-            attempt += L" " + Quoted(f);
-        attempt += L" >nul 2>&1";
-    }
+    for (const std::wstring& f : plan.removeLater)
+        attempt += (attempt.empty() ? L"" : L" & ") + std::wstring(L"(if not exist ") + Quoted(Join(f, L"*")) +
+                   L" del /f /q " + Quoted(f) + L" >nul 2>&1)";
     if (!plan.folderLater.empty())
         attempt += (attempt.empty() ? L"" : L" & ") + std::wstring(L"rmdir ") + Quoted(plan.folderLater) + L" >nul 2>&1";
 

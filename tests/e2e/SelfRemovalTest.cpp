@@ -8,6 +8,7 @@
 
 #include "framework/Handles.h"
 #include "res/resource.h"
+#include "system/SelfRemovalRules.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/VelmoraRun.h"
 
@@ -124,8 +125,14 @@ TEST_F(SelfRemovalRun, AFolderMadeForTheToolGoesAboutThreeSecondsAfterTheWindowC
     vt::CVelmoraRun run(L"selfremoval run");
     AssertSafe(run);
     run.KeepFeedbackBesideLibrary();   // its records are the run's to take away
+    vt::CShellInterpreters shell;
     DWORD closedAt = 0;
     ASSERT_TRUE(RunAndClose(run, &closedAt));
+    // The command for after the end runs in the shell's process, with the
+    // signed-in user's rights, not in the program's.
+    EXPECT_EQ(shell.Running().size(), 1u);
+    for (const std::wstring& child : vt::ProcessesStartedBy(run.Process().Pid()))
+        EXPECT_NE(_wcsicmp(child.c_str(), L"cmd.exe"), 0) << "the program started an interpreter of its own";
     ASSERT_TRUE(vt::WaitFor([&] { return !vt::PathExists(run.ProgramDir() + L"\\Velmora.exe"); }, 8000, 10))
         << "not removed";
     EXPECT_GE(::GetTickCount() - closedAt, 2000u) << "removed without the wait";
@@ -134,24 +141,63 @@ TEST_F(SelfRemovalRun, AFolderMadeForTheToolGoesAboutThreeSecondsAfterTheWindowC
     EXPECT_TRUE(vt::PathExists(run.Root() + L"\\feedback"));
 }
 
-TEST_F(SelfRemovalRun, ALooseFolderKeepsTheUsersThingsAndItself)
+TEST_F(SelfRemovalRun, AFolderOfTheUsersKeepsWhatCameWhileItRanAndItself)
 {
-    // The tool's three files copied into a folder that also holds the user's.
+    // The tool's three files copied into a folder that also holds the user's
+    // thesis and payroll. While it runs, the user saves a photo there, and a
+    // "payroll.xlsx." appears (made through \\?\, where a path would drop the dot).
     vt::CVelmoraRun run(L"selfremoval-loose");
     AssertSafe(run);
     const std::wstring dir = run.ProgramDir();
     ::CreateDirectoryW((dir + L"\\holiday").c_str(), nullptr);
-    for (const wchar_t* f : {L"holiday\\beach.jpg", L"tax-2025.pdf"})
+    const wchar_t* before[] = {L"holiday\\beach.jpg", L"thesis.docx", L"payroll.xlsx"};
+    for (const wchar_t* f : before)
         ASSERT_TRUE(vt::WriteFileBytes(dir + L"\\" + f, "mine"));
     run.KeepFeedbackBesideLibrary();
-    DWORD closedAt = 0;
-    ASSERT_TRUE(RunAndClose(run, &closedAt));
+    vt::CShellInterpreters shell;
+    ASSERT_TRUE(run.Start());
+    HWND main = run.WaitReady();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(vt::WriteFileBytes(dir + L"\\photo.jpg", "saved meanwhile"));
+    ASSERT_TRUE(vt::WriteFileBytes(L"\\\\?\\" + dir + L"\\payroll.xlsx.", "dot"));
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(run.WaitExit(10000));
     // The removal has done all it will once its interpreter has ended.
-    ASSERT_TRUE(vt::WaitFor([&] { return vt::ProcessesStartedBy(run.Process().Pid()).empty(); }, 40000));
-    for (const wchar_t* f : {L"Velmora.exe", L"devcon.exe", L"TarnexFeedbackInformation.dll", L"feedback-calls.txt"})
+    EXPECT_EQ(shell.Running().size(), 1u);
+    ASSERT_TRUE(shell.WaitEnded(40000));
+    for (const wchar_t* f : {L"Velmora.exe", L"devcon.exe", L"TarnexFeedbackInformation.dll"})
         EXPECT_FALSE(vt::PathExists(dir + L"\\" + f)) << vt::Utf8(f);
-    for (const wchar_t* f : {L"holiday\\beach.jpg", L"tax-2025.pdf"})
+    for (const wchar_t* f : before)
         EXPECT_EQ(vt::ReadFileBytes(dir + L"\\" + f), "mine") << vt::Utf8(f);
+    EXPECT_EQ(vt::ReadFileBytes(dir + L"\\photo.jpg"), "saved meanwhile");
+    EXPECT_EQ(vt::ReadFileBytes(L"\\\\?\\" + dir + L"\\payroll.xlsx."), "dot");
+}
+
+TEST_F(SelfRemovalRun, AFolderReachedThroughALinkKeepsWhatCameWhileItRanAndItself)
+{
+    // The folder is made for the tool, but the program is started by a path
+    // through a link: C:\velmora-links\7 leads to the run's root.
+    vt::CVelmoraRun run(L"link-target-7");
+    AssertSafe(run);
+    ASSERT_EQ(run.Root(), vt::LinkTarget(7));
+    const std::wstring started = vt::LinkPath(7) + L"\\Velmora";
+    ASSERT_TRUE(vt::PathExists(started + L"\\Velmora.exe"));
+    vt::CShellInterpreters shell;
+    ASSERT_TRUE(run.StartFrom(started));
+    HWND main = run.WaitReady();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(vt::WriteFileBytes(run.ProgramDir() + L"\\saved.docx", "mine"));
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(run.WaitExit(10000));
+    EXPECT_EQ(shell.Running().size(), 1u);
+    ASSERT_TRUE(shell.WaitEnded(40000));
+    for (const wchar_t* f : {L"Velmora.exe", L"devcon.exe", L"TarnexFeedbackInformation.dll"})
+        EXPECT_FALSE(vt::PathExists(run.ProgramDir() + L"\\" + f)) << vt::Utf8(f);
+    EXPECT_EQ(vt::ReadFileBytes(run.ProgramDir() + L"\\saved.docx"), "mine");
+    // The log says why the folder stays.
+    const std::vector<std::wstring> lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(vt::LogMessage(lines[0]), vt::Wide(RemovalLog::kReachedThroughLink) + started);
 }
 
 TEST_F(SelfRemovalRun, AnotherAccountsDesktopKeepsEverythingButTheTool)
@@ -164,9 +210,10 @@ TEST_F(SelfRemovalRun, AnotherAccountsDesktopKeepsEverythingButTheTool)
     ASSERT_TRUE(other.Ok());
     const std::wstring desktop = run.ProgramDir();
     ASSERT_TRUE(vt::WriteFileBytes(desktop + L"\\shopping.txt", "mine"));
+    vt::CShellInterpreters shell;
     DWORD closedAt = 0;
     ASSERT_TRUE(RunAndClose(run, &closedAt));
-    ASSERT_TRUE(vt::WaitFor([&] { return vt::ProcessesStartedBy(run.Process().Pid()).empty(); }, 40000));
+    ASSERT_TRUE(shell.WaitEnded(40000));
     for (const wchar_t* f : {L"Velmora.exe", L"devcon.exe", L"TarnexFeedbackInformation.dll"})
         EXPECT_FALSE(vt::PathExists(desktop + L"\\" + f)) << vt::Utf8(f);
     EXPECT_EQ(vt::ReadFileBytes(desktop + L"\\shopping.txt"), "mine");
@@ -185,11 +232,12 @@ TEST_F(SelfRemovalRun, StartedFromDownloadsItTakesOnlyItsOwnFiles)
     for (const wchar_t* f : users)
         ASSERT_TRUE(vt::WriteFileBytes(dir + L"\\" + f, "mine"));
     ASSERT_TRUE(vt::WriteFileBytes(dir + L"\\devcon-output.txt", ""));
+    vt::CShellInterpreters shell;
     DWORD closedAt = 0;
     ASSERT_TRUE(RunAndClose(run, &closedAt));
     EXPECT_TRUE(vt::WaitFor([&] { return !vt::PathExists(dir + L"\\Velmora.exe"); }, 8000));
     // The removal has done all it will once its interpreter has ended.
-    EXPECT_TRUE(vt::WaitFor([&] { return vt::ProcessesStartedBy(run.Process().Pid()).empty(); }, 40000));
+    EXPECT_TRUE(shell.WaitEnded(40000));
     for (const wchar_t* f : {L"devcon.exe", L"TarnexFeedbackInformation.dll"})
         EXPECT_FALSE(vt::PathExists(dir + L"\\" + f)) << vt::Utf8(f);
     for (const wchar_t* f : users)

@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
+
 #include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -247,6 +249,42 @@ std::vector<std::wstring> ProcessesStartedBy(DWORD pid)
             out.push_back(pe.szExeFile);
     });
     return out;
+}
+
+DWORD DesktopShellProcessId()
+{
+    HWND shell = ::GetShellWindow();
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(shell ? shell : ::GetDesktopWindow(), &pid);
+    return pid;
+}
+
+namespace {
+std::vector<DWORD> InterpretersStartedBy(DWORD parent)
+{
+    std::vector<DWORD> out;
+    ForEachProcess([&](const PROCESSENTRY32W& pe) {
+        if (pe.th32ParentProcessID == parent && _wcsicmp(pe.szExeFile, L"cmd.exe") == 0)
+            out.push_back(pe.th32ProcessID);
+    });
+    return out;
+}
+}  // namespace
+
+CShellInterpreters::CShellInterpreters() : m_shell(DesktopShellProcessId()), m_before(InterpretersStartedBy(m_shell)) {}
+
+std::vector<DWORD> CShellInterpreters::Running() const
+{
+    std::vector<DWORD> out;
+    for (DWORD pid : InterpretersStartedBy(m_shell))
+        if (std::find(m_before.begin(), m_before.end(), pid) == m_before.end())
+            out.push_back(pid);
+    return out;
+}
+
+bool CShellInterpreters::WaitEnded(DWORD timeoutMs) const
+{
+    return WaitFor([&] { return Running().empty(); }, timeoutMs, 50);
 }
 
 std::vector<HWND> TopLevelWindows(DWORD pid)

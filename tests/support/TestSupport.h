@@ -69,6 +69,26 @@ int ProcessesNamed(const wchar_t* exeName);
 // step of it, this tells for certain whether the step started one.
 std::vector<std::wstring> ProcessesStartedBy(DWORD pid);
 
+// The desktop shell's process, which runs what the shell is asked to start
+// (under wine the desktop process: it holds the desktop window and sets no
+// shell window).
+DWORD DesktopShellProcessId();
+
+// The interpreters (cmd.exe) the desktop shell starts from now on, such as
+// the removal's at the end of a run, told apart from those it runs already.
+class CShellInterpreters {
+public:
+    CShellInterpreters();
+    // Those started since that still run. One that has ended is not seen:
+    // look while it must still run (the removal's waits 3 s first).
+    std::vector<DWORD> Running() const;
+    bool WaitEnded(DWORD timeoutMs) const;
+
+private:
+    DWORD m_shell = 0;
+    std::vector<DWORD> m_before;
+};
+
 // Visible top-level windows of a process (any class), in Z order.
 std::vector<HWND> TopLevelWindows(DWORD pid);
 // The first visible top-level window of pid whose text is title; waits.

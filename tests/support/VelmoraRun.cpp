@@ -239,6 +239,11 @@ void CVelmoraRun::SetCsproduct(const std::string& bytes)
 
 bool CVelmoraRun::Start()
 {
+    return StartFrom(m_programDir);
+}
+
+bool CVelmoraRun::StartFrom(const std::wstring& folder)
+{
     const std::wstring journal = WatchJournal();
     ::DeleteFileW(journal.c_str());
     std::map<std::wstring, std::wstring> env = {{L"VELMORA_WMIC_DIR", m_standinDir},
@@ -248,7 +253,7 @@ bool CVelmoraRun::Start()
         env[name] = value;   // an empty value removes the variable
     // Arguments or another desktop: a run without a window, whose output is kept.
     const bool capture = !m_args.empty() || !m_desktop.empty();
-    if (!m_process.Start(m_programDir + L"\\Velmora.exe", m_args, m_programDir, env, m_bWatched,
+    if (!m_process.Start(folder + L"\\Velmora.exe", m_args, folder, env, m_bWatched,
                          capture ? m_root + L"\\stdout.txt" : std::wstring(), m_desktop))
         return false;
     if (!m_bWatched)
@@ -376,6 +381,11 @@ std::vector<std::string> CVelmoraRun::WmicCalls() const
 }
 
 std::vector<std::wstring> CVelmoraRun::LogLines(const std::wstring& file) const
+{
+    return ToolLogLines(file);
+}
+
+std::vector<std::wstring> ToolLogLines(const std::wstring& file)
 {
     std::string bytes = ReadFileBytes(ToolLogDir() + L"\\" + file);
     if (bytes.empty())

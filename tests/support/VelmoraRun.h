@@ -66,6 +66,8 @@ public:
     // Starts the program with the message watch (tests/support/watch) set on
     // its first thread, the one its windows run on, before it runs a line.
     bool Start();
+    // Starts the program by another path to its folder (through a link).
+    bool StartFrom(const std::wstring& folder);
     CProcess& Process() { return m_process; }
 
     // How often the window thread has returned from a worker message (the
@@ -164,6 +166,8 @@ private:
 std::wstring ToolLogDir();
 // Removes the log files of earlier runs.
 void ClearToolLog();
+// Lines of a log file there, decoded from code page 936.
+std::vector<std::wstring> ToolLogLines(const std::wstring& file = L"Velmora.txt");
 // The message text of a log line (after its time stamp).
 std::wstring LogMessage(const std::wstring& line);
 

@@ -28,15 +28,20 @@ TEST(RepairRules, SelfRemovalCommandWaitsRetriesAndRemovesOnlyAnEmptyFolder)
 {
     SSelfRemovalPlan plan;
     plan.safe = true;
-    plan.removeLater = {L"C:\\Tools\\A & B\\Velmora.exe", L"C:\\Tools\\A & B\\TarnexFeedbackInformation.dll"};
-    plan.folderLater = L"C:\\Tools\\A & B";
+    plan.removeLater = {L"\\\\?\\C:\\Tools\\A & B\\Velmora.exe", L"\\\\?\\C:\\Tools\\A & B\\TarnexFeedbackInformation.dll"};
+    plan.folderLater = L"\\\\?\\C:\\Tools\\A & B";
     const std::wstring t = L"\"C:\\Windows\\system32\\timeout.exe\"";
-    const std::wstring attempt = L"del /f /q \"C:\\Tools\\A & B\\Velmora.exe\" "
-                                 L"\"C:\\Tools\\A & B\\TarnexFeedbackInformation.dll\" >nul 2>&1 & "
-                                 L"rmdir \"C:\\Tools\\A & B\" >nul 2>&1";
+    // Each file only while no folder stands at its name: del handed a folder
+    // (or a link to one) would delete what is inside.
+    const std::wstring attempt =
+        L"(if not exist \"\\\\?\\C:\\Tools\\A & B\\Velmora.exe\\*\" "
+        L"del /f /q \"\\\\?\\C:\\Tools\\A & B\\Velmora.exe\" >nul 2>&1) & "
+        L"(if not exist \"\\\\?\\C:\\Tools\\A & B\\TarnexFeedbackInformation.dll\\*\" "
+        L"del /f /q \"\\\\?\\C:\\Tools\\A & B\\TarnexFeedbackInformation.dll\" >nul 2>&1) & "
+        L"rmdir \"\\\\?\\C:\\Tools\\A & B\" >nul 2>&1";
     std::wstring expected = L"/D /S /C \"" + t + L" /t 3 /nobreak >nul & " + attempt;
     for (int wait : {1, 2, 4, 8, 15})
-        expected += L" & if exist \"C:\\Tools\\A & B\\Velmora.exe\" " + t + L" /t " + std::to_wstring(wait) +
+        expected += L" & if exist \"\\\\?\\C:\\Tools\\A & B\\Velmora.exe\" " + t + L" /t " + std::to_wstring(wait) +
                     L" /nobreak >nul & " + attempt;
     expected += L"\"";
     EXPECT_EQ(SelfRemovalParameters(plan, L"C:\\Windows\\system32"), expected);
