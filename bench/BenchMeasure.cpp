@@ -1,5 +1,6 @@
 #include "bench/BenchMeasure.h"
 
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -82,9 +83,156 @@ double WaitShownAndPainted(DWORD pid, const std::wstring& title, DWORD timeoutMs
                 return NowMs();
             }
         }
-        ::Sleep(1);
+        ::Sleep(kPollMs);
     }
     return -1;
+}
+
+CFirstIdle::CFirstIdle(HANDLE process) : m_process(nullptr)
+{
+    // A handle of its own: the watch may outlive the caller's.
+    if (process && ::DuplicateHandle(::GetCurrentProcess(), process, ::GetCurrentProcess(), &m_process, 0, FALSE,
+                                     DUPLICATE_SAME_ACCESS))
+        m_thread = ::CreateThread(nullptr, 0, Watch, this, 0, nullptr);
+}
+
+CFirstIdle::~CFirstIdle()
+{
+    if (m_thread) {
+        // The watch gives up after 15 s.
+        ::WaitForSingleObject(m_thread, 20000);
+        ::CloseHandle(m_thread);
+    }
+    if (m_process)
+        ::CloseHandle(m_process);
+}
+
+DWORD WINAPI CFirstIdle::Watch(LPVOID p)
+{
+    auto* self = static_cast<CFirstIdle*>(p);
+    if (::WaitForInputIdle(self->m_process, 15000) == 0)
+        self->m_idleMs = NowMs();
+    return 0;
+}
+
+double CFirstIdle::Wait(DWORD timeoutMs)
+{
+    if (!m_thread || ::WaitForSingleObject(m_thread, timeoutMs) != WAIT_OBJECT_0)
+        return -1;
+    return m_idleMs;
+}
+
+namespace {
+
+// The base names of the process's modules mapped at the given addresses.
+std::vector<std::wstring> ModuleNames(HANDLE process, const std::vector<void*>& bases)
+{
+    std::vector<std::wstring> names;
+    HMODULE mods[512];
+    DWORD bytes = 0;
+    if (!::EnumProcessModules(process, mods, sizeof mods, &bytes))
+        return names;
+    const size_t n = std::min<size_t>(bytes / sizeof(HMODULE), 512);
+    for (void* base : bases) {
+        std::wstring name = L"?";
+        for (size_t i = 0; i < n; ++i) {
+            wchar_t buf[MAX_PATH] = {};
+            if (mods[i] == base && ::GetModuleBaseNameW(process, mods[i], buf, MAX_PATH))
+                name = buf;
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+}  // namespace
+
+LoaderLaunch LaunchUnderDebugger(const std::wstring& exe, const std::wstring& cwd, const std::wstring& title,
+                                 DWORD timeoutMs)
+{
+    LoaderLaunch r;
+    std::wstring line = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const double start = NowMs();
+    if (!::CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                          cwd.c_str(), &si, &pi)) {
+        r.why = "not started (error " + std::to_string(::GetLastError()) + ")";
+        return r;
+    }
+    CHandle process(pi.hProcess), thread(pi.hThread);
+    std::vector<void*> later;
+    bool breakpoint = false, exited = false, ending = false;
+    HWND h = nullptr;
+    double lastLook = 0;
+    const double end = start + timeoutMs;
+    // The program runs only between events; each is answered at once. The
+    // windows are looked at (without sending them anything: the program may
+    // be stopped at an event) every kPollMs between events.
+    while (!exited) {
+        DEBUG_EVENT ev{};
+        if (::WaitForDebugEvent(&ev, kPollMs)) {
+            DWORD answer = DBG_CONTINUE;
+            switch (ev.dwDebugEventCode) {
+            case CREATE_PROCESS_DEBUG_EVENT:
+                if (ev.u.CreateProcessInfo.hFile)
+                    ::CloseHandle(ev.u.CreateProcessInfo.hFile);
+                ++r.importDlls;
+                break;
+            case LOAD_DLL_DEBUG_EVENT:
+                if (ev.u.LoadDll.hFile)
+                    ::CloseHandle(ev.u.LoadDll.hFile);
+                if (!breakpoint)
+                    ++r.importDlls;
+                else if (r.paintedMs < 0)
+                    later.push_back(ev.u.LoadDll.lpBaseOfDll);
+                break;
+            case EXCEPTION_DEBUG_EVENT:
+                if (!breakpoint && ev.u.Exception.ExceptionRecord.ExceptionCode == EXCEPTION_BREAKPOINT) {
+                    breakpoint = true;
+                    r.loaderMs = NowMs() - start;
+                } else {
+                    answer = DBG_EXCEPTION_NOT_HANDLED;   // the program's own
+                }
+                break;
+            case EXIT_PROCESS_DEBUG_EVENT:
+                exited = true;
+                break;
+            default:
+                break;
+            }
+            ::ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, answer);
+        }
+        const double now = NowMs();
+        if (ending || exited) {
+            if (now > end + 5000)
+                break;
+            continue;
+        }
+        if (now > end) {
+            r.why = h ? "not painted in time" : "no window in time";
+            ::TerminateProcess(process.Get(), 1);
+            ending = true;
+            continue;
+        }
+        if (now - lastLook < kPollMs)
+            continue;
+        lastLook = now;
+        if (!h && (h = FindVisible(pi.dwProcessId, title)) != nullptr)
+            r.visibleMs = now - start;
+        if (h && Painted(h)) {
+            r.paintedMs = now - start;
+            r.laterDlls = ModuleNames(process.Get(), later);
+            ::TerminateProcess(process.Get(), 0);
+            ending = true;
+        }
+    }
+    if (!exited)
+        ::DebugActiveProcessStop(pi.dwProcessId);
+    if (r.why.empty() && !breakpoint)
+        r.why = "no loader breakpoint was reported";
+    return r;
 }
 
 double TimeThroughCmd(const std::wstring& command, const std::wstring& currentDir, std::string* output,
