@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <map>
 
 #include "system/CommandRunner.h"
@@ -124,18 +125,27 @@ double CFirstIdle::Wait(DWORD timeoutMs)
 
 namespace {
 
-// The base names of the process's modules mapped at the given addresses.
-std::vector<std::wstring> ModuleNames(HANDLE process, const std::vector<void*>& bases)
+// The base name of a mapped library's file; empty when the system does not say.
+std::wstring FileBaseName(HANDLE file)
 {
-    std::vector<std::wstring> names;
+    wchar_t path[MAX_PATH] = {};
+    if (!file || !::GetFinalPathNameByHandleW(file, path, MAX_PATH, 0))
+        return std::wstring();
+    const wchar_t* slash = std::wcsrchr(path, L'\\');
+    return slash ? slash + 1 : path;
+}
+
+// Names of libraries (address, name from their file when known), the rest
+// named from the process's module list.
+std::vector<std::wstring> ModuleNames(HANDLE process, const std::vector<std::pair<void*, std::wstring>>& dlls)
+{
     HMODULE mods[512];
     DWORD bytes = 0;
-    if (!::EnumProcessModules(process, mods, sizeof mods, &bytes))
-        return names;
-    const size_t n = std::min<size_t>(bytes / sizeof(HMODULE), 512);
-    for (void* base : bases) {
-        std::wstring name = L"?";
-        for (size_t i = 0; i < n; ++i) {
+    const size_t n = ::EnumProcessModules(process, mods, sizeof mods, &bytes) ? std::min<size_t>(bytes / sizeof(HMODULE), 512) : 0;
+    std::vector<std::wstring> names;
+    for (const auto& [base, known] : dlls) {
+        std::wstring name = known.empty() ? L"?" : known;
+        for (size_t i = 0; i < n && known.empty(); ++i) {
             wchar_t buf[MAX_PATH] = {};
             if (mods[i] == base && ::GetModuleBaseNameW(process, mods[i], buf, MAX_PATH))
                 name = buf;
@@ -162,7 +172,7 @@ LoaderLaunch LaunchUnderDebugger(const std::wstring& exe, const std::wstring& cw
         return r;
     }
     CHandle process(pi.hProcess), thread(pi.hThread);
-    std::vector<void*> later;
+    std::vector<std::pair<void*, std::wstring>> imports, later;
     bool breakpoint = false, exited = false, ending = false;
     HWND h = nullptr;
     double lastLook = 0;
@@ -180,14 +190,20 @@ LoaderLaunch LaunchUnderDebugger(const std::wstring& exe, const std::wstring& cw
                     ::CloseHandle(ev.u.CreateProcessInfo.hFile);
                 ++r.importDlls;
                 break;
-            case LOAD_DLL_DEBUG_EVENT:
+            case LOAD_DLL_DEBUG_EVENT: {
+                // Named by its file now: a library unloaded later may leave its
+                // address to another one before the end.
+                const std::wstring name = FileBaseName(ev.u.LoadDll.hFile);
                 if (ev.u.LoadDll.hFile)
                     ::CloseHandle(ev.u.LoadDll.hFile);
-                if (!breakpoint)
+                if (!breakpoint) {
                     ++r.importDlls;
-                else if (r.paintedMs < 0)
-                    later.push_back(ev.u.LoadDll.lpBaseOfDll);
+                    imports.push_back({ev.u.LoadDll.lpBaseOfDll, name});
+                } else if (r.paintedMs < 0) {
+                    later.push_back({ev.u.LoadDll.lpBaseOfDll, name});
+                }
                 break;
+            }
             case EXCEPTION_DEBUG_EVENT:
                 if (!breakpoint && ev.u.Exception.ExceptionRecord.ExceptionCode == EXCEPTION_BREAKPOINT) {
                     breakpoint = true;
@@ -223,6 +239,7 @@ LoaderLaunch LaunchUnderDebugger(const std::wstring& exe, const std::wstring& cw
             r.visibleMs = now - start;
         if (h && Painted(h)) {
             r.paintedMs = now - start;
+            r.importNames = ModuleNames(process.Get(), imports);
             r.laterDlls = ModuleNames(process.Get(), later);
             ::TerminateProcess(process.Get(), 0);
             ending = true;

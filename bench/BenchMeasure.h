@@ -53,6 +53,7 @@ struct LoaderLaunch {
     double visibleMs = -1;   // launch -> the window visible
     double paintedMs = -1;   // launch -> painted (as WaitShownAndPainted)
     int importDlls = 0;      // libraries mapped before the breakpoint, the program included
+    std::vector<std::wstring> importNames; // their names
     std::vector<std::wstring> laterDlls;   // mapped after it, until painted
     std::string why;         // why it could not be measured
 };

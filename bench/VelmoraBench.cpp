@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -405,16 +406,26 @@ std::vector<std::string> StartupBreakdown(const Launches& l, const Launches& bar
         return out;
     }
     const bench::LoaderLaunch& first = l.loader.front();
-    std::string later;
-    for (const std::wstring& n : first.laterDlls)
-        later += (later.empty() ? "" : ", ") + vt::Utf8(n);
+    auto names = [](const std::vector<std::wstring>& v) {
+        std::string out;
+        for (const std::wstring& n : v)
+            out += (out.empty() ? "" : ", ") + vt::Utf8(n);
+        return out.empty() ? std::string("nothing") : out;
+    };
     out.push_back("under the bench as debugger (" + std::to_string(l.loader.size()) +
                   " launches each, medians), Velmora | bare dialog: loader (launch to the loader's breakpoint, " +
                   std::to_string(first.importDlls) + " | " + std::to_string(bare.loader.front().importDlls) +
                   " images mapped) " + Pair(Values(l.loader, &bench::LoaderLaunch::loaderMs), Values(bare.loader, &bench::LoaderLaunch::loaderMs)) +
                   " ms, init (breakpoint to window visible) " + Pair(init(l.loader), init(bare.loader)) +
                   " ms, paint (visible to painted) " + Pair(paint(l.loader), paint(bare.loader)) + " ms");
-    out.push_back("Velmora maps after the breakpoint, before it is painted: " + (later.empty() ? "nothing" : later));
+    std::vector<std::wstring> moreImports;
+    for (const std::wstring& n : first.importNames)
+        if (std::find(bare.loader.front().importNames.begin(), bare.loader.front().importNames.end(), n) ==
+            bare.loader.front().importNames.end())
+            moreImports.push_back(n);
+    out.push_back("mapped before the breakpoint by Velmora, not by the bare dialog: " + names(moreImports));
+    out.push_back("mapped after the breakpoint, before the window is painted: Velmora " + names(first.laterDlls) +
+                  " | bare dialog " + names(bare.loader.front().laterDlls));
     return out;
 }
 
@@ -460,28 +471,46 @@ void ReportHostCheck(const Launches& l, const std::string& standinWhy)
              "minus the designed " + Num(kStartChecksDelayMs, 0) + " ms one-shot timer before the check starts"}});
 }
 
+// Runs each of the given measurements once a round, in an order that turns by
+// one each round. What one leaves behind is still being torn down by other
+// processes for a while (an ended program's windows and server state, a closed
+// prompt's windows); in a fixed order the same measurement would always pay
+// for the same predecessor.
+void Rounds(int first, int last, const std::vector<std::function<void(int)>>& each)
+{
+    const size_t n = each.size();
+    for (int i = first; i <= last; ++i)
+        for (size_t k = 0; k < n; ++k) {
+            each[(static_cast<size_t>(i) + k) % n](i);
+            ::Sleep(250);   // most of that teardown, before the next one
+        }
+}
+
 void StartupAndHostCheck(CStandins& standins)
 {
     std::vector<Launches> builds{{&kThisBuild, {}, {}}};
     if (Comparing())
         builds.push_back({&g_other, {}, {}});
     Launches bare{nullptr, {}, {}};
-    // One launch of each first: the later ones find wine's and the disk's caches warm.
-    for (const Launches& l : builds)
-        LaunchVelmora(0, *l.build, standins);
-    LaunchBare();
-    for (int i = 1; i <= kRepeats; ++i) {
-        for (Launches& l : builds)
-            l.rounds.push_back(LaunchVelmora(i, *l.build, standins));
-        bare.rounds.push_back(LaunchBare());
-    }
+    std::vector<std::function<void(int)>> launches;
+    for (Launches& l : builds)
+        launches.push_back([&](int i) {
+            LaunchTimes t = LaunchVelmora(i, *l.build, standins);
+            if (i > 0)   // round 0 warms wine's and the disk's caches
+                l.rounds.push_back(t);
+        });
+    launches.push_back([&](int i) {
+        LaunchTimes t = LaunchBare();
+        if (i > 0)
+            bare.rounds.push_back(t);
+    });
+    Rounds(0, kRepeats, launches);
     if (Wanted("startup_ratio")) {
-        const int kLoaderRounds = 5;
-        for (int i = 1; i <= kLoaderRounds; ++i) {
-            for (Launches& l : builds)
-                l.loader.push_back(LoaderVelmora(i, *l.build));
-            bare.loader.push_back(LoaderBare());
-        }
+        std::vector<std::function<void(int)>> loaders;
+        for (Launches& l : builds)
+            loaders.push_back([&](int i) { l.loader.push_back(LoaderVelmora(i, *l.build)); });
+        loaders.push_back([&](int) { bare.loader.push_back(LoaderBare()); });
+        Rounds(1, 5, loaders);
     }
     for (const Launches& l : builds) {
         if (Wanted("startup_ratio"))
@@ -807,10 +836,14 @@ void ReadyProgram(CStandins& standins)
         else
             Failed("repair_overhead_ms" + g_other.nameSuffix, "<=50", "the other build did not reach the ready state");
     }
-    for (int i = 0; i < kRepeats + 1; ++i)
-        for (RepairRounds& r : builds)
+    // The first repair warms the caches; the order turns each round, as for the launches.
+    std::vector<std::function<void(int)>> rounds;
+    for (RepairRounds& r : builds)
+        rounds.push_back([&](int i) {
             if (r.stop.empty())
-                RepairRound(r, i, standins);   // the first repair warms the caches
+                RepairRound(r, i, standins);
+        });
+    Rounds(0, kRepeats, rounds);
     for (const RepairRounds& r : builds)
         ReportRepair(r);
 }
