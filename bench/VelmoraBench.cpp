@@ -256,10 +256,13 @@ struct LaunchTimes {
     double idleMs = -1;       // launch -> first waits for input
     double hostCheckMs = -1;  // shown -> please-wait closed, the check passed
     double wmicMs = -1;       // the wmic stand-in right before
+    double cpuMs = -1;        // the CPU its threads had used once painted
     std::string why;          // why the host check was not timed
 };
 
-// Visible and painted of a started process, in ms after start.
+// Visible and painted of a started process, in ms after start, and the CPU
+// it had used by then: the work done, which other load on the machine
+// delays but does not add to.
 void WatchStart(const vt::CProcess& p, double start, const std::wstring& title, LaunchTimes* t, HWND* main)
 {
     double visible = -1;
@@ -268,6 +271,7 @@ void WatchStart(const vt::CProcess& p, double start, const std::wstring& title, 
         return;
     t->startupMs = painted - start;
     t->visibleMs = visible - start;
+    t->cpuMs = bench::CpuMs(p.Handle());
 }
 
 // Its first idle moment, in ms after start, once it has come.
@@ -381,7 +385,9 @@ std::vector<std::string> StartupBreakdown(const Launches& l, const Launches& bar
                   "window visible " + Pair(Values(l.rounds, &LaunchTimes::visibleMs), Values(bare.rounds, &LaunchTimes::visibleMs)) +
                   ", painted " + Pair(Values(l.rounds, &LaunchTimes::startupMs), Values(bare.rounds, &LaunchTimes::startupMs)) +
                   ", first idle (WaitForInputIdle) " +
-                  Pair(Values(l.rounds, &LaunchTimes::idleMs), Values(bare.rounds, &LaunchTimes::idleMs)));
+                  Pair(Values(l.rounds, &LaunchTimes::idleMs), Values(bare.rounds, &LaunchTimes::idleMs)) +
+                  "; CPU used by then (thread times, 10 ms ticks) " +
+                  Pair(Values(l.rounds, &LaunchTimes::cpuMs), Values(bare.rounds, &LaunchTimes::cpuMs)) + " ms");
     auto init = [](const std::vector<bench::LoaderLaunch>& v) {
         std::vector<double> d;
         for (const bench::LoaderLaunch& x : v)
