@@ -333,21 +333,25 @@ struct Launches {
     std::vector<bench::LoaderLaunch> loader;
 };
 
-std::vector<double> Values(const std::vector<LaunchTimes>& v, double LaunchTimes::*f)
+// A member's values over launches, where it was measured.
+template <class T>
+std::vector<double> Values(const std::vector<T>& v, double T::*f)
 {
     std::vector<double> out;
-    for (const LaunchTimes& t : v)
+    for (const T& t : v)
         if (t.*f >= 0)
             out.push_back(t.*f);
     return out;
 }
 
-std::vector<double> Values(const std::vector<bench::LoaderLaunch>& v, double bench::LoaderLaunch::*f)
+// The spans between two moments over launches, where both were measured.
+std::vector<double> Spans(const std::vector<bench::LoaderLaunch>& v, double bench::LoaderLaunch::*from,
+                          double bench::LoaderLaunch::*to)
 {
     std::vector<double> out;
-    for (const bench::LoaderLaunch& t : v)
-        if (t.*f >= 0)
-            out.push_back(t.*f);
+    for (const bench::LoaderLaunch& x : v)
+        if (x.*from >= 0 && x.*to >= 0)
+            out.push_back(x.*to - x.*from);
     return out;
 }
 
@@ -388,20 +392,9 @@ std::vector<std::string> StartupBreakdown(const Launches& l, const Launches& bar
                   Pair(Values(l.rounds, &LaunchTimes::idleMs), Values(bare.rounds, &LaunchTimes::idleMs)) +
                   "; CPU used by then (thread times, 10 ms ticks) " +
                   Pair(Values(l.rounds, &LaunchTimes::cpuMs), Values(bare.rounds, &LaunchTimes::cpuMs)) + " ms");
-    auto init = [](const std::vector<bench::LoaderLaunch>& v) {
-        std::vector<double> d;
-        for (const bench::LoaderLaunch& x : v)
-            if (x.loaderMs >= 0 && x.visibleMs >= 0)
-                d.push_back(x.visibleMs - x.loaderMs);
-        return d;
-    };
-    auto paint = [](const std::vector<bench::LoaderLaunch>& v) {
-        std::vector<double> d;
-        for (const bench::LoaderLaunch& x : v)
-            if (x.paintedMs >= 0 && x.visibleMs >= 0)
-                d.push_back(x.paintedMs - x.visibleMs);
-        return d;
-    };
+    using bench::LoaderLaunch;
+    auto init = [](const std::vector<LoaderLaunch>& v) { return Spans(v, &LoaderLaunch::loaderMs, &LoaderLaunch::visibleMs); };
+    auto paint = [](const std::vector<LoaderLaunch>& v) { return Spans(v, &LoaderLaunch::visibleMs, &LoaderLaunch::paintedMs); };
     std::string why;
     for (const Launches* x : {&l, &bare})
         for (const bench::LoaderLaunch& d : x->loader)
