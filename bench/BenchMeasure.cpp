@@ -157,6 +157,28 @@ std::vector<std::wstring> ModuleNames(HANDLE process, const std::vector<std::pai
 
 }  // namespace
 
+void EndDescendants(DWORD pid)
+{
+    CHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snap)
+        return;
+    std::vector<std::pair<DWORD, DWORD>> all;   // process, parent
+    PROCESSENTRY32W pe{};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = ::Process32FirstW(snap.Get(), &pe); ok; ok = ::Process32NextW(snap.Get(), &pe))
+        all.push_back({pe.th32ProcessID, pe.th32ParentProcessID});
+    std::vector<DWORD> tree{pid};
+    for (size_t i = 0; i < tree.size(); ++i)
+        for (const auto& [child, parent] : all)
+            if (parent == tree[i] && child != pid && std::find(tree.begin(), tree.end(), child) == tree.end())
+                tree.push_back(child);
+    for (size_t i = 1; i < tree.size(); ++i) {
+        CHandle p(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, tree[i]));
+        if (p && ::TerminateProcess(p.Get(), 1))
+            ::WaitForSingleObject(p.Get(), 5000);
+    }
+}
+
 LoaderLaunch LaunchUnderDebugger(const std::wstring& exe, const std::wstring& cwd, const std::wstring& title,
                                  DWORD timeoutMs)
 {
@@ -228,6 +250,7 @@ LoaderLaunch LaunchUnderDebugger(const std::wstring& exe, const std::wstring& cw
         }
         if (now > end) {
             r.why = h ? "not painted in time" : "no window in time";
+            EndDescendants(pi.dwProcessId);
             ::TerminateProcess(process.Get(), 1);
             ending = true;
             continue;
@@ -241,6 +264,7 @@ LoaderLaunch LaunchUnderDebugger(const std::wstring& exe, const std::wstring& cw
             r.paintedMs = now - start;
             r.importNames = ModuleNames(process.Get(), imports);
             r.laterDlls = ModuleNames(process.Get(), later);
+            EndDescendants(pi.dwProcessId);   // a check it may have begun
             ::TerminateProcess(process.Get(), 0);
             ending = true;
         }

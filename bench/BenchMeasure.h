@@ -62,6 +62,11 @@ struct LoaderLaunch {
 LoaderLaunch LaunchUnderDebugger(const std::wstring& exe, const std::wstring& cwd, const std::wstring& title,
                                  DWORD timeoutMs);
 
+// Ends the processes a process has started, and theirs (not the process
+// itself): a program ended in the middle of a command leaves the interpreter
+// running, holding what it inherited.
+void EndDescendants(DWORD pid);
+
 // Whether the window (and its children) has nothing left to paint.
 bool Painted(HWND h);
 

@@ -293,6 +293,11 @@ LaunchTimes LaunchVelmora(int index, const Build& build, CStandins& standins)
     const double start = bench::NowMs();
     if (!run.Start())
         return t;
+    // Nothing it started outlives the round, however the round ends.
+    struct SEndDescendants {
+        DWORD pid;
+        ~SEndDescendants() { bench::EndDescendants(pid); }
+    } endDescendants{run.Process().Pid()};
     bench::CFirstIdle idle(run.Process().Handle());
     HWND main = nullptr;
     WatchStart(run.Process(), start, L"Velmora", &t, &main);
