@@ -8,10 +8,12 @@
 // name[other]=...; the verdict and the exit status stay this build's.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -116,18 +118,36 @@ HWND TopLevelWithChild(DWORD pid, int childId)
 HWND PleaseWait(DWORD pid) { return TopLevelWithChild(pid, IDC_STATIC_EXECUTE); }
 HWND Prompt(DWORD pid) { return TopLevelWithChild(pid, IDC_STATIC_PROMPT); }
 
+// Whether a please-wait dialog of pid exists, shown or not yet: one whose
+// check ends while it is being made never shows.
+bool PleaseWaitExists(DWORD pid)
+{
+    struct Ctx { DWORD pid; bool found; } ctx{pid, false};
+    ::EnumWindows(
+        [](HWND h, LPARAM l) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(l);
+            DWORD p = 0;
+            ::GetWindowThreadProcessId(h, &p);
+            if (p == c->pid && ::GetDlgItem(h, IDC_STATIC_EXECUTE))
+                c->found = true;
+            return !c->found;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
 // Waits for the please-wait dialog to come and go; the moment it was gone.
 double WaitPleaseWaitClosed(DWORD pid, DWORD timeoutMs)
 {
     const double end = bench::NowMs() + timeoutMs;
     bool seen = false;
     while (bench::NowMs() < end) {
-        bool now = PleaseWait(pid) != nullptr;
+        bool now = PleaseWaitExists(pid);
         if (now)
             seen = true;
         else if (seen)
             return bench::NowMs();
-        ::Sleep(1);
+        ::Sleep(bench::kPollMs);
     }
     return -1;
 }
@@ -152,12 +172,7 @@ HWND StartReady(vt::CVelmoraRun& run)
     return main && NoPromptWithin(run, 300) && Settle(main) ? main : nullptr;
 }
 
-// ---- stand-ins on their own ----------------------------------------------------
-
-struct StandinTimes {
-    double wmicMs = -1, devconMs = -1;
-    std::string why;   // why they were not timed
-};
+// ---- stand-ins alongside each round -------------------------------------------
 
 // At most 80 bytes of a command's output, as readable text.
 std::string Excerpt(const std::string& bytes)
@@ -199,138 +214,313 @@ bool ModelAnswered(const std::string& out)
     return out.find("Version=KESTRA Q5 31XRV05") != std::string::npos;
 }
 
-StandinTimes MeasureStandins()
-{
-    StandinTimes t;
-    vt::CVelmoraRun folders(L"bench-standins");
-    vt::WriteFileBytes(folders.ProgramDir() + L"\\devcon-output.txt", kDevconDisabled);
-    std::vector<double> wmic, devcon;
-    // The wmic stand-in answers from the run's folder, as for the program.
-    ::SetEnvironmentVariableW(L"VELMORA_WMIC_DIR", folders.StandinDir().c_str());
-    const std::wstring query = L"\"" + vt::SystemWmicPath() + L"\" csproduct list full";
-    const std::wstring disable = DevconDisableCommand(folders.ProgramDir(), kListedId);
-    for (int i = 0; i < kRepeats + 1; ++i) {
-        double ms = -1;
-        if (!TimeStandin("wmic", query, L"", ModelAnswered, i, &ms, &t.why))
-            return t;
-        if (i > 0)   // the first run warms the caches
-            wmic.push_back(ms);
-        if (!TimeStandin("devcon", disable, folders.ProgramDir(), DevconConfirmsDisable, i, &ms, &t.why))
-            return t;
-        if (i > 0)
-            devcon.push_back(ms);
+// The stand-ins run through cmd the way the tool runs them, from folders of
+// their own. Each round of the program is timed with one run of its stand-in
+// right before it, so the stand-in's samples are spread over the whole run
+// like the rounds: a load spike moves one sample, not the whole figure.
+class CStandins {
+public:
+    CStandins() : m_folders(L"bench-standins")
+    {
+        vt::WriteFileBytes(m_folders.ProgramDir() + L"\\devcon-output.txt", kDevconDisabled);
+        m_query = L"\"" + vt::SystemWmicPath() + L"\" csproduct list full";
+        m_disable = DevconDisableCommand(m_folders.ProgramDir(), kListedId);
     }
-    t.wmicMs = bench::Median(wmic);
-    t.devconMs = bench::Median(devcon);
-    return t;
-}
+    // One timed run each; negative, with Why() saying why, when it could not be timed.
+    double Wmic(int round)
+    {
+        // The wmic stand-in answers from the folder named here, as for the program.
+        ::SetEnvironmentVariableW(L"VELMORA_WMIC_DIR", m_folders.StandinDir().c_str());
+        double ms = -1;
+        return TimeStandin("wmic", m_query, L"", ModelAnswered, round, &ms, &m_why) ? ms : -1;
+    }
+    double Devcon(int round)
+    {
+        double ms = -1;
+        return TimeStandin("devcon", m_disable, m_folders.ProgramDir(), DevconConfirmsDisable, round, &ms, &m_why) ? ms
+                                                                                                               : -1;
+    }
+    const std::string& Why() const { return m_why; }
+
+private:
+    vt::CVelmoraRun m_folders;
+    std::wstring m_query, m_disable;
+    std::string m_why;
+};
 
 // ---- start-up and host check ---------------------------------------------------
 
 struct LaunchTimes {
     double startupMs = -1;    // launch -> shown and painted
+    double visibleMs = -1;    // launch -> visible
+    double idleMs = -1;       // launch -> first waits for input
     double hostCheckMs = -1;  // shown -> please-wait closed, the check passed
+    double wmicMs = -1;       // the wmic stand-in right before
+    double cpuMs = -1;        // the CPU its threads had used once painted
+    std::string why;          // why the host check was not timed
 };
 
-LaunchTimes LaunchVelmora(int index, const Build& build)
+// Visible and painted of a started process, in ms after start, and the CPU
+// it had used by then: the work done, which other load on the machine
+// delays but does not add to.
+void WatchStart(const vt::CProcess& p, double start, const std::wstring& title, LaunchTimes* t, HWND* main)
+{
+    double visible = -1;
+    const double painted = bench::WaitShownAndPainted(p.Pid(), title, 15000, main, &visible);
+    if (painted < 0)
+        return;
+    t->startupMs = painted - start;
+    t->visibleMs = visible - start;
+    t->cpuMs = bench::CpuMs(p.Handle());
+}
+
+// Its first idle moment, in ms after start, once it has come.
+void TakeIdle(bench::CFirstIdle& idle, double start, LaunchTimes* t)
+{
+    const double idleAt = idle.Wait(5000);
+    if (idleAt >= 0)
+        t->idleMs = idleAt - start;
+}
+
+LaunchTimes LaunchVelmora(int index, const Build& build, CStandins& standins)
 {
     LaunchTimes t;
     vt::CVelmoraRun run(L"bench-start-" + std::to_wstring(index) + build.folderSuffix);
     run.AddListedDevice();
     if (!UseBuild(run, build))
         return t;
+    t.wmicMs = standins.Wmic(index);
     const double start = bench::NowMs();
     if (!run.Start())
         return t;
+    // Nothing it started outlives the round, however the round ends.
+    struct SEndDescendants {
+        DWORD pid;
+        ~SEndDescendants() { bench::EndDescendants(pid); }
+    } endDescendants{run.Process().Pid()};
+    bench::CFirstIdle idle(run.Process().Handle());
     HWND main = nullptr;
-    double visible = -1;
-    const double painted = bench::WaitShownAndPainted(run.Process().Pid(), L"Velmora", 15000, &main, &visible);
-    if (painted < 0)
+    WatchStart(run.Process(), start, L"Velmora", &t, &main);
+    if (t.startupMs < 0)
         return t;
-    t.startupMs = painted - start;
     const double closed = WaitPleaseWaitClosed(run.Process().Pid(), 15000);
     // Code 1: the window stays, no prompt follows.
-    if (closed >= 0 && NoPromptWithin(run, 500) && run.Process().Running())
-        t.hostCheckMs = closed - visible;
+    if (closed < 0)
+        t.why = "round " + std::to_string(index) + ": the please-wait dialog came and went between two looks";
+    else if (!NoPromptWithin(run, 500) || !run.Process().Running())
+        t.why = "round " + std::to_string(index) + ": a prompt came or the program ended";
+    else
+        t.hostCheckMs = closed - (start + t.visibleMs);
+    TakeIdle(idle, start, &t);
     return t;
 }
 
-double LaunchBare()
+LaunchTimes LaunchBare()
 {
+    LaunchTimes t;
     const std::wstring dir = vt::BinDir() + L"\\bench";
     vt::CProcess p;
     const double start = bench::NowMs();
-    if (!p.Start(dir + L"\\BareDialog.exe", L"", dir))
-        return -1;
-    const double painted = bench::WaitShownAndPainted(p.Pid(), L"Bare", 15000, nullptr, nullptr);
+    if (p.Start(dir + L"\\BareDialog.exe", L"", dir)) {
+        bench::CFirstIdle idle(p.Handle());
+        WatchStart(p, start, L"Bare", &t, nullptr);
+        TakeIdle(idle, start, &t);
+    }
     p.Kill();
-    return painted < 0 ? -1 : painted - start;
+    return t;
 }
 
-// The launches of one build.
+// The launches of one build (or of the bare dialog), and of it under the
+// bench as debugger for the loader.
 struct Launches {
-    const Build* build;
-    std::vector<double> startup, host;
+    const Build* build;   // null: the bare dialog
+    std::vector<LaunchTimes> rounds;
+    std::vector<bench::LoaderLaunch> loader;
 };
 
-void ReportStartup(const Launches& l, const std::vector<double>& bare)
+// A member's values over launches, where it was measured.
+template <class T>
+std::vector<double> Values(const std::vector<T>& v, double T::*f)
 {
-    const std::string name = "startup_ratio" + l.build->nameSuffix;
-    if (l.startup.size() != kRepeats || bare.size() != kRepeats) {
-        Failed(name, "<=1.3", "Velmora painted " + std::to_string(l.startup.size()) + " of 9 times, the bare dialog " +
-                                  std::to_string(bare.size()));
-        return;
-    }
-    const double v = bench::Median(l.startup), b = bench::Median(bare), ratio = v / b;
-    Report({name, Num(ratio, 2), "<=1.3", ratio <= 1.3,
-            {"launch to shown and painted, medians of 9: Velmora " + Num(v) + " ms, bare dialog with one 800x500 PNG " +
-             Num(b) + " ms"}});
+    std::vector<double> out;
+    for (const T& t : v)
+        if (t.*f >= 0)
+            out.push_back(t.*f);
+    return out;
 }
 
-void ReportHostCheck(const Launches& l, const StandinTimes& standins)
+// The spans between two moments over launches, where both were measured.
+std::vector<double> Spans(const std::vector<bench::LoaderLaunch>& v, double bench::LoaderLaunch::*from,
+                          double bench::LoaderLaunch::*to)
 {
-    const std::string name = "hostcheck_overhead_ms" + l.build->nameSuffix;
-    if (l.host.size() != kRepeats || standins.wmicMs < 0) {
-        Failed(name, "<=50",
-               "host check passed " + std::to_string(l.host.size()) + " of 9 times; wmic stand-in timed: " +
-                   (standins.wmicMs < 0 ? "no (" + standins.why + ")" : std::string("yes")));
+    std::vector<double> out;
+    for (const bench::LoaderLaunch& x : v)
+        if (x.*from >= 0 && x.*to >= 0)
+            out.push_back(x.*to - x.*from);
+    return out;
+}
+
+bench::LoaderLaunch LoaderVelmora(int index, const Build& build)
+{
+    vt::CVelmoraRun run(L"bench-loader-" + std::to_wstring(index) + build.folderSuffix);
+    if (!UseBuild(run, build))
+        return {};
+    // What CVelmoraRun::Start gives the program, through this process's environment.
+    ::SetEnvironmentVariableW(L"VELMORA_WMIC_DIR", run.StandinDir().c_str());
+    ::SetEnvironmentVariableW(L"VELMORA_FEEDBACK_DIR", run.FeedbackDir().c_str());
+    bench::LoaderLaunch l = bench::LaunchUnderDebugger(run.ProgramDir() + L"\\Velmora.exe", run.ProgramDir(),
+                                                       L"Velmora", 15000);
+    ::SetEnvironmentVariableW(L"VELMORA_FEEDBACK_DIR", nullptr);
+    return l;
+}
+
+bench::LoaderLaunch LoaderBare()
+{
+    const std::wstring dir = vt::BinDir() + L"\\bench";
+    return bench::LaunchUnderDebugger(dir + L"\\BareDialog.exe", dir, L"Bare", 15000);
+}
+
+// "a | b" of two medians.
+std::string Pair(const std::vector<double>& a, const std::vector<double>& b)
+{
+    return Num(bench::Median(a)) + " | " + Num(bench::Median(b));
+}
+
+// Where the start-up goes, for the build and the bare dialog side by side.
+std::vector<std::string> StartupBreakdown(const Launches& l, const Launches& bare)
+{
+    std::vector<std::string> out;
+    out.push_back("from outside, medians of " + std::to_string(kRepeats) + ", Velmora | bare dialog, ms after launch: " +
+                  "window visible " + Pair(Values(l.rounds, &LaunchTimes::visibleMs), Values(bare.rounds, &LaunchTimes::visibleMs)) +
+                  ", painted " + Pair(Values(l.rounds, &LaunchTimes::startupMs), Values(bare.rounds, &LaunchTimes::startupMs)) +
+                  ", first idle (WaitForInputIdle) " +
+                  Pair(Values(l.rounds, &LaunchTimes::idleMs), Values(bare.rounds, &LaunchTimes::idleMs)) +
+                  "; CPU used by then (thread times, 10 ms ticks) " +
+                  Pair(Values(l.rounds, &LaunchTimes::cpuMs), Values(bare.rounds, &LaunchTimes::cpuMs)) + " ms");
+    using bench::LoaderLaunch;
+    auto init = [](const std::vector<LoaderLaunch>& v) { return Spans(v, &LoaderLaunch::loaderMs, &LoaderLaunch::visibleMs); };
+    auto paint = [](const std::vector<LoaderLaunch>& v) { return Spans(v, &LoaderLaunch::visibleMs, &LoaderLaunch::paintedMs); };
+    std::string why;
+    for (const Launches* x : {&l, &bare})
+        for (const bench::LoaderLaunch& d : x->loader)
+            if (!d.why.empty() && why.empty())
+                why = d.why;
+    if (l.loader.empty() || bare.loader.empty() || !why.empty()) {
+        out.push_back("loader and init not split: " + (why.empty() ? std::string("no launch under the debugger") : why));
+        return out;
+    }
+    const bench::LoaderLaunch& first = l.loader.front();
+    auto names = [](const std::vector<std::wstring>& v) {
+        std::string out;
+        for (const std::wstring& n : v)
+            out += (out.empty() ? "" : ", ") + vt::Utf8(n);
+        return out.empty() ? std::string("nothing") : out;
+    };
+    out.push_back("under the bench as debugger (" + std::to_string(l.loader.size()) +
+                  " launches each, medians), Velmora | bare dialog: loader (launch to the loader's breakpoint, " +
+                  std::to_string(first.importDlls) + " | " + std::to_string(bare.loader.front().importDlls) +
+                  " images mapped) " + Pair(Values(l.loader, &bench::LoaderLaunch::loaderMs), Values(bare.loader, &bench::LoaderLaunch::loaderMs)) +
+                  " ms, init (breakpoint to window visible) " + Pair(init(l.loader), init(bare.loader)) +
+                  " ms, paint (visible to painted) " + Pair(paint(l.loader), paint(bare.loader)) + " ms");
+    std::vector<std::wstring> moreImports;
+    for (const std::wstring& n : first.importNames)
+        if (std::find(bare.loader.front().importNames.begin(), bare.loader.front().importNames.end(), n) ==
+            bare.loader.front().importNames.end())
+            moreImports.push_back(n);
+    out.push_back("mapped before the breakpoint by Velmora, not by the bare dialog: " + names(moreImports));
+    out.push_back("mapped after the breakpoint, before the window is painted: Velmora " + names(first.laterDlls) +
+                  " | bare dialog " + names(bare.loader.front().laterDlls));
+    return out;
+}
+
+void ReportStartup(const Launches& l, const Launches& bare)
+{
+    const std::string name = "startup_ratio" + l.build->nameSuffix;
+    const std::vector<double> v = Values(l.rounds, &LaunchTimes::startupMs), b = Values(bare.rounds, &LaunchTimes::startupMs);
+    if (v.size() != kRepeats || b.size() != kRepeats) {
+        Failed(name, "<=1.3", "Velmora painted " + std::to_string(v.size()) + " of 9 times, the bare dialog " +
+                                  std::to_string(b.size()));
         return;
     }
-    const double total = bench::Median(l.host);
-    const double overhead = total - standins.wmicMs - kStartChecksDelayMs;
+    const double ratio = bench::Median(v) / bench::Median(b);
+    std::vector<std::string> details{"launch to shown and painted, medians of 9: Velmora " + Num(bench::Median(v)) +
+                                     " ms, bare dialog with one 800x500 PNG " + Num(bench::Median(b)) + " ms"};
+    for (const std::string& d : StartupBreakdown(l, bare))
+        details.push_back(d);
+    Report({name, Num(ratio, 2), "<=1.3", ratio <= 1.3, details});
+}
+
+void ReportHostCheck(const Launches& l, const std::string& standinWhy)
+{
+    const std::string name = "hostcheck_overhead_ms" + l.build->nameSuffix;
+    const std::vector<double> checks = Values(l.rounds, &LaunchTimes::hostCheckMs), wmic = Values(l.rounds, &LaunchTimes::wmicMs);
+    std::string why = standinWhy;
+    for (const LaunchTimes& t : l.rounds)
+        if (!t.why.empty())
+            why += (why.empty() ? "" : "; ") + t.why;
+    // A round or two may go untimed (see PleaseWaitExists); more is a fault.
+    if (checks.size() < kRepeats - 2 || wmic.size() != kRepeats) {
+        Failed(name, "<=50",
+               "host check passed " + std::to_string(checks.size()) + " of 9 times, its stand-in timed " +
+                   std::to_string(wmic.size()) + " of 9 times" + (why.empty() ? "" : " (" + why + ")"));
+        return;
+    }
+    const std::string of = std::to_string(checks.size()) + " of 9" + (why.empty() ? "" : " (" + why + ")");
+    const double overhead = bench::Median(checks) - bench::Median(wmic) - kStartChecksDelayMs;
     Report({name, Num(overhead), "<=50", overhead <= 50,
-            {"main window visible to please-wait closed with code 1, median of 9: " + Num(total) + " ms",
-             "minus the wmic stand-in through cmd (median of 9): " + Num(standins.wmicMs) + " ms",
+            {"main window visible to please-wait closed with code 1, median of " + of + ": " +
+                 Num(bench::Median(checks)) + " ms",
+             "minus the wmic stand-in through cmd, timed right before each of the 9 rounds (median): " +
+                 Num(bench::Median(wmic)) + " ms",
              "minus the designed " + Num(kStartChecksDelayMs, 0) + " ms one-shot timer before the check starts"}});
 }
 
-void StartupAndHostCheck(const StandinTimes& standins)
+// Runs each of the given measurements once a round, in an order that turns by
+// one each round. What one leaves behind is still being torn down by other
+// processes for a while (an ended program's windows and server state, a closed
+// prompt's windows); in a fixed order the same measurement would always pay
+// for the same predecessor.
+void Rounds(int first, int last, const std::vector<std::function<void(int)>>& each)
+{
+    const size_t n = each.size();
+    for (int i = first; i <= last; ++i)
+        for (size_t k = 0; k < n; ++k) {
+            each[(static_cast<size_t>(i) + k) % n](i);
+            ::Sleep(250);   // most of that teardown, before the next one
+        }
+}
+
+void StartupAndHostCheck(CStandins& standins)
 {
     std::vector<Launches> builds{{&kThisBuild, {}, {}}};
     if (Comparing())
         builds.push_back({&g_other, {}, {}});
-    // One launch of each first: the later ones find wine's and the disk's caches warm.
-    for (const Launches& l : builds)
-        LaunchVelmora(0, *l.build);
-    LaunchBare();
-    std::vector<double> bare;
-    for (int i = 1; i <= kRepeats; ++i) {
-        for (Launches& l : builds) {
-            const LaunchTimes v = LaunchVelmora(i, *l.build);
-            if (v.startupMs >= 0)
-                l.startup.push_back(v.startupMs);
-            if (v.hostCheckMs >= 0)
-                l.host.push_back(v.hostCheckMs);
-        }
-        const double b = LaunchBare();
-        if (b >= 0)
-            bare.push_back(b);
+    Launches bare{nullptr, {}, {}};
+    std::vector<std::function<void(int)>> launches;
+    for (Launches& l : builds)
+        launches.push_back([&](int i) {
+            LaunchTimes t = LaunchVelmora(i, *l.build, standins);
+            if (i > 0)   // round 0 warms wine's and the disk's caches
+                l.rounds.push_back(t);
+        });
+    launches.push_back([&](int i) {
+        LaunchTimes t = LaunchBare();
+        if (i > 0)
+            bare.rounds.push_back(t);
+    });
+    Rounds(0, kRepeats, launches);
+    if (Wanted("startup_ratio")) {
+        std::vector<std::function<void(int)>> loaders;
+        for (Launches& l : builds)
+            loaders.push_back([&](int i) { l.loader.push_back(LoaderVelmora(i, *l.build)); });
+        loaders.push_back([&](int) { bare.loader.push_back(LoaderBare()); });
+        Rounds(1, 5, loaders);
     }
     for (const Launches& l : builds) {
         if (Wanted("startup_ratio"))
             ReportStartup(l, bare);
         if (Wanted("hostcheck_overhead_ms"))
-            ReportHostCheck(l, standins);
+            ReportHostCheck(l, standins.Why());
     }
 }
 
@@ -373,7 +563,7 @@ bool Marker(const std::wstring& dir, const wchar_t* name, DWORD waitForAnswerMs,
     if (!answer)
         return true;
     const std::wstring path = dir + L"\\" + answer;
-    if (!vt::WaitFor([&] { return vt::PathExists(path); }, waitForAnswerMs, 5))
+    if (!vt::WaitFor([&] { return vt::PathExists(path); }, waitForAnswerMs, bench::kPollMs))
         return false;
     ::Sleep(20);   // written in one go, but let the writer finish
     if (answerText)
@@ -475,9 +665,9 @@ void Exercise(HWND main, int hoverCycles, int resizes, int minimiseCycles)
     Settle(main);
     for (int i = 0; i < minimiseCycles; ++i) {
         ::PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        vt::WaitFor([&] { return ::IsIconic(main) != FALSE; }, 3000, 5);
+        vt::WaitFor([&] { return ::IsIconic(main) != FALSE; }, 3000, bench::kPollMs);
         ::PostMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
-        vt::WaitFor([&] { return !::IsIconic(main); }, 3000, 5);
+        vt::WaitFor([&] { return !::IsIconic(main); }, 3000, bench::kPollMs);
         Settle(main);
     }
 }
@@ -522,13 +712,14 @@ struct RepairRounds {
     const Build* build;
     vt::CVelmoraRun* run;
     HWND main;
-    std::vector<double> times, toWait, waiting, toPrompt;
+    std::vector<double> times, devcon, toWait, waiting, toPrompt;
     std::string stop;   // why the rounds ended early
 };
 
 // counted: false for the round that warms the caches.
-void RepairRound(RepairRounds& r, bool counted)
+void RepairRound(RepairRounds& r, int round, CStandins& standins)
 {
+    const bool counted = round > 0;
     HWND main = r.main;
     vt::CVelmoraRun& run = *r.run;
     const DWORD pid = run.Process().Pid();
@@ -540,6 +731,12 @@ void RepairRound(RepairRounds& r, bool counted)
                  (::IsWindowEnabled(start) ? "enabled" : "disabled") + ", box " + (ticked ? "ticked" : "not ticked") +
                  (PleaseWait(pid) ? ", please-wait shown" : "") + (Prompt(pid) ? ", a prompt shown" : "") +
                  (run.Process().Running() ? "" : ", the program has ended");
+        return;
+    }
+    // Its stand-in right before the round, as the program will run it.
+    const double devcon = standins.Devcon(round);
+    if (devcon < 0) {
+        r.stop = "devcon stand-in not timed: " + standins.Why();
         return;
     }
     Settle(main);
@@ -561,7 +758,7 @@ void RepairRound(RepairRounds& r, bool counted)
             shown = bench::NowMs();
             break;
         }
-        ::Sleep(1);
+        ::Sleep(bench::kPollMs);
     }
     if (!prompt) {
         r.stop = "no prompt within 20 s";
@@ -574,6 +771,7 @@ void RepairRound(RepairRounds& r, bool counted)
     }
     if (counted) {
         r.times.push_back(shown - t0);
+        r.devcon.push_back(devcon);
         if (waitShown >= 0 && waitGone >= 0) {
             r.toWait.push_back(waitShown - t0);
             r.waiting.push_back(waitGone - waitShown);
@@ -585,19 +783,18 @@ void RepairRound(RepairRounds& r, bool counted)
         r.stop = "the restart question could not be answered";
 }
 
-void ReportRepair(const RepairRounds& r, const StandinTimes& standins)
+void ReportRepair(const RepairRounds& r)
 {
     const std::string name = "repair_overhead_ms" + r.build->nameSuffix;
-    if (r.times.size() != kRepeats || standins.devconMs < 0) {
-        Failed(name, "<=50",
-               "the restart question came " + std::to_string(r.times.size()) + " of 9 times (" +
-                   (r.stop.empty() ? "devcon stand-in not timed: " + standins.why : r.stop) + ")");
+    if (r.times.size() != kRepeats) {
+        Failed(name, "<=50", "the restart question came " + std::to_string(r.times.size()) + " of 9 times (" + r.stop + ")");
         return;
     }
-    const double total = bench::Median(r.times), overhead = total - standins.devconMs;
+    const double total = bench::Median(r.times), devcon = bench::Median(r.devcon), overhead = total - devcon;
     Report({name, Num(overhead), "<=50", overhead <= 50,
             {"start click to restart question visible, median of 9: " + Num(total) + " ms",
-             "minus the devcon stand-in through cmd (median of 9): " + Num(standins.devconMs) + " ms",
+             "minus the devcon stand-in through cmd, timed right before each of the 9 rounds (median): " + Num(devcon) +
+                 " ms",
              "medians: click to please-wait shown " + Num(bench::Median(r.toWait)) + " ms, please-wait shown " +
                  Num(bench::Median(r.waiting)) + " ms, please-wait gone to question shown " +
                  Num(bench::Median(r.toPrompt)) + " ms"}});
@@ -612,7 +809,7 @@ HWND StartReadyBuild(vt::CVelmoraRun& run, const Build& build)
     return UseBuild(run, build) ? StartReady(run) : nullptr;
 }
 
-void ReadyProgram(const StandinTimes& standins)
+void ReadyProgram(CStandins& standins)
 {
     if (!Wanted("idle_cpu_ms") && !Wanted("gdi_growth") && !Wanted("repair_overhead_ms"))
         return;
@@ -643,12 +840,16 @@ void ReadyProgram(const StandinTimes& standins)
         else
             Failed("repair_overhead_ms" + g_other.nameSuffix, "<=50", "the other build did not reach the ready state");
     }
-    for (int i = 0; i < kRepeats + 1; ++i)
-        for (RepairRounds& r : builds)
+    // The first repair warms the caches; the order turns each round, as for the launches.
+    std::vector<std::function<void(int)>> rounds;
+    for (RepairRounds& r : builds)
+        rounds.push_back([&](int i) {
             if (r.stop.empty())
-                RepairRound(r, i > 0);   // the first repair warms the caches
+                RepairRound(r, i, standins);
+        });
+    Rounds(0, kRepeats, rounds);
     for (const RepairRounds& r : builds)
-        ReportRepair(r, standins);
+        ReportRepair(r);
 }
 
 // ---- log writer ----------------------------------------------------------------
@@ -767,9 +968,7 @@ int wmain(int argc, wchar_t** argv)
     }
 
     vt::RemoveFakeDevices();
-    StandinTimes standins;
-    if (Wanted("hostcheck_overhead_ms") || Wanted("repair_overhead_ms"))
-        standins = MeasureStandins();
+    CStandins standins;
     if (Wanted("startup_ratio") || Wanted("hostcheck_overhead_ms"))
         StartupAndHostCheck(standins);
     ReadyProgram(standins);

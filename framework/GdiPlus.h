@@ -31,6 +31,7 @@ FARPROC Resolve(const char* name);
 
 VELMORA_GDIPLUS_CALL(Gdiplus, GdiplusStartup)
 VELMORA_GDIPLUS_CALL(Gdiplus::DllExports, GdipBitmapGetPixel)
+VELMORA_GDIPLUS_CALL(Gdiplus::DllExports, GdipCloneBitmapAreaI)
 VELMORA_GDIPLUS_CALL(Gdiplus::DllExports, GdipCreateBitmapFromHBITMAP)
 VELMORA_GDIPLUS_CALL(Gdiplus::DllExports, GdipCreateBitmapFromScan0)
 VELMORA_GDIPLUS_CALL(Gdiplus::DllExports, GdipCreateFromHDC)

@@ -44,9 +44,9 @@ void CCheckBoxBtn::OnPaint()
     ::SetBkMode(mem, TRANSPARENT);
     {
         CGraphics g(mem);
-        if (g && m_bkImage) {
+        if (g && m_bkPart) {
             gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-            DrawBackgroundPart(g.Get(), m_bkImage, rc, m_rcBkSource);
+            m_bkPart.Draw(g.Get(), rc);
         }
         if (!m_strip)
             m_strip = SharedPng(IDB_PNG_CHECK_STRIP);

@@ -8,13 +8,14 @@
 #pragma once
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
+#include "ui/PngResource.h"
 
 class CCheckBoxBtn : public CButton {
 public:
     CCheckBoxBtn();
 
-    void SetBackgroundImage(CImageRef image) { m_bkImage = image; }
-    void SetBackgroundRect(int left, int top, int right, int bottom) { m_rcBkSource = {left, top, right, bottom}; }
+    void SetBackgroundImage(CImageRef image) { m_bkPart.SetImage(image); }
+    void SetBackgroundRect(int left, int top, int right, int bottom) { m_bkPart.SetSource(left, top, right, bottom); }
     void SetTextColor(COLORREF color) { m_crText = color; }
     // Copies the parent's font (unchanged) into the control's own font.
     void InitFont();
@@ -37,7 +38,6 @@ private:
     CBrushObj m_brBk;
     CFontObj m_font;
     COLORREF m_crText = RGB(0, 0, 0);
-    CImageRef m_bkImage;                         // the parent's
+    CBackgroundPart m_bkPart;                    // of the parent's image
     CImageRef m_strip;                           // the box cells, taken on the first paint
-    RECT m_rcBkSource{0, 0, 0, 0};
 };

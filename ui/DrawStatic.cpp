@@ -58,11 +58,11 @@ void CDrawnStatic::OnPaint()
     CSelectObject selBitmap(mem.Get(), bmp.Get());
     ::FillRect(mem.Get(), &rc, m_brBk.Get());
     ::SetBkMode(mem.Get(), TRANSPARENT);
-    if (m_bkImage) {
+    if (m_bkPart) {
         CGraphics g(mem.Get());
         if (g) {
             gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-            DrawBackgroundPart(g.Get(), m_bkImage, rc, m_rcBkSource);
+            m_bkPart.Draw(g.Get(), rc);
         }
     }
     {

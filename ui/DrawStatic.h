@@ -8,6 +8,7 @@
 
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
+#include "ui/PngResource.h"
 #include "ui/SkinRules.h"
 
 #define PROMPT_ANIM_TIMER 36
@@ -16,8 +17,8 @@ class CDrawnStatic : public CStatic {
 public:
     CDrawnStatic();
 
-    void SetBackgroundImage(CImageRef image) { m_bkImage = image; }
-    void SetBackgroundRect(int left, int top, int right, int bottom) { m_rcBkSource = {left, top, right, bottom}; }
+    void SetBackgroundImage(CImageRef image) { m_bkPart.SetImage(image); }
+    void SetBackgroundRect(int left, int top, int right, int bottom) { m_bkPart.SetSource(left, top, right, bottom); }
     bool SetFontFromParent(int sizeDelta, int weight);
     void SetLayoutMode(int mode) { m_nLayoutMode = mode; }
     void SetTextColor(COLORREF color);
@@ -35,8 +36,7 @@ private:
     CFontObj m_font;
     COLORREF m_crText = RGB(0, 0, 0);
     int m_nLayoutMode = 0;
-    CImageRef m_bkImage;   // the parent's
-    RECT m_rcBkSource{0, 0, 0, 0};
+    CBackgroundPart m_bkPart;   // of the parent's image
 };
 
 class CDrawTextStatic : public CDrawnStatic {

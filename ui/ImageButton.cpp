@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include "ui/PngResource.h"
-
 namespace {
 
 void TrackHoverAndLeave(HWND hWnd)
@@ -25,23 +23,46 @@ CSkinButton::CSkinButton() : m_brBk(::CreateSolidBrush(RGB(255, 255, 255))) {}
 void CSkinButton::LoadStateImages(UINT normalId, UINT hoverId, UINT pressedId, UINT disabledId)
 {
     const UINT ids[4] = {normalId, hoverId, pressedId, disabledId};
-    for (int i = 0; i < 4; ++i)
-        m_images[i] = SharedPng(ids[i]);
+    m_bComplete = true;
+    for (int i = 0; i < 4; ++i) {
+        m_ids[i] = ids[i];
+        m_images[i] = CImageRef();
+        m_bComplete = m_bComplete && PngResourceExists(ids[i]);
+    }
+    // The face the window shows first; the others wait until they are shown.
+    if (m_bComplete && !StateImage(0))
+        m_bComplete = false;
 }
 
-void CSkinButton::Compose(HDC hTarget)
+CImageRef CSkinButton::StateImage(int index)
 {
-    for (const CImageRef& image : m_images)
-        if (!hTarget || !image)
-            return;
+    if (!m_images[index] && m_bComplete) {
+        m_images[index] = SharedPng(m_ids[index]);
+        m_bComplete = static_cast<bool>(m_images[index]);
+    }
+    return m_bComplete ? m_images[index] : CImageRef();
+}
+
+CSkinButton::SFace CSkinButton::CurrentFace() const
+{
     const RECT rc = GetClientRect();
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    return {skin::StateImageIndex(Enabled(), m_state.m_nState), {rc.right - rc.left, rc.bottom - rc.top}};
+}
+
+bool CSkinButton::Compose(HDC hTarget)
+{
+    const SFace face = CurrentFace();
+    CImageRef image = face.index >= 0 ? StateImage(face.index) : CImageRef();
+    if (!hTarget || !m_bComplete)
+        return false;
+    const RECT rc = GetClientRect();
+    const int w = face.size.cx, h = face.size.cy;
     if (w <= 0 || h <= 0)
-        return;
+        return false;
     CMemoryDC memDC(::CreateCompatibleDC(hTarget));
     CBitmapObj bmp(::CreateCompatibleBitmap(hTarget, w, h));
     if (!memDC || !bmp)
-        return;
+        return false;
     CSelectObject selBmp(memDC.Get(), bmp.Get());
     ::FillRect(memDC.Get(), &rc, m_brBk.Get());
     ::SetBkMode(memDC.Get(), TRANSPARENT);
@@ -49,20 +70,25 @@ void CSkinButton::Compose(HDC hTarget)
         CGraphics g(memDC.Get());
         if (g) {
             gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-            if (m_bkImage)
-                DrawBackgroundPart(g.Get(), m_bkImage, rc, m_rcBkSource);
-            const int index = skin::StateImageIndex(Enabled(), m_state.m_nState);
-            if (index >= 0)
-                DrawFace(g.Get(), m_images[index], rc);
+            if (m_bkPart)
+                m_bkPart.Draw(g.Get(), rc);
+            if (image)
+                DrawFace(g.Get(), image, rc);
         }
     }
     ::BitBlt(hTarget, 0, 0, w, h, memDC.Get(), 0, 0, SRCCOPY);
+    return true;
 }
 
 void CSkinButton::DrawItem(LPDRAWITEMSTRUCT dis)
 {
-    if (dis)
-        Compose(dis->hDC);
+    const bool erased = m_bErased;
+    m_bErased = false;
+    if (!dis)
+        return;
+    if (erased && dis->itemAction == ODA_DRAWENTIRE && m_erasedFace == CurrentFace())
+        return;
+    Compose(dis->hDC);
 }
 
 void CSkinButton::OnMouseMove(POINT)
@@ -125,7 +151,8 @@ void CImageButton::DrawFace(Gdiplus::GpGraphics* g, CImageRef image, const RECT&
 
 BOOL CImageButton::OnEraseBkgnd(HDC hDC)
 {
-    Compose(hDC);
+    m_bErased = Compose(hDC);
+    m_erasedFace = CurrentFace();
     return TRUE;
 }
 

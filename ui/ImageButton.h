@@ -9,28 +9,43 @@
 // Use: SubclassDlgItem onto a BS_OWNERDRAW template button, SetBackgroundImage
 // (the parent's, borrowed), SetBackgroundRect (parent image pixels),
 // LoadStateImages, then MoveWindow. The parent must be a CWnd so WM_DRAWITEM
-// reaches DrawItem. The state images are the process's shared ones.
+// reaches DrawItem. The state images are the process's shared ones; the
+// normal face is decoded by LoadStateImages, the others when first shown.
 #pragma once
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
+#include "ui/PngResource.h"
 #include "ui/SkinRules.h"
 
 class CSkinButton : public CButton {
 public:
     CSkinButton();
 
-    void SetBackgroundImage(CImageRef image) { m_bkImage = image; }
-    void SetBackgroundRect(int left, int top, int right, int bottom) { m_rcBkSource = {left, top, right, bottom}; }
+    void SetBackgroundImage(CImageRef image) { m_bkPart.SetImage(image); }
+    void SetBackgroundRect(int left, int top, int right, int bottom) { m_bkPart.SetSource(left, top, right, bottom); }
+    // A state whose image is not among the resources leaves the button
+    // undrawn, as does one that cannot be decoded once it is needed.
     void LoadStateImages(UINT normalId, UINT hoverId, UINT pressedId, UINT disabledId);
 
     void DrawItem(LPDRAWITEMSTRUCT dis) override;
 
     int GetButtonState() const { return m_state.m_nState; }
     bool IsTracking() const { return m_state.m_bTracking; }
+    // Whether the image of a state (0 normal, 1 hover, 2 pressed, 3
+    // disabled) has been taken yet.
+    bool HasStateImage(int index) const { return index >= 0 && index < 4 && m_images[index]; }
 
 protected:
-    // Paints the whole button into hTarget through one memory bitmap.
-    void Compose(HDC hTarget);
+    // Paints the whole button into hTarget through one memory bitmap; false
+    // when nothing was painted.
+    bool Compose(HDC hTarget);
+    // The face the button shows now: state image index and size.
+    struct SFace {
+        int index = -1;
+        SIZE size{0, 0};
+        bool operator==(const SFace& o) const { return index == o.index && size.cx == o.size.cx && size.cy == o.size.cy; }
+    };
+    SFace CurrentFace() const;
     bool Enabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }
 
     // Whether a hover or a press at pt (client coordinates) counts.
@@ -46,13 +61,20 @@ protected:
 
     skin::CButtonStateMachine m_state;
 
+    // The face the last erase painted, until the next draw: a paint whose
+    // erase composed the face it is about to draw need not compose it again.
+    bool m_bErased = false;
+    SFace m_erasedFace;
+
 private:
     void OnHoverOrRelease(POINT pt);
+    CImageRef StateImage(int index);
 
-    CImageRef m_bkImage;
-    RECT m_rcBkSource{0, 0, 0, 0};
+    CBackgroundPart m_bkPart;
     CBrushObj m_brBk;
-    CImageRef m_images[4];   // normal, hover, pressed, disabled
+    UINT m_ids[4] = {0, 0, 0, 0};   // normal, hover, pressed, disabled
+    CImageRef m_images[4];          // decoded on first need
+    bool m_bComplete = false;       // every state has an image
 };
 
 class CImageButton : public CSkinButton {

@@ -4,6 +4,8 @@
 #include <map>
 #include <utility>
 
+#include "ui/SkinRect.h"
+
 bool LoadPngResource(CPngImage& out, UINT id)
 {
     HMODULE module = ::GetModuleHandleW(nullptr);
@@ -35,6 +37,11 @@ bool LoadPngResource(CPngImage& out, UINT id)
     png.image.reset(image);
     out = std::move(png);
     return true;
+}
+
+bool PngResourceExists(UINT id)
+{
+    return ::FindResourceW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), L"PNG") != nullptr;
 }
 
 CImageRef SharedPng(UINT id)
@@ -129,6 +136,62 @@ int MeasureTextWidth(HWND hWnd, HDC hDC, const std::wstring& text, int sizeDelta
 void DrawBackgroundPart(Gdiplus::GpGraphics* g, CImageRef image, const RECT& dest, const RECT& src)
 {
     DrawImagePart(g, image, dest, src.left, src.top, src.right - src.left, src.bottom - src.top);
+}
+
+void CBackgroundPart::SetImage(CImageRef image)
+{
+    if (image.Get() == m_image.Get())
+        return;
+    m_image = image;
+    m_crop.reset();
+    m_bCropTried = false;
+}
+
+void CBackgroundPart::SetSource(int left, int top, int right, int bottom)
+{
+    const RECT src{left, top, right, bottom};
+    if (::EqualRect(&src, &m_src))
+        return;
+    m_src = src;
+    m_crop.reset();
+    m_bCropTried = false;
+}
+
+void CBackgroundPart::MakeCrop()
+{
+    m_bCropTried = true;
+    const skin::Rect crop =
+        skin::CropAround(ToRect(m_src), static_cast<int>(PngImageWidth(m_image)),
+                         static_cast<int>(PngImageHeight(m_image)), skin::kBackgroundCropMargin);
+    if (crop.Width() <= 0 || crop.Height() <= 0)
+        return;
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(m_image.Get());
+    Gdiplus::PixelFormat format = PixelFormat32bppARGB;
+    gp::GdipGetImagePixelFormat(m_image.Get(), &format);
+    Gdiplus::GpBitmap* out = nullptr;
+    if (gp::GdipCloneBitmapAreaI(crop.left, crop.top, crop.Width(), crop.Height(), format, bitmap, &out) !=
+            Gdiplus::Ok ||
+        !out)
+        return;
+    m_crop.reset(out);
+    m_cropOrigin = {crop.left, crop.top};
+}
+
+void CBackgroundPart::Draw(Gdiplus::GpGraphics* g, const RECT& dest)
+{
+    m_bDrewFromCrop = false;
+    if (!g || !m_image)
+        return;
+    const int w = m_src.right - m_src.left, h = m_src.bottom - m_src.top;
+    const bool oneToOne = dest.right - dest.left == w && dest.bottom - dest.top == h;
+    if (oneToOne && !m_bCropTried)
+        MakeCrop();
+    if (!oneToOne || !m_crop) {
+        DrawBackgroundPart(g, m_image, dest, m_src);
+        return;
+    }
+    DrawImagePart(g, CImageRef(m_crop), dest, m_src.left - m_cropOrigin.x, m_src.top - m_cropOrigin.y, w, h);
+    m_bDrewFromCrop = true;
 }
 
 void DrawImageStretched(Gdiplus::GpGraphics* g, CImageRef image, const RECT& dest)

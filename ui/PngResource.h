@@ -21,6 +21,9 @@ struct CPngImage {
 // cannot be decoded.
 bool LoadPngResource(CPngImage& out, UINT id);
 
+// Whether the program's module holds PNG resource `id` (nothing is decoded).
+bool PngResourceExists(UINT id);
+
 // The skin's images, decoded once per process on first use and kept (with
 // their blocks) until it ends: every control and dialog that draws PNG `id`
 // borrows the same image. Null when it cannot be decoded.
@@ -49,6 +52,34 @@ int MeasureTextWidth(HWND hWnd, HDC hDC, const std::wstring& text, int sizeDelta
 // Draws the part (src: left, top, right, bottom in image pixels, not scaled)
 // of a parent's background image stretched over dest (client coordinates).
 void DrawBackgroundPart(Gdiplus::GpGraphics* g, CImageRef image, const RECT& dest, const RECT& src);
+
+// The part of a parent's background a control paints as its own background.
+// Drawn at 1:1 (scale 1.0) it comes from a crop of the image made once for
+// the part: such a draw costs what converting its whole source image costs,
+// not the area drawn. A stretched draw comes from the whole image: its
+// sampling points are computed (in float) from where the part lies in its
+// source, so from a crop they would land a rounding apart and a few pixels
+// would change. The image is the parent's, borrowed; the crop is this
+// object's. Without a crop (it could not be made) the whole image is used.
+class CBackgroundPart {
+public:
+    void SetImage(CImageRef image);
+    void SetSource(int left, int top, int right, int bottom);
+    explicit operator bool() const { return static_cast<bool>(m_image); }
+    void Draw(Gdiplus::GpGraphics* g, const RECT& dest);
+    // Whether the last draw came from the crop.
+    bool DrewFromCrop() const { return m_bDrewFromCrop; }
+
+private:
+    void MakeCrop();
+
+    CImageRef m_image;
+    RECT m_src{0, 0, 0, 0};
+    CImagePtr m_crop;
+    POINT m_cropOrigin{0, 0};   // where the crop starts in the image
+    bool m_bCropTried = false;
+    bool m_bDrewFromCrop = false;
+};
 
 // Draws a whole image, or the source rectangle (x, y, w, h) of it, stretched
 // over dest. Nothing when the graphics or the image is null.

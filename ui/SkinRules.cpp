@@ -12,6 +12,16 @@ int AddScaled(int base, int len, float scale)
     return static_cast<int>(static_cast<float>(base) + static_cast<float>(len) * scale);
 }
 
+Rect CropAround(const Rect& src, int imageW, int imageH, int margin)
+{
+    if (src.Width() <= 0 || src.Height() <= 0 || src.left < 0 || src.top < 0 || src.right > imageW ||
+        src.bottom > imageH)
+        return {};
+    auto clamp = [](int v, int hi) { return v < 0 ? 0 : v > hi ? hi : v; };
+    return {clamp(src.left - margin, imageW), clamp(src.top - margin, imageH), clamp(src.right + margin, imageW),
+            clamp(src.bottom + margin, imageH)};
+}
+
 int StateImageIndex(bool windowEnabled, int state)
 {
     if (!windowEnabled)

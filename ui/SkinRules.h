@@ -19,6 +19,20 @@ struct Rect {
     bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
 };
 
+// ---- background part -----------------------------------------------------
+
+// Pixels kept around a control's part of its parent's background in its
+// crop: a draw that filters even at 1:1 (bilinear reads one neighbour,
+// bicubic two) sees the same neighbours at the part's edges as in the whole
+// image.
+const int kBackgroundCropMargin = 2;
+
+// The crop a control keeps of its parent's background: the source rectangle
+// with `margin` pixels around it, cut to the image. Empty when the source
+// rectangle is empty or not wholly inside the image: the whole image is
+// drawn from then.
+Rect CropAround(const Rect& src, int imageW, int imageH, int margin);
+
 // ---- image buttons -------------------------------------------------------
 
 enum ButtonState : int {

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -41,21 +44,49 @@ std::vector<COLORREF> ReadPixels(HWND main, const RECT& rcInClient)
 {
     POINT org{0, 0};
     ::ClientToScreen(main, &org);
-    CWindowDCRef screen(nullptr);
+    const int w = rcInClient.right - rcInClient.left, h = rcInClient.bottom - rcInClient.top;
     std::vector<COLORREF> px;
-    for (int y = rcInClient.top; y < rcInClient.bottom; ++y)
-        for (int x = rcInClient.left; x < rcInClient.right; ++x)
-            px.push_back(::GetPixel(screen.Get(), org.x + x, org.y + y));
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(bi.bmiHeader), w, -h, 1, 32};
+    void* bits = nullptr;
+    CWindowDCRef screen(nullptr);
+    CMemoryDC mem(::CreateCompatibleDC(screen.Get()));
+    CBitmapObj dib(::CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (w <= 0 || h <= 0 || !mem || !dib || !bits)
+        return px;
+    {
+        CSelectObject sel(mem.Get(), dib.Get());
+        ::BitBlt(mem.Get(), 0, 0, w, h, screen.Get(), org.x + rcInClient.left, org.y + rcInClient.top, SRCCOPY);
+        ::GdiFlush();
+    }
+    // DIB pixels are 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
+    for (const uint32_t* p = static_cast<const uint32_t*>(bits), *end = p + w * h; p != end; ++p)
+        px.push_back(RGB((*p >> 16) & 0xFF, (*p >> 8) & 0xFF, *p & 0xFF));
     return px;
 }
 
-// The pixels once the window has painted them anew: read until two reads agree.
+// Whether the window and its children have painted all they were asked to.
+bool Painted(HWND main)
+{
+    if (::GetUpdateRect(main, nullptr, FALSE))
+        return false;
+    for (HWND c = ::GetWindow(main, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+        if (::IsWindowVisible(c) && ::GetUpdateRect(c, nullptr, FALSE))
+            return false;
+    return true;
+}
+
+// The pixels once the window has painted them anew: read, once nothing is
+// left to paint, until two reads agree (a busy machine can hold a child's
+// paint back behind its parent's background for longer than one read).
 std::vector<COLORREF> Capture(HWND main, const RECT& rcInClient)
 {
     ::SetForegroundWindow(main);
     ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    std::vector<COLORREF> last = ReadPixels(main, rcInClient);
+    std::vector<COLORREF> last;
     vt::WaitFor([&] {
+        if (!Painted(main))
+            return false;
         std::vector<COLORREF> now = ReadPixels(main, rcInClient);
         const bool settled = now == last;
         last = std::move(now);
@@ -63,6 +94,29 @@ std::vector<COLORREF> Capture(HWND main, const RECT& rcInClient)
     }, 3000, 100);
     return last;
 }
+
+// FNV-1a over the pixels: a short name for what a control shows.
+uint32_t Checksum(const std::vector<COLORREF>& px)
+{
+    uint32_t h = 2166136261u;
+    for (COLORREF c : px)
+        for (int i = 0; i < 3; ++i)
+            h = (h ^ ((c >> (8 * i)) & 0xFF)) * 16777619u;
+    return h;
+}
+
+// What the skinned controls showed at each display setting, recorded from the
+// build before their background parts came from crops (the looks must not
+// change with how they are drawn): close, minimise, check box, start. 100 dpi
+// is scale 1.0 like 96, but the caption's font is larger. To record them from
+// another build: tests/e2e/record-looks.
+struct Looks { int dpi; uint32_t close, minimise, check, start; };
+const Looks kRecordedLooks[] = {
+    {96, 0xec44bd6a, 0x41b25d72, 0x45fdffeb, 0xfafde1fe},
+    {100, 0xec44bd6a, 0x41b25d72, 0x81aac268, 0xfafde1fe},
+    {120, 0xc5378357, 0xe9c8bc73, 0x9bc2e56f, 0x6622da3f},
+    {144, 0x0adbb88f, 0x33cabc6a, 0xc4cdcdaf, 0xee1cbef1},
+};
 
 bool IsWhite(COLORREF c) { return GetRValue(c) > 235 && GetGValue(c) > 235 && GetBValue(c) > 235; }
 
@@ -88,6 +142,10 @@ TEST(MainWindow, SizeAndControlPlacesFollowTheDisplayScale)
         SCOPED_TRACE(c.dpi);
         CScreenDpi dpi(c.dpi);
         CVelmoraRun run(L"main-dpi-" + std::to_wstring(c.dpi));
+        if (const char* other = std::getenv("VELMORA_LOOKS_PROGRAM")) {   // tests/e2e/record-looks
+            ASSERT_TRUE(vt::CopyFileTo(vt::Wide(other), run.ProgramDir() + L"\\Velmora.exe"));
+        }
+        ::SetCursorPos(0, 0);   // no button under the pointer
         HWND main = StartShown(run);
         ASSERT_TRUE(main);
         RECT wr = vt::ScreenRect(main);
@@ -113,6 +171,28 @@ TEST(MainWindow, SizeAndControlPlacesFollowTheDisplayScale)
         EXPECT_EQ(check.top, l.check.top);
         EXPECT_EQ(check.bottom, l.check.bottom);
         EXPECT_GT(check.right - check.left, static_cast<int>(18 * c.scale) + 10) << "caption width missing";
+
+        // Pixel for pixel what the recorded build showed.
+        const int looksDpi = static_cast<int>(c.dpi);
+        Looks got{looksDpi};
+        uint32_t* sums[] = {&got.close, &got.minimise, &got.check, &got.start};
+        const int ids[] = {IDC_BTN_CLOSE, IDC_BTN_MIN, IDC_CHK_AGREE, IDC_BTN_START};
+        for (int i = 0; i < 4; ++i)
+            *sums[i] = Checksum(Capture(main, vt::RectInParent(::GetDlgItem(main, ids[i]))));
+        char row[96];
+        std::snprintf(row, sizeof row, "{%d, 0x%08x, 0x%08x, 0x%08x, 0x%08x},", got.dpi, got.close, got.minimise,
+                      got.check, got.start);
+        if (std::getenv("VELMORA_RECORD_LOOKS")) {
+            std::printf("    %s\n", row);
+        } else {
+            for (const Looks& want : kRecordedLooks)
+                if (want.dpi == looksDpi) {
+                    EXPECT_EQ(want.close, got.close) << row;
+                    EXPECT_EQ(want.minimise, got.minimise) << row;
+                    EXPECT_EQ(want.check, got.check) << row;
+                    EXPECT_EQ(want.start, got.start) << row;
+                }
+        }
 
         CRegionObj rgn(::CreateRectRgn(0, 0, 0, 0));
         ASSERT_NE(::GetWindowRgn(main, rgn.Get()), ERROR);

@@ -23,6 +23,29 @@ TEST(SkinScale, TruncatesTheFloatProductOnce)
     }
 }
 
+TEST(SkinBackground, CropKeepsAMarginInsideTheImage)
+{
+    struct Case { Rect src; int margin; Rect crop; } cases[] = {
+        {{768, 24, 781, 37}, 2, {766, 22, 783, 39}},      // close button, well inside 800 x 500
+        {{321, 427, 479, 471}, 2, {319, 425, 481, 473}},  // start button
+        {{1, 0, 13, 13}, 2, {0, 0, 15, 15}},              // near the corner: cut to the image
+        {{790, 490, 800, 500}, 2, {788, 488, 800, 500}},  // at the far edges
+        {{0, 0, 800, 500}, 2, {0, 0, 800, 500}},          // the whole image
+        {{10, 10, 20, 20}, 0, {10, 10, 20, 20}},
+        {{10, 10, 10, 20}, 2, {}},                        // empty
+        {{20, 10, 10, 20}, 2, {}},                        // inverted
+        {{-1, 10, 20, 20}, 2, {}},                        // sticks out of the image
+        {{790, 490, 801, 500}, 2, {}},
+    };
+    for (const auto& c : cases) {
+        const Rect r = CropAround(c.src, 800, 500, c.margin);
+        EXPECT_EQ(r.left, c.crop.left) << c.src.left << "," << c.src.top;
+        EXPECT_EQ(r.top, c.crop.top) << c.src.left << "," << c.src.top;
+        EXPECT_EQ(r.right, c.crop.right) << c.src.left << "," << c.src.top;
+        EXPECT_EQ(r.bottom, c.crop.bottom) << c.src.left << "," << c.src.top;
+    }
+}
+
 TEST(SkinButtonState, ImageChoiceFollowsTheWindowFirst)
 {
     struct Case { bool enabled; int state; int index; } cases[] = {

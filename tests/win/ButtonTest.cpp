@@ -53,7 +53,21 @@ protected:
     CHostWnd m_host;
 };
 
+// Counts the faces it composes.
+class CCountingImageButton : public CImageButton {
+public:
+    mutable int m_nFaces = 0;
+
+protected:
+    void DrawFace(Gdiplus::GpGraphics* g, CImageRef image, const RECT& rc) const override
+    {
+        ++m_nFaces;
+        CImageButton::DrawFace(g, image, rc);
+    }
+};
+
 using ImageButton = ButtonTest<CImageButton>;
+using CountedImageButton = ButtonTest<CCountingImageButton>;
 using PngButton = ButtonTest<CPngButton>;
 
 }  // namespace
@@ -77,6 +91,37 @@ TEST_F(ImageButton, EachStateShowsItsOwnImage)
     EXPECT_NE(normal, hover);
     EXPECT_NE(hover, pressed);
     EXPECT_NE(normal, pressed);
+}
+
+TEST_F(CountedImageButton, OnePaintComposesTheFaceOnceAndOnlyItsImageIsDecoded)
+{
+    auto b = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    // Until a state shows, its image is not needed.
+    EXPECT_TRUE(b->HasStateImage(0));
+    for (int i = 1; i < 4; ++i)
+        EXPECT_FALSE(b->HasStateImage(i)) << i;
+    const Pixels normal = Capture(*b);
+
+    struct Step { const char* what; UINT msg; BOOL erase; int hasImage; } steps[] = {
+        {"repaint with erase", 0, TRUE, 0},
+        {"repaint without erase", 0, FALSE, 0},
+        {"hover", WM_MOUSEHOVER, TRUE, 1},
+        {"leave", WM_MOUSELEAVE, TRUE, 0},
+    };
+    for (const Step& st : steps) {
+        SCOPED_TRACE(st.what);
+        b->m_nFaces = 0;
+        if (st.msg)
+            b->SendMessage(st.msg, 0, Pt(10, 10));
+        else
+            ::InvalidateRect(*b, nullptr, st.erase);
+        ::UpdateWindow(*b);
+        EXPECT_EQ(b->m_nFaces, 1);
+        EXPECT_TRUE(b->HasStateImage(st.hasImage));
+    }
+    EXPECT_FALSE(b->HasStateImage(2));
+    EXPECT_FALSE(b->HasStateImage(3));
+    EXPECT_EQ(Capture(*b), normal);
 }
 
 TEST_F(ImageButton, DisabledImageWhateverTheState)

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
+
 #include "res/resource.h"
 #include "tests/support/GuiObjects.h"
 #include "tests/support/TestSupport.h"
 #include "tests/win/SkinTestSupport.h"
 #include "ui/PngResource.h"
+#include "ui/SkinRules.h"
 
 namespace {
 
@@ -76,6 +79,78 @@ TEST(PngResource, SharedImagesAreDecodedOnceAndStayUsable)
     Gdiplus::ARGB centre = 0;
     gp::GdipBitmapGetPixel(bmp, 79, 22, &centre);
     EXPECT_EQ(centre >> 24, 0xFFu);   // the button face is opaque in the middle
+}
+
+namespace {
+
+// What a paint of w × h draws onto white, as pixels.
+skintest::Pixels Painted(int w, int h, const std::function<void(Gdiplus::GpGraphics*, const RECT&)>& draw)
+{
+    skintest::Pixels out;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(bi.bmiHeader), w, -h, 1, 32};
+    void* bits = nullptr;
+    CMemoryDC mem(::CreateCompatibleDC(nullptr));
+    CBitmapObj dib(::CreateDIBSection(mem.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!mem || !dib || !bits)
+        return out;
+    CSelectObject sel(mem.Get(), dib.Get());
+    const RECT rc{0, 0, w, h};
+    ::FillRect(mem.Get(), &rc, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    {
+        CGraphics g(mem.Get());
+        gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
+        draw(g.Get(), rc);
+    }
+    ::GdiFlush();
+    out.w = w;
+    out.h = h;
+    out.px.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + w * h);
+    return out;
+}
+
+}  // namespace
+
+TEST(SkinHelpers, BackgroundPartFromItsCropLooksAsFromTheWholeImage)
+{
+    // Every part a control of the program takes from a background, at the
+    // three display scales, and parts at the images' edges: pixel for pixel
+    // what the whole image gives, from the control's crop at 1:1.
+    skintest::EnsureGdiplus();
+    struct Part { UINT image; RECT src; } parts[] = {
+        {IDB_PNG_MAIN_BK, {768, 24, 781, 37}},     // close
+        {IDB_PNG_MAIN_BK, {735, 24, 748, 37}},     // minimise
+        {IDB_PNG_MAIN_BK, {50, 220, 112, 240}},    // check box with its caption
+        {IDB_PNG_MAIN_BK, {321, 427, 479, 471}},   // start
+        {IDB_PNG_PROMPT_CONTENT, {408, 12, 421, 25}},
+        {IDB_PNG_PROMPT_CONTENT, {152, 207, 270, 241}},
+        {IDB_PNG_PROMPT_CONTENT, {231, 207, 349, 241}},
+        {IDB_PNG_PROMPT_CONTENT, {20, 40, 418, 197}},
+        {IDB_PNG_EXECUTE_BK, {39, 122, 437, 162}},
+        {IDB_PNG_MAIN_BK, {0, 0, 13, 13}},
+        {IDB_PNG_MAIN_BK, {787, 487, 800, 500}},
+    };
+    for (const Part& p : parts) {
+        CPngImage whole;
+        ASSERT_TRUE(LoadPngResource(whole, p.image));
+        CBackgroundPart part;
+        part.SetImage(whole.image);
+        part.SetSource(p.src.left, p.src.top, p.src.right, p.src.bottom);
+        for (float s : {1.0f, 1.25f, 1.5f}) {
+            SCOPED_TRACE(::testing::Message() << p.image << " (" << p.src.left << "," << p.src.top << ") x" << s);
+            const int w = skin::Scaled(p.src.right - p.src.left, s), h = skin::Scaled(p.src.bottom - p.src.top, s);
+            const skintest::Pixels want = Painted(w, h, [&](Gdiplus::GpGraphics* g, const RECT& rc) {
+                DrawBackgroundPart(g, whole.image, rc, p.src);
+            });
+            const skintest::Pixels got = Painted(w, h, [&](Gdiplus::GpGraphics* g, const RECT& rc) { part.Draw(g, rc); });
+            ASSERT_EQ(want.px.size(), static_cast<size_t>(w * h));
+            int differ = 0;
+            for (size_t i = 0; i < want.px.size(); ++i)
+                differ += want.px[i] != got.px[i];
+            EXPECT_EQ(differ, 0) << "of " << w << " x " << h;
+            EXPECT_EQ(part.DrewFromCrop(), s == 1.0f);
+        }
+    }
 }
 
 TEST(SkinHelpers, MeasureTextWidthNeedsWindowAndDc)
