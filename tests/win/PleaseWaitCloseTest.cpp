@@ -297,8 +297,9 @@ TEST(PleaseWait, TheOwnerTakesInputOnlyWhenNoModalDialogOfAnyThreadIsLeft)
                     return;
                 owner.Sync();
                 offAfterFirstEnd = !owner.TakesInput();
-                activeAfterFirstEnd = ::GetForegroundWindow();
                 left = own.m_hWnd;
+                // Activation reaches the window's thread as a message: wait for it.
+                vt::WaitFor([&] { return (activeAfterFirstEnd = ::GetForegroundWindow()) == left; }, 3000, 10);
                 own.RequestClose();
             },
             [&] {
@@ -309,8 +310,11 @@ TEST(PleaseWait, TheOwnerTakesInputOnlyWhenNoModalDialogOfAnyThreadIsLeft)
         if (c.ownEndsFirst) {
             syncHere();
             offAfterFirstEnd = !owner.TakesInput() && !otherEnded;
-            activeAfterFirstEnd = ::GetForegroundWindow();
             left = other.m_hWnd;
+            vt::WaitFor([&] {
+                syncHere();
+                return (activeAfterFirstEnd = ::GetForegroundWindow()) == left;
+            }, 3000, 10);
             other.RequestClose();
         }
         vt::WaitFor([&] {
