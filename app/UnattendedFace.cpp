@@ -6,6 +6,7 @@
 
 #include "app/FlowSteps.h"
 #include "framework/Handles.h"
+#include "framework/Text.h"
 #include "log/LogSave.h"
 
 namespace {

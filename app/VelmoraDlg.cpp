@@ -7,6 +7,7 @@
 #include "app/FlowSteps.h"
 #include "app/FlowTexts.h"
 #include "app/MainLayout.h"
+#include "framework/Text.h"
 #include "log/LogSave.h"
 #include "system/DetachedThread.h"
 #include "system/SelfRemoval.h"
@@ -409,11 +410,7 @@ void CVelmoraDlg::SetAgreementText()
     const char* bytes = data ? static_cast<const char*>(::LockResource(data)) : nullptr;
     if (!bytes)
         return;
-    int size = static_cast<int>(::SizeofResource(mod, res));
-    int n = ::MultiByteToWideChar(CP_UTF8, 0, bytes, size, nullptr, 0);
-    std::wstring text(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes, size, &text[0], n);
-    m_reAgreement.SetWindowText(text);
+    m_reAgreement.SetWindowText(Utf8ToWide(std::string(bytes, ::SizeofResource(mod, res))));
 }
 
 BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)

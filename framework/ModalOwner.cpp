@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "framework/Locks.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -11,12 +12,11 @@ std::map<HWND, int> g_modals;   // owners with at least one modal dialog over th
 
 void ChangeCount(HWND owner, int delta)
 {
-    ::AcquireSRWLockExclusive(&g_lock);
+    CSrwGuard guard(g_lock);
     int& n = g_modals[owner];
     n += delta;
     if (n <= 0)
         g_modals.erase(owner);
-    ::ReleaseSRWLockExclusive(&g_lock);
 }
 
 bool OnOwnThread(HWND owner)
@@ -57,10 +57,9 @@ void EndModalOver(HWND owner)
 
 int ModalsOver(HWND owner)
 {
-    ::AcquireSRWLockShared(&g_lock);
+    CSrwGuard guard(g_lock, CSrwGuard::kShared);
     auto it = g_modals.find(owner);
     const int n = it == g_modals.end() ? 0 : it->second;
-    ::ReleaseSRWLockShared(&g_lock);
     return n;
 }
 

@@ -8,6 +8,7 @@
 
 #include "framework/InFolder.h"
 #include "framework/Paths.h"
+#include "framework/Text.h"
 
 namespace {
 
@@ -177,12 +178,5 @@ ETrust CheckSameSigner(const CHeldFile& file)
 
 std::string RefusedFileLine(ETrust why, const std::wstring& path)
 {
-    std::string utf8;
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0, nullptr,
-                                        nullptr);
-    if (n > 0) {
-        utf8.resize(static_cast<size_t>(n));
-        ::WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), &utf8[0], n, nullptr, nullptr);
-    }
-    return RefusedFileLogLine(why, utf8);
+    return RefusedFileLogLine(why, WideToUtf8(path));
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "framework/Handles.h"
+#include "framework/Locks.h"
 #include "log/LogFolder.h"
 #include "log/LogRules.h"
 #include "log/LogSaveCloseFile.h"
@@ -21,10 +22,8 @@ SRWLOCK g_rootLock = SRWLOCK_INIT;
 
 std::wstring CurrentRoot()
 {
-    ::AcquireSRWLockShared(&g_rootLock);
-    std::wstring root = g_strLogRoot;
-    ::ReleaseSRWLockShared(&g_rootLock);
-    return root;
+    CSrwGuard guard(g_rootLock, CSrwGuard::kShared);
+    return g_strLogRoot;
 }
 
 SRWLOCK g_madeLock = SRWLOCK_INIT;
@@ -58,9 +57,8 @@ void MakeLogFolder(const std::wstring& path)
     CFileHandle held = OpenSafeLogFolder(path);
     if (!held || !ReadIdentity(held.Get(), folder.identity))
         return;
-    ::AcquireSRWLockExclusive(&g_madeLock);
+    CSrwGuard guard(g_madeLock);
     g_made.push_back(folder);
-    ::ReleaseSRWLockExclusive(&g_madeLock);
 }
 
 std::wstring GetIniString(const std::wstring& file, const wchar_t* section, const wchar_t* key,
@@ -83,9 +81,10 @@ CLogSave* CLogSave::GetInstance()
 
 CLogSave* CLogSave::GetInstance(const std::wstring& root)
 {
-    ::AcquireSRWLockExclusive(&g_rootLock);
-    g_strLogRoot = root;
-    ::ReleaseSRWLockExclusive(&g_rootLock);
+    {
+        CSrwGuard guard(g_rootLock);
+        g_strLogRoot = root;
+    }
     static CLogSave instance;
     return &instance;
 }
@@ -109,17 +108,19 @@ CLogSave::CLogSave()
     m_bPrint = LogPrintSwitchOn(GetIniString(cfg, L"Log", L"print", L"-1"));
 
     auto writer = std::make_unique<CLogSaveCloseFile>(m_strLogDir);
-    ::AcquireSRWLockExclusive(&g_writersLock);
-    g_writers.push_back(writer.get());
-    ::ReleaseSRWLockExclusive(&g_writersLock);
+    {
+        CSrwGuard guard(g_writersLock);
+        g_writers.push_back(writer.get());
+    }
     m_pLogSave = std::move(writer);
 }
 
 CLogSave::~CLogSave()
 {
-    ::AcquireSRWLockExclusive(&g_writersLock);
-    g_writers.erase(std::remove(g_writers.begin(), g_writers.end(), m_pLogSave.get()), g_writers.end());
-    ::ReleaseSRWLockExclusive(&g_writersLock);
+    {
+        CSrwGuard guard(g_writersLock);
+        g_writers.erase(std::remove(g_writers.begin(), g_writers.end(), m_pLogSave.get()), g_writers.end());
+    }
     m_pLogSave.reset();
 }
 
@@ -133,18 +134,15 @@ void CLogSave::Log(std::string message, std::string fileName, bool force)
 
 std::vector<SMadeLogFolder> LogFoldersMadeByThisRun()
 {
-    ::AcquireSRWLockShared(&g_madeLock);
-    std::vector<SMadeLogFolder> made = g_made;
-    ::ReleaseSRWLockShared(&g_madeLock);
-    return made;
+    CSrwGuard guard(g_madeLock, CSrwGuard::kShared);
+    return g_made;
 }
 
 void LetGoOfLogFolder(const SFileIdentity& folder)
 {
-    ::AcquireSRWLockShared(&g_writersLock);
+    CSrwGuard guard(g_writersLock, CSrwGuard::kShared);
     for (CLogSaveCloseFile* writer : g_writers)
         writer->LetGoOfFolder(folder);
-    ::ReleaseSRWLockShared(&g_writersLock);
 }
 
 void LogToolLine(const std::string& line)

@@ -3,21 +3,12 @@
 #include <algorithm>
 #include <climits>
 
+#include "framework/Locks.h"
+#include "framework/Text.h"
 #include "log/LogFolder.h"
 #include "log/LogRules.h"
 
 namespace {
-
-class CLockScope {
-public:
-    explicit CLockScope(CRITICAL_SECTION& cs) : m_cs(cs) { ::EnterCriticalSection(&m_cs); }
-    ~CLockScope() { ::LeaveCriticalSection(&m_cs); }
-    CLockScope(const CLockScope&) = delete;
-    CLockScope& operator=(const CLockScope&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
 
 // Writers of other savers or processes that append to the same file take
 // turns on one byte far past any real end of file. The wait is bounded: after
@@ -105,35 +96,6 @@ void MoveToBackup(HANDLE folder, const std::wstring& name, const SFileIdentity& 
 
 }  // namespace
 
-std::wstring Utf8ToWide(const std::string& utf8)
-{
-    if (utf8.empty() || utf8.size() > INT_MAX)
-        return {};
-    const int len = static_cast<int>(utf8.size());
-    int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), len, nullptr, 0);
-    if (n <= 0)
-        return {};
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), len, &out[0], n);
-    out.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return out;
-}
-
-std::string Utf8ToCodePage936(const std::string& utf8)
-{
-    std::wstring wide = Utf8ToWide(utf8);
-    if (wide.empty() || wide.size() > INT_MAX)
-        return {};
-    const int len = static_cast<int>(wide.size());
-    int n = ::WideCharToMultiByte(936, 0, wide.data(), len, nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return {};
-    std::string out(static_cast<size_t>(n), '\0');
-    n = ::WideCharToMultiByte(936, 0, wide.data(), len, &out[0], n, nullptr, nullptr);
-    out.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return out;
-}
-
 CLogSaveCloseFile::CLogSaveCloseFile(const std::wstring& logDir) : CLogBase(logDir)
 {
     ::InitializeCriticalSectionAndSpinCount(&m_lock, 0);
@@ -165,7 +127,7 @@ bool CLogSaveCloseFile::HoldFolder()
 
 void CLogSaveCloseFile::LetGoOfFolder(const SFileIdentity& folder)
 {
-    CLockScope lock(m_lock);
+    CCriticalSectionGuard lock(m_lock);
     if (m_folder && m_folderIdentity.SameFileAs(folder))
         m_folder.Reset();
 }
@@ -176,7 +138,7 @@ void CLogSaveCloseFile::SavePacket(const CPacketLog* packet)
         return;
     // Everything below, rotation included, happens under the lock; every way
     // out releases it and closes the file.
-    CLockScope lock(m_lock);
+    CCriticalSectionGuard lock(m_lock);
 
     const std::wstring name = Utf8ToWide(packet->GetFileName());
     if (!LogFileNameIsPlain(name) || !HoldFolder())

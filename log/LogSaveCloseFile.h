@@ -38,8 +38,3 @@ private:
     SFileIdentity m_folderIdentity;
 };
 
-// UTF-8 text as code page 936 (GBK) bytes, converted per call. Invalid UTF-8
-// and characters code page 936 lacks come out as '?'.
-std::string Utf8ToCodePage936(const std::string& utf8);
-// UTF-8 text as UTF-16.
-std::wstring Utf8ToWide(const std::string& utf8);

@@ -6,6 +6,7 @@
 
 #include "framework/Handles.h"
 #include "framework/Paths.h"
+#include "framework/Text.h"
 #include "log/LogSave.h"
 #include "system/RepairWorker.h"
 

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "framework/Handles.h"
+#include "framework/Locks.h"
 #include "framework/Trust.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
@@ -23,17 +24,14 @@ DWORD WINAPI RepairThreadProc(LPVOID p)
 
 void CRepairWorker::SetHardwareId(const std::wstring& id)
 {
-    ::AcquireSRWLockExclusive(&m_idLock);
+    CSrwGuard guard(m_idLock);
     m_strHardwareId = id;
-    ::ReleaseSRWLockExclusive(&m_idLock);
 }
 
 std::wstring CRepairWorker::HardwareId()
 {
-    ::AcquireSRWLockShared(&m_idLock);
-    std::wstring id = m_strHardwareId;
-    ::ReleaseSRWLockShared(&m_idLock);
-    return id;
+    CSrwGuard guard(m_idLock, CSrwGuard::kShared);
+    return m_strHardwareId;
 }
 
 EHostResult CRepairWorker::CheckGraphicsDevice(SListedDevice* device)

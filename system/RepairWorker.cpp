@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "framework/Text.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
 #include "system/DetachedThread.h"

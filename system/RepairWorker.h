@@ -71,8 +71,3 @@ private:
 // command outlived the runner's limit: one more line naming it and the
 // seconds waited, so a hung command can be told from one that could not start.
 void LogCommandTimeout(const std::wstring& command);
-
-// Wide → ANSI code page.
-std::string WideToAnsi(const wchar_t* text);
-// Wide → UTF-8 (the encoding of log messages).
-std::string WideToUtf8(const std::wstring& text);

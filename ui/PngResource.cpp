@@ -4,6 +4,7 @@
 #include <map>
 #include <utility>
 
+#include "framework/Locks.h"
 #include "ui/SkinRect.h"
 
 bool LoadPngResource(CPngImage& out, UINT id)
@@ -50,7 +51,7 @@ CImageRef SharedPng(UINT id)
     // may be shut down before static objects go.
     static SRWLOCK lock = SRWLOCK_INIT;
     static auto* cache = new std::map<UINT, CPngImage>();
-    ::AcquireSRWLockExclusive(&lock);
+    CSrwGuard guard(lock);
     auto found = cache->find(id);
     if (found == cache->end()) {
         CPngImage png;
@@ -58,7 +59,6 @@ CImageRef SharedPng(UINT id)
         found = cache->emplace(id, std::move(png)).first;
     }
     CImageRef image(found->second.image);
-    ::ReleaseSRWLockExclusive(&lock);
     return image;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "framework/Text.h"
 #include "log/LogFolder.h"
 #include "log/LogSaveCloseFile.h"
 #include "tests/support/TestSupport.h"
