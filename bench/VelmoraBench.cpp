@@ -116,7 +116,7 @@ HWND TopLevelWithChild(DWORD pid, int childId)
     return nullptr;
 }
 
-HWND PleaseWait(DWORD pid) { return TopLevelWithChild(pid, IDC_STATIC_EXECUTE); }
+HWND PleaseWait(DWORD pid) { return TopLevelWithChild(pid, IDC_STATIC_PLEASE_WAIT); }
 HWND Prompt(DWORD pid) { return TopLevelWithChild(pid, IDC_STATIC_PROMPT); }
 
 // Whether a please-wait dialog of pid exists, shown or not yet: one whose
@@ -129,7 +129,7 @@ bool PleaseWaitExists(DWORD pid)
             auto* c = reinterpret_cast<Ctx*>(l);
             DWORD p = 0;
             ::GetWindowThreadProcessId(h, &p);
-            if (p == c->pid && ::GetDlgItem(h, IDC_STATIC_EXECUTE))
+            if (p == c->pid && ::GetDlgItem(h, IDC_STATIC_PLEASE_WAIT))
                 c->found = true;
             return !c->found;
         },

@@ -4,9 +4,9 @@
 // Dialog templates
 #define IDD_ABOUTBOX            100
 #define IDD_VELMORA_DIALOG      102
-#define IDD_EXECUTE_PROMPT      130
+#define IDD_PLEASE_WAIT         130
 #define IDD_PROMPT              132
-#define IDD_PROMPT_CHILD        167
+#define IDD_PROMPT_CONTENT      167
 
 // Icon and strings
 #define IDR_MAINFRAME           128
@@ -20,7 +20,7 @@
 #define IDC_BTN_START           1009
 
 // Prompt dialog controls
-#define IDC_STATIC_EXECUTE      1004
+#define IDC_STATIC_PLEASE_WAIT  1004
 #define IDC_BTN_PROMPT_CLOSE    1005
 #define IDC_STATIC_PROMPT       1006
 #define IDC_BTN_PROMPT_FIRST    1007
@@ -32,7 +32,7 @@
 
 // PNG images (resource type "PNG")
 #define IDB_PNG_MAIN_BK         134
-#define IDB_PNG_EXECUTE_BK      135
+#define IDB_PNG_PLEASE_WAIT_BK  135
 #define IDB_PNG_PROMPT_BK       136
 #define IDB_PNG_CANCEL_NORMAL   138
 #define IDB_PNG_CANCEL_HOVER    139

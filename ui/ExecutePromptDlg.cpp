@@ -5,7 +5,7 @@
 #include "ui/PromptLayout.h"
 #include "ui/SkinRect.h"
 
-CExecutePromptDlg::CExecutePromptDlg(HWND hParent) : CDialog(IDD_EXECUTE_PROMPT, hParent, kSwallowEscEnter) {}
+CExecutePromptDlg::CExecutePromptDlg(HWND hParent) : CDialog(IDD_PLEASE_WAIT, hParent, kSwallowEscEnter) {}
 
 void CExecutePromptDlg::RequestClose()
 {
@@ -16,14 +16,14 @@ void CExecutePromptDlg::RequestClose()
 
 void CExecutePromptDlg::DoDataExchange()
 {
-    m_staticText.SubclassDlgItem(IDC_STATIC_EXECUTE, m_hWnd);
+    m_staticText.SubclassDlgItem(IDC_STATIC_PLEASE_WAIT, m_hWnd);
 }
 
 BOOL CExecutePromptDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    m_bkImage = SharedPng(IDB_PNG_EXECUTE_BK);
-    if (m_bkImage) {
+    m_backgroundImage = SharedPng(IDB_PNG_PLEASE_WAIT_BK);
+    if (m_backgroundImage) {
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, prompt::BoxWidth(m_fScale), prompt::BoxHeight(m_fScale),
                        SWP_NOMOVE | SWP_NOZORDER);
         LayoutControls(true);
@@ -45,7 +45,7 @@ void CExecutePromptDlg::LayoutControls(bool first)
     m_staticText.SetTextColor(RGB(255, 255, 255));
     const skin::Rect rc = prompt::PleaseWaitTextRect(ToRect(GetClientRect()), s);
     if (first) {
-        m_staticText.SetBackgroundImage(m_bkImage);
+        m_staticText.SetBackgroundImage(m_backgroundImage);
         m_staticText.SetFontFromParent(0, 0);
         m_staticText.StartAnimation();
     }
@@ -60,7 +60,7 @@ void CExecutePromptDlg::LayoutControls(bool first)
 void CExecutePromptDlg::ApplyCardRegion()
 {
     const RECT wr = GetWindowRect();
-    const skin::Rect card = prompt::PleaseWaitCardRect(wr.right - wr.left, wr.bottom - wr.top, m_fScale);
+    const skin::Rect card = prompt::CardInBox({0, 0, wr.right - wr.left, wr.bottom - wr.top}, m_fScale);
     const int e = prompt::ContentCornerEllipse(m_fScale);
     SetWindowRegion(m_hWnd, ::CreateRoundRectRgn(card.left, card.top, card.right, card.bottom, e, e));
 }
@@ -68,7 +68,7 @@ void CExecutePromptDlg::ApplyCardRegion()
 void CExecutePromptDlg::OnSize(UINT type, int cx, int cy)
 {
     CDialog::OnSize(type, cx, cy);
-    if (m_bkImage)
+    if (m_backgroundImage)
         ApplyCardRegion();
     if (m_bInitialised)
         LayoutControls(false);
@@ -78,16 +78,16 @@ void CExecutePromptDlg::OnSize(UINT type, int cx, int cy)
 // the image just inside its left edge), never over whatever the DC held.
 BOOL CExecutePromptDlg::OnEraseBkgnd(HDC hDC)
 {
-    if (!m_bkImage)
+    if (!m_backgroundImage)
         return TRUE;
     const RECT rc = GetClientRect();
     if (!m_brCard) {
-        const int w = static_cast<int>(PngImageWidth(m_bkImage)), h = static_cast<int>(PngImageHeight(m_bkImage));
-        const skin::Rect card = prompt::PleaseWaitCardRect(w, h, 1.0f);
+        const int w = static_cast<int>(PngImageWidth(m_backgroundImage));
+        const int h = static_cast<int>(PngImageHeight(m_backgroundImage));
+        const skin::Rect card = prompt::CardInBox({0, 0, w, h}, 1.0f);
+        auto* bitmap = static_cast<Gdiplus::GpBitmap*>(m_backgroundImage.Get());
         Gdiplus::ARGB argb = 0;
-        if (w > 0 && h > 0 &&
-            gp::GdipBitmapGetPixel(static_cast<Gdiplus::GpBitmap*>(m_bkImage.Get()), card.left + 8, h / 2, &argb) ==
-                Gdiplus::Ok)
+        if (w > 0 && h > 0 && gp::GdipBitmapGetPixel(bitmap, card.left + 8, h / 2, &argb) == Gdiplus::Ok)
             m_brCard.Reset(::CreateSolidBrush(RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF)));
     }
     if (m_brCard)
@@ -95,7 +95,7 @@ BOOL CExecutePromptDlg::OnEraseBkgnd(HDC hDC)
     CGraphics g(hDC);
     if (g) {
         gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-        DrawImageStretched(g.Get(), m_bkImage, rc);
+        DrawImageStretched(g.Get(), m_backgroundImage, rc);
     }
     return TRUE;
 }

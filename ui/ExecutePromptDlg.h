@@ -42,7 +42,7 @@ private:
     void ApplyCardRegion();
 
     bool m_bInitialised = false;
-    CImageRef m_bkImage;                      // PNG 135, the process's; shared with the static
+    CImageRef m_backgroundImage;              // PNG 135, the process's; shared with the static
     CDrawStateInfoStatic m_staticText;
     std::wstring m_strMessage;
     int m_nLayoutMode = 2;

@@ -16,7 +16,7 @@ void SetBackgroundPart(Control& b, CImageRef image, const skin::Rect& part)
 
 }  // namespace
 
-CPromptChildDlg::CPromptChildDlg() : CDialog(IDD_PROMPT_CHILD, nullptr, kSwallowEscEnter) {}
+CPromptChildDlg::CPromptChildDlg() : CDialog(IDD_PROMPT_CONTENT, nullptr, kSwallowEscEnter) {}
 
 void CPromptChildDlg::DoDataExchange()
 {
@@ -29,8 +29,8 @@ void CPromptChildDlg::DoDataExchange()
 BOOL CPromptChildDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    m_bkImage = SharedPng(IDB_PNG_PROMPT_CONTENT);
-    if (m_bkImage) {
+    m_backgroundImage = SharedPng(IDB_PNG_PROMPT_CONTENT);
+    if (m_backgroundImage) {
         LayoutControls(true);
         m_bInitialised = true;
     }
@@ -45,11 +45,11 @@ void CPromptChildDlg::LayoutControls(bool first)
 
     if (first) {
         m_btnClose.m_fScale = s;
-        SetBackgroundPart(m_btnClose, m_bkImage, prompt::CloseBackgroundPart());
+        SetBackgroundPart(m_btnClose, m_backgroundImage, prompt::CloseBackgroundPart());
         m_btnClose.LoadStateImages(IDB_PNG_CLOSE_NORMAL, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_PRESSED,
                                    IDB_PNG_CLOSE_DISABLED);
-        SetBackgroundPart(m_btnFirst, m_bkImage, prompt::FirstBackgroundPart());
-        SetBackgroundPart(m_btnSecond, m_bkImage, prompt::SecondBackgroundPart());
+        SetBackgroundPart(m_btnFirst, m_backgroundImage, prompt::FirstBackgroundPart());
+        SetBackgroundPart(m_btnSecond, m_backgroundImage, prompt::SecondBackgroundPart());
         m_btnFirst.LoadStateImages(plan.first.normal, plan.first.hover, plan.first.pressed, plan.first.disabled);
         m_btnSecond.LoadStateImages(plan.second.normal, plan.second.hover, plan.second.pressed,
                                     plan.second.disabled);
@@ -63,7 +63,7 @@ void CPromptChildDlg::LayoutControls(bool first)
     if (first) {
         m_staticMessage.SetTextColor(RGB(255, 255, 255));
         m_staticMessage.SetFontFromParent(0, 0);
-        SetBackgroundPart(m_staticMessage, m_bkImage, prompt::MessageBackgroundPart());
+        SetBackgroundPart(m_staticMessage, m_backgroundImage, prompt::MessageBackgroundPart());
         m_staticMessage.SetLayoutMode(7);
     }
     m_staticMessage.SetWindowText(m_strMessage);
@@ -91,11 +91,11 @@ void CPromptChildDlg::OnSize(UINT type, int cx, int cy)
 
 BOOL CPromptChildDlg::OnEraseBkgnd(HDC hDC)
 {
-    if (m_bkImage) {
+    if (m_backgroundImage) {
         CGraphics g(hDC);
         if (g) {
             gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-            DrawImageStretched(g.Get(), m_bkImage, GetClientRect());
+            DrawImageStretched(g.Get(), m_backgroundImage, GetClientRect());
         }
     }
     return TRUE;

@@ -1,7 +1,7 @@
 // The prompt box's content window: an opaque, rounded popup over the card of
-// its background window, with the title strip (drag handle), the message, a
-// close button and one or two buttons. It tells the box (the window it was
-// created for) by message which button was used and where it was dragged.
+// the box, with the title strip (drag handle), the message, a close button
+// and one or two buttons. It tells the box (the window it was created for)
+// by message which button was used and where it was dragged.
 #pragma once
 #include <string>
 
@@ -45,5 +45,5 @@ private:
     std::wstring m_strMessage;
     int m_nPromptType = 1;
     bool m_bCaptionHit = false;
-    CImageRef m_bkImage;   // PNG 169, the process's; shared with the controls
+    CImageRef m_backgroundImage;   // PNG 169, the process's; shared with the controls
 };

@@ -20,8 +20,8 @@ BOOL CPromptDlg::OnInitDialog()
     // Without its card the background stays fully transparent, but the
     // content window still comes up: a question nobody can answer would hold
     // the caller for good.
-    m_bkImage = SharedPng(IDB_PNG_PROMPT_BK);
-    if (!m_bkImage)
+    m_backgroundImage = SharedPng(IDB_PNG_PROMPT_BK);
+    if (!m_backgroundImage)
         m_failures.push_back("提示框背景图片加载失败");
     if (!PaintLayered(w, h))
         m_failures.push_back("提示框背景绘制失败");
@@ -31,7 +31,7 @@ BOOL CPromptDlg::OnInitDialog()
     m_pContent->m_fScale = m_fScale;
     m_pContent->SetMessage(m_strMessage);
     m_pContent->SetPromptType(m_nPromptType);
-    if (!m_pContent->Create(IDD_PROMPT_CHILD, m_hWnd)) {
+    if (!m_pContent->Create(IDD_PROMPT_CONTENT, m_hWnd)) {
         m_failures.push_back("提示框内容窗口创建失败");
         m_pContent.reset();
         EndDialog(IDCANCEL);
@@ -62,14 +62,14 @@ bool CPromptDlg::PaintLayered(int w, int h)
     if (!mem || !dib || !bits)
         return false;
     CSelectObject sel(mem.Get(), dib.Get());
-    if (m_bkImage) {
+    if (m_backgroundImage) {
         Gdiplus::GpBitmap* canvas = nullptr;
         gp::GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits), &canvas);
         CImagePtr ownCanvas(canvas);
         {
             CGraphics g(ownCanvas.get());
             if (g)
-                gp::GdipDrawImageRectI(g.Get(), m_bkImage.Get(), 0, 0, w, h);
+                gp::GdipDrawImageRectI(g.Get(), m_backgroundImage.Get(), 0, 0, w, h);
         }
         ::GdiFlush();
     }
@@ -83,7 +83,7 @@ bool CPromptDlg::PaintLayered(int w, int h)
 void CPromptDlg::FollowContent(const RECT& rc)
 {
     m_bFollow = false;
-    MoveWindow(ToRECT(prompt::BoxRectAroundContent(ToRect(rc), m_fScale)), TRUE);
+    MoveWindow(ToRECT(prompt::BoxAroundCard(ToRect(rc), m_fScale)), TRUE);
 }
 
 void CPromptDlg::HideContent()
@@ -110,7 +110,7 @@ void CPromptDlg::OnMove(int x, int y)
 {
     CDialog::OnMove(x, y);
     if (m_bFollow && m_pContent && m_pContent->m_hWnd)
-        m_pContent->MoveWindow(ToRECT(prompt::ContentRectInBox(ToRect(GetWindowRect()), m_fScale)), TRUE);
+        m_pContent->MoveWindow(ToRECT(prompt::CardInBox(ToRect(GetWindowRect()), m_fScale)), TRUE);
 }
 
 LRESULT CPromptDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)

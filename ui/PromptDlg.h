@@ -1,6 +1,6 @@
-// The prompt box: a borderless, per-pixel-alpha background window showing
-// the card with its soft shadow, and above it the content window (title
-// strip, message, close button, one or two buttons) that the user drags.
+// The prompt box: a borderless, per-pixel-alpha window showing the card with
+// its soft shadow, and above it the content window (title strip, message,
+// close button, one or two buttons) that the user drags.
 // DoModal returns IDOK for the first button ("是" / "确定"), IDCANCEL for the
 // second or the close button. Esc and Enter do nothing.
 #pragma once
@@ -39,11 +39,11 @@ protected:
 private:
     bool PaintLayered(int w, int h);
     void HideContent();
-    // The content window was dragged to rc (screen): the background goes
-    // around it and stops driving it from now on.
+    // The content window was dragged to rc (screen): the box goes around it
+    // and stops driving it from now on.
     void FollowContent(const RECT& rc);
 
-    CImageRef m_bkImage;                          // PNG 136, the process's
+    CImageRef m_backgroundImage;                  // PNG 136, the process's
     std::wstring m_strMessage;
     int m_nPromptType = 1;
     bool m_bFollow = true;

@@ -28,16 +28,16 @@ Rect InitialContentRect(const Rect& box, float s)
     return {x, y, x + w, y + h};
 }
 
-Rect ContentRectInBox(const Rect& box, float s)
+Rect CardInBox(const Rect& box, float s)
 {
     return {box.left + Scaled(kMarginX, s), box.top + Scaled(kMarginTop, s), box.right - Scaled(kMarginX, s),
             box.bottom - Scaled(kMarginBottom, s)};
 }
 
-Rect BoxRectAroundContent(const Rect& content, float s)
+Rect BoxAroundCard(const Rect& card, float s)
 {
-    return {content.left - Scaled(kMarginX, s), content.top - Scaled(kMarginTop, s),
-            content.right + Scaled(kMarginX, s), content.bottom + Scaled(kMarginBottom, s)};
+    return {card.left - Scaled(kMarginX, s), card.top - Scaled(kMarginTop, s), card.right + Scaled(kMarginX, s),
+            card.bottom + Scaled(kMarginBottom, s)};
 }
 
 Rect TitleStrip(const Rect& clientOnScreen, float s)
@@ -104,11 +104,5 @@ Rect PleaseWaitTextRect(const Rect& c, float s)
 }
 
 Rect PleaseWaitTextBackgroundPart() { return {39, 122, 437, 162}; }
-
-Rect PleaseWaitCardRect(int clientW, int clientH, float s)
-{
-    return {Scaled(kMarginX, s), Scaled(kMarginTop, s), clientW - Scaled(kMarginX, s),
-            clientH - Scaled(kMarginBottom, s)};
-}
 
 }  // namespace prompt

@@ -8,25 +8,29 @@
 
 namespace prompt {
 
-// ---- prompt box: background (shadow) window and content window -----------
+// ---- the box: a card on its shadow margin ----------------------------------
+//
+// The prompt box and the please-wait dialog are each the size of their
+// background image, an opaque card on a transparent shadow margin (19 left
+// and right, 14 top, 24 bottom, scaled). The prompt box's content window
+// lies on its card.
 
-// Size of the background window and of the please-wait dialog:
-// int(476 s) × int(289 s).
+// Size of the box: int(476 s) × int(289 s).
 int BoxWidth(float s);
 int BoxHeight(float s);
 
-// Where the content window first goes inside the background window's
-// rectangle box: at (L + 19 s, T + 14 s), sized (R − L) − 38 s by
-// (B − T) − 38 s, each value truncated once.
-skin::Rect InitialContentRect(const skin::Rect& box, float s);
-
-// Where the content window goes when the background window has moved:
+// The card of a box with rectangle box:
 // (L + int(19 s), T + int(14 s), R − int(19 s), B − int(24 s)).
-skin::Rect ContentRectInBox(const skin::Rect& box, float s);
+skin::Rect CardInBox(const skin::Rect& box, float s);
 
-// The background window around a content window that was dragged:
+// The box around a card, where the content window was dragged:
 // (L − int(19 s), T − int(14 s), R + int(19 s), B + int(24 s)).
-skin::Rect BoxRectAroundContent(const skin::Rect& content, float s);
+skin::Rect BoxAroundCard(const skin::Rect& card, float s);
+
+// Where the prompt's content window first goes in its box: at
+// (L + 19 s, T + 14 s), sized (R − L) − 38 s by (B − T) − 38 s, each value
+// truncated once (at some scales a pixel narrower than the card).
+skin::Rect InitialContentRect(const skin::Rect& box, float s);
 
 // The title strip by which the content window is dragged, from its client
 // rectangle in screen coordinates: the top int(30 s) rows, less the
@@ -81,11 +85,5 @@ skin::Rect PleaseWaitTextRect(const skin::Rect& client, float s);
 
 // Part of the please-wait background (PNG 135, unscaled) behind the static.
 skin::Rect PleaseWaitTextBackgroundPart();
-
-// The opaque card inside the please-wait background, in client coordinates
-// of a window of BoxWidth × BoxHeight: the image's transparent shadow margin
-// (19 left and right, 14 top, 24 bottom, scaled) is cut off by a rounded
-// region with corner ellipse int(30 s).
-skin::Rect PleaseWaitCardRect(int clientW, int clientH, float s);
 
 }  // namespace prompt

@@ -273,7 +273,7 @@ TEST_F(Repair, AStartClickBeforeTheMachineIsAcceptedDoesNothing)
     HWND hostWait = run.WaitPleaseWait();
     ASSERT_TRUE(hostWait);
     EXPECT_TRUE(clickNow()) << "a click during the host check started something that waits";
-    EXPECT_EQ(vt::Text(::GetDlgItem(hostWait, IDC_STATIC_EXECUTE)), L"正在确认主机信息，请稍等") << "a repair's please-wait came up";
+    EXPECT_EQ(vt::Text(::GetDlgItem(hostWait, IDC_STATIC_PLEASE_WAIT)), L"正在确认主机信息，请稍等") << "a repair's please-wait came up";
     EXPECT_EQ(DevconCalls(run), "");
 
     // The query ends; the window is ready and nothing of those clicks remains.

@@ -77,9 +77,9 @@ TEST(PromptLayout, ContentSitsOnTheCardAndTheCardFollowsIt)
     EXPECT_EQ(prompt::BoxWidth(1.5f), 714);
     EXPECT_EQ(prompt::BoxHeight(1.5f), 433);
     EXPECT_RECT(prompt::InitialContentRect({100, 50, 814, 483}, 1.5f), 128, 71, 785, 447);
-    EXPECT_RECT(prompt::ContentRectInBox({100, 50, 814, 483}, 1.5f), 128, 71, 786, 447);
+    EXPECT_RECT(prompt::CardInBox({100, 50, 814, 483}, 1.5f), 128, 71, 786, 447);
     EXPECT_RECT(prompt::InitialContentRect({300, 200, 776, 489}, 1.0f), 319, 214, 757, 465);
-    EXPECT_RECT(prompt::ContentRectInBox({300, 200, 776, 489}, 1.0f), 319, 214, 757, 465);
+    EXPECT_RECT(prompt::CardInBox({300, 200, 776, 489}, 1.0f), 319, 214, 757, 465);
 
     // Dragging the content and following it gives the background back its
     // size, however often it happens.
@@ -87,7 +87,7 @@ TEST(PromptLayout, ContentSitsOnTheCardAndTheCardFollowsIt)
         const Rect box{-40, 7, -40 + prompt::BoxWidth(s), 7 + prompt::BoxHeight(s)};
         Rect r = box;
         for (int i = 0; i < 3; ++i)
-            r = prompt::BoxRectAroundContent(prompt::ContentRectInBox(r, s), s);
+            r = prompt::BoxAroundCard(prompt::CardInBox(r, s), s);
         EXPECT_EQ(Str(r), Str(box)) << s;
     }
 }
@@ -122,6 +122,6 @@ TEST(PromptLayout, PleaseWaitTextAndPlace)
     EXPECT_RECT(prompt::PleaseWaitTextRect({0, 0, 476, 289}, 1.0f), 39, 122, 437, 162);
     EXPECT_RECT(prompt::PleaseWaitTextRect({0, 0, 714, 433}, 1.5f), 58, 183, 656, 243);
     // The opaque card left after the shadow margin is cut away.
-    EXPECT_RECT(prompt::PleaseWaitCardRect(476, 289, 1.0f), 19, 14, 457, 265);
-    EXPECT_RECT(prompt::PleaseWaitCardRect(714, 433, 1.5f), 28, 21, 686, 397);
+    EXPECT_RECT(prompt::CardInBox({0, 0, 476, 289}, 1.0f), 19, 14, 457, 265);
+    EXPECT_RECT(prompt::CardInBox({0, 0, 714, 433}, 1.5f), 28, 21, 686, 397);
 }

@@ -207,7 +207,7 @@ TEST(PleaseWait, AResultPromptOpenedInsideItsLoopLeavesTheOwnerUsable)
                 // can wake a loop that missed its end: once the dots have moved
                 // (their timer is due later, on the same thread), it has fired.
                 auto* dots = dynamic_cast<CDrawStateInfoStatic*>(
-                    CWnd::FromHandle(::GetDlgItem(shown, IDC_STATIC_EXECUTE)));
+                    CWnd::FromHandle(::GetDlgItem(shown, IDC_STATIC_PLEASE_WAIT)));
                 vt::WaitFor([&] { return dots && dots->GetDotCount() > 0; }, 5000);
                 std::thread reporter([&] { worker.ReportRepairResult(ERepairResult::Failed); });
                 HWND content = nullptr;

@@ -21,7 +21,7 @@ std::string Str(const RECT& r)
 HWND FindPleaseWait()
 {
     for (HWND h : vt::TopLevelWindows(::GetCurrentProcessId())) {
-        HWND c = ::GetDlgItem(h, IDC_STATIC_EXECUTE);
+        HWND c = ::GetDlgItem(h, IDC_STATIC_PLEASE_WAIT);
         if (c && ::IsWindowVisible(c))
             return h;
     }
@@ -40,7 +40,7 @@ struct DotWatch {
     {
         DotWatch* w = s_self;
         HWND h = FindPleaseWait();
-        auto* text = h ? dynamic_cast<CDrawStateInfoStatic*>(CWnd::FromHandle(::GetDlgItem(h, IDC_STATIC_EXECUTE)))
+        auto* text = h ? dynamic_cast<CDrawStateInfoStatic*>(CWnd::FromHandle(::GetDlgItem(h, IDC_STATIC_PLEASE_WAIT)))
                        : nullptr;
         if (text && (w->seen.empty() || w->seen.back() != text->GetDotCount()))
             w->seen.push_back(text->GetDotCount());
@@ -89,7 +89,7 @@ TEST_F(PleaseWaitDlg, SizeTextAndPlacePerScale)
                     return;
                 found = true;
                 window = vt::ScreenRect(h);
-                HWND t = ::GetDlgItem(h, IDC_STATIC_EXECUTE);
+                HWND t = ::GetDlgItem(h, IDC_STATIC_PLEASE_WAIT);
                 text = vt::RectInParent(t);
                 shown = vt::Text(t);
                 dlg.RequestClose();

@@ -126,7 +126,7 @@ TEST(SkinHelpers, BackgroundPartFromItsCropLooksAsFromTheWholeImage)
         {IDB_PNG_PROMPT_CONTENT, {152, 207, 270, 241}},
         {IDB_PNG_PROMPT_CONTENT, {231, 207, 349, 241}},
         {IDB_PNG_PROMPT_CONTENT, {20, 40, 418, 197}},
-        {IDB_PNG_EXECUTE_BK, {39, 122, 437, 162}},
+        {IDB_PNG_PLEASE_WAIT_BK, {39, 122, 437, 162}},
         {IDB_PNG_MAIN_BK, {0, 0, 13, 13}},
         {IDB_PNG_MAIN_BK, {787, 487, 800, 500}},
     };

@@ -146,7 +146,7 @@ TEST_F(Looks, PleaseWaitCardHasNoBlackCorners)
             [&] { return dlg.DoModal(); },
             [&] {
                 HWND h = nullptr;
-                vt::WaitFor([&] { return (h = FindWithChild(IDC_STATIC_EXECUTE)) != nullptr; }, 5000);
+                vt::WaitFor([&] { return (h = FindWithChild(IDC_STATIC_PLEASE_WAIT)) != nullptr; }, 5000);
                 if (!h)
                     return;
                 skintest::Pixels px = prompttest::SettledScreen(h, h);

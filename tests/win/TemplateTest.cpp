@@ -69,9 +69,9 @@ TEST(Templates, MainWindowHasItsFiveControlsInTabOrder)
 TEST(Templates, PromptTemplatesHoldTheirControls)
 {
     const DWORD btn = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
-    HWND wait = CreateTemplate(IDD_EXECUTE_PROMPT);
+    HWND wait = CreateTemplate(IDD_PLEASE_WAIT);
     ASSERT_TRUE(wait);
-    ExpectControls(wait, {{IDC_STATIC_EXECUTE, L"Static", WS_CHILD | WS_VISIBLE, WS_CHILD | WS_VISIBLE}});
+    ExpectControls(wait, {{IDC_STATIC_PLEASE_WAIT, L"Static", WS_CHILD | WS_VISIBLE, WS_CHILD | WS_VISIBLE}});
     ::DestroyWindow(wait);
 
     HWND box = CreateTemplate(IDD_PROMPT);
@@ -79,7 +79,7 @@ TEST(Templates, PromptTemplatesHoldTheirControls)
     EXPECT_TRUE(vt::Children(box).empty());
     ::DestroyWindow(box);
 
-    HWND content = CreateTemplate(IDD_PROMPT_CHILD);
+    HWND content = CreateTemplate(IDD_PROMPT_CONTENT);
     ASSERT_TRUE(content);
     ExpectControls(content, {
         {IDC_BTN_PROMPT_FIRST, L"Button", btn, kTypeMask},
@@ -87,7 +87,7 @@ TEST(Templates, PromptTemplatesHoldTheirControls)
         {IDC_BTN_PROMPT_CLOSE, L"Button", btn, kTypeMask},
         {IDC_STATIC_PROMPT, L"Static", WS_CHILD | WS_VISIBLE, WS_CHILD | WS_VISIBLE},
     });
-    for (int id : {IDD_EXECUTE_PROMPT, IDD_PROMPT, IDD_PROMPT_CHILD}) {
+    for (int id : {IDD_PLEASE_WAIT, IDD_PROMPT, IDD_PROMPT_CONTENT}) {
         HWND h = CreateTemplate(id);
         DWORD style = static_cast<DWORD>(::GetWindowLongW(h, GWL_STYLE));
         EXPECT_EQ(style & (WS_POPUP | WS_SYSMENU | WS_CAPTION | WS_BORDER | WS_VISIBLE), WS_POPUP | WS_SYSMENU) << id;
