@@ -1,5 +1,6 @@
 #include "framework/Dialog.h"
 
+#include "framework/FrameworkMessages.h"
 #include "framework/ModalOwner.h"
 
 HWND CDialog::s_hMainWnd = nullptr;
@@ -38,6 +39,23 @@ bool CDialog::Create(UINT nIdTemplate, HWND hParent)
     return h != nullptr;
 }
 
+// Has the owner's enabled state set from the count of modal dialogs over it
+// (ModalOwner.h). Never waits for the owner's thread (it may itself be
+// waiting in a send to this one): another thread's window is asked by a
+// notification, which is handled in order with every other message sent to
+// it, inside any loop. Only a window bound to a CWnd handles that message;
+// any other is set from here.
+static void RequestOwnerState(HWND owner)
+{
+    if (!owner || !::IsWindow(owner))
+        return;
+    const bool ownThread = ::GetWindowThreadProcessId(owner, nullptr) == ::GetCurrentThreadId();
+    if (ownThread || !CWnd::FromHandle(owner))
+        ApplyModalOwnerState(owner);
+    else
+        ::SendNotifyMessageW(owner, ModalOwnerStateMessage(), 0, 0);
+}
+
 HWND CDialog::ChooseOwner() const
 {
     HWND owner = m_hParent ? m_hParent : s_hMainWnd;
@@ -69,8 +87,6 @@ void CDialog::CenterOver(HWND hOwner)
 // Windows keeps owned windows above their owner; wine does not when the owner
 // is raised after them, so whenever a dialog moves in the Z order the windows
 // it owns (a prompt's content window) are put back on top of it.
-static const UINT_PTR kRestackTimer = 0x7E01;
-
 static void KeepOwnedWindowsAbove(HWND hOwner)
 {
     struct Ctx { HWND owner; DWORD thread; } ctx{hOwner, ::GetCurrentThreadId()};
@@ -131,6 +147,7 @@ INT_PTR CDialog::DoModal()
     // The owner takes no input from now until the dialog has gone, counted
     // with every other modal dialog over it (see ModalOwner.h).
     BeginModalOver(owner);
+    RequestOwnerState(owner);
 
     m_bEndModal = false;
     m_nResult = -1;
@@ -148,13 +165,14 @@ INT_PTR CDialog::DoModal()
         if (!::IsWindowVisible(h))
             ::ShowWindow(h, SW_SHOWNORMAL);
         KeepOwnedWindowsAbove(h);
-        ::SetTimer(h, kRestackTimer, 100, &RestackOnce);   // again once the display has activated it
+        ::SetTimer(h, IDT_RESTACK, 100, &RestackOnce);   // again once the display has activated it
         RunModalLoop();
     }
 
     // The owner gets its input back (unless another modal dialog is still
     // over it) before the dialog disappears, so activation stays with us.
     EndModalOver(owner);
+    RequestOwnerState(owner);
     if (m_hWnd) {
         HWND hw = m_hWnd;
         if (::GetActiveWindow() == hw || ::GetForegroundWindow() == hw)

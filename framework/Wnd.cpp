@@ -1,5 +1,6 @@
 #include "framework/Wnd.h"
 
+#include "framework/FrameworkMessages.h"
 #include "framework/ModalOwner.h"
 
 namespace {
