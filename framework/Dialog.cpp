@@ -10,13 +10,19 @@ CDialog::CDialog(UINT nIdTemplate, HWND hParent, UINT options)
 {
 }
 
+// A window still here outlives the handlers of the classes above this one,
+// which are gone by now: it is unbound first, so its last messages reach
+// none of them, and then destroyed with m_window.
 CDialog::~CDialog()
 {
-    if (m_hWnd && ::IsWindow(m_hWnd)) {
-        HWND h = m_hWnd;
-        UnsubclassWindow();
-        ::DestroyWindow(h);
-    }
+    UnsubclassWindow();
+}
+
+void CDialog::PostNcDestroy()
+{
+    // Destroyed already, by this object or with the window that owned it:
+    // nothing is left to let go of.
+    (void)m_window.Release();
 }
 
 INT_PTR CALLBACK CDialog::DlgProc(HWND hWnd, UINT msg, WPARAM, LPARAM lParam)
@@ -25,7 +31,11 @@ INT_PTR CALLBACK CDialog::DlgProc(HWND hWnd, UINT msg, WPARAM, LPARAM lParam)
         return FALSE;
     auto* self = reinterpret_cast<CDialog*>(lParam);
     ::GetWindowRect(hWnd, &self->m_rcCreated);
-    self->SubclassWindow(hWnd);
+    // Owned from here, so an EndDialog during initialisation already
+    // destroys it. A window this object still held goes first, which also
+    // unbinds the object: the binding of the new window cannot fail.
+    self->m_window.Reset(hWnd);
+    (void)self->SubclassWindow(hWnd);
     self->DoDataExchange();
     return self->OnInitDialog();
 }
@@ -173,12 +183,10 @@ INT_PTR CDialog::DoModal()
     // over it) before the dialog disappears, so activation stays with us.
     EndModalOver(owner);
     RequestOwnerState(owner);
-    if (m_hWnd) {
-        HWND hw = m_hWnd;
-        if (::GetActiveWindow() == hw || ::GetForegroundWindow() == hw)
-            HandActivationOn(owner, hw);
-        ::DestroyWindow(hw);
-    }
+    if (m_hWnd && (::GetActiveWindow() == m_hWnd || ::GetForegroundWindow() == m_hWnd))
+        HandActivationOn(owner, m_hWnd);
+    // Destroyed while still bound, so the dialog's own handlers see it go.
+    m_window.Reset();
     m_bInModal = false;
     return h ? m_nResult : -1;
 }
@@ -219,8 +227,8 @@ void CDialog::EndDialog(INT_PTR nResult)
         if (m_hWnd)
             ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                            SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    } else if (m_hWnd) {
-        ::DestroyWindow(m_hWnd);
+    } else {
+        m_window.Reset();
     }
 }
 

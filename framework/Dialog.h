@@ -1,7 +1,10 @@
 // Dialog base: modal run with its own message loop (so PreTranslateMessage sees
 // every message and messages sent from other threads are dispatched), modeless
 // creation, OnOK/OnCancel, and the owner choice for a dialog without a parent.
+// The dialog owns the window it makes: the window goes at the end of the
+// modal run, with EndDialog of a modeless dialog, or with the object.
 #pragma once
+#include "framework/Handles.h"
 #include "framework/Wnd.h"
 
 class CDialog : public CWnd {
@@ -32,6 +35,8 @@ public:
 
 protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    // A dialog that overrides this calls it: the window it owned is gone.
+    void PostNcDestroy() override;
 
     UINT m_nIdTemplate;
     HWND m_hParent;
@@ -43,6 +48,7 @@ private:
     void CenterOver(HWND hOwner);
 
     UINT m_nOptions;
+    CWindowHandle m_window;  // from WM_INITDIALOG until the window is destroyed
     RECT m_rcCreated{};      // window rectangle before OnInitDialog
     bool m_bInModal = false;
     bool m_bEndModal = false;

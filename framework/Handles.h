@@ -1,6 +1,7 @@
 // Ownership of the system's handles: one move-only wrapper, CUniqueHandle,
 // and a traits record per kind of handle saying which value is empty and how
-// it is closed. Every handle the program closes is closed by one of these.
+// it is closed. Every handle the program closes, and every window it
+// destroys, is let go of by one of these.
 #pragma once
 #include <windows.h>
 #include <objbase.h>
@@ -68,6 +69,7 @@ struct SGlobalFree { void operator()(HGLOBAL h) const { ::GlobalFree(h); } };
 struct SFreeLibrary { void operator()(HMODULE h) const { ::FreeLibrary(h); } };
 struct SCoTaskMemFree { void operator()(void* p) const { ::CoTaskMemFree(p); } };
 struct SFreeEnvironmentStrings { void operator()(wchar_t* p) const { ::FreeEnvironmentStringsW(p); } };
+struct SDestroyWindow { void operator()(HWND h) const { ::DestroyWindow(h); } };
 
 // Kernel objects: processes, threads, jobs, pipes, events, access tokens.
 using CHandle = CUniqueHandle<SHandleTraits<HANDLE, SCloseHandle>>;
@@ -89,3 +91,6 @@ using CModule = CUniqueHandle<SHandleTraits<HMODULE, SFreeLibrary>>;
 using CCoTaskMemory = CUniqueHandle<SHandleTraits<void*, SCoTaskMemFree>>;
 // The process's environment block (GetEnvironmentStrings).
 using CEnvironmentBlock = CUniqueHandle<SHandleTraits<wchar_t*, SFreeEnvironmentStrings>>;
+// A window its maker destroys (a dialog's own window); destroyed on the
+// thread that made it, which is the only one DestroyWindow serves.
+using CWindowHandle = CUniqueHandle<SHandleTraits<HWND, SDestroyWindow>>;

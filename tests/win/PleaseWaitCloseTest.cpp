@@ -1,11 +1,13 @@
 // The please-wait dialog ends on the close request and on nothing else, also
-// when the request comes before the dialog is up or from another thread; and
-// the window it covers takes input again exactly when no modal dialog is left
+// when the request comes before the dialog is up or from another thread; its
+// window goes when it ends, whether or not the object lives on; and the
+// window it covers takes input again exactly when no modal dialog is left
 // over it, however the worker's reports and the prompts they open interleave
 // and whichever thread runs each loop.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "app/WorkerMessages.h"
@@ -18,7 +20,8 @@
 
 namespace {
 
-// Counts the attempts to end it that reach it (keys, close, cancel).
+// Counts the attempts to end it that reach it (keys, close, cancel), and
+// the destruction of its window that its own handlers see.
 class CWatchedPleaseWait : public CExecutePromptDlg {
 public:
     using CExecutePromptDlg::CExecutePromptDlg;
@@ -29,8 +32,14 @@ public:
         return CExecutePromptDlg::PreTranslateMessage(pMsg);
     }
     std::atomic<int> m_nAttempts{0};
+    std::atomic<int> m_nDestroys{0};
 
 protected:
+    void OnDestroy() override
+    {
+        ++m_nDestroys;
+        CExecutePromptDlg::OnDestroy();
+    }
     void OnClose() override
     {
         ++m_nAttempts;
@@ -161,6 +170,45 @@ TEST(PleaseWait, OnlyTheCloseRequestFromAnotherThreadEndsIt)
     poke.join();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(upAfterAttempts) << "something other than the close request ended it";
+}
+
+TEST(PleaseWait, ItsWindowGoesWithTheEndOfItsRunOrOfItsObject)
+{
+    // The object may outlive its window (the main window keeps the last
+    // please-wait dialog), never the other way round: the window goes at the
+    // end of a modal run and with EndDialog of a modeless dialog, its own
+    // handlers seeing it go, and else with the object.
+    enum How { kModalRun, kEndDialog, kObject };
+    struct Case { const char* what; How how; } cases[] = {
+        {"modal run", kModalRun},
+        {"modeless, EndDialog", kEndDialog},
+        {"modeless, the object", kObject},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto dlg = std::make_unique<CWatchedPleaseWait>();
+        HWND h = nullptr;
+        if (c.how == kModalRun) {
+            std::thread closer([&] {
+                h = WaitShown(*dlg);
+                dlg->RequestClose();
+            });
+            EXPECT_EQ(dlg->DoModal(), IDOK);
+            closer.join();
+        } else {
+            ASSERT_TRUE(dlg->Create(IDD_PLEASE_WAIT, nullptr));
+            h = dlg->m_hWnd;
+            if (c.how == kEndDialog)
+                dlg->EndDialog(IDOK);
+            else
+                dlg.reset();
+        }
+        ASSERT_NE(h, nullptr);
+        EXPECT_FALSE(::IsWindow(h));
+        if (dlg) {
+            EXPECT_EQ(dlg->m_nDestroys, 1);
+        }
+    }
 }
 
 TEST(PleaseWait, AResultPromptOpenedInsideItsLoopLeavesTheOwnerUsable)
