@@ -1,6 +1,7 @@
 #include "ui/DrawStatic.h"
 
 #include "ui/PngResource.h"
+#include "ui/UiMessages.h"
 
 static_assert(skin::TF_CENTER == DT_CENTER && skin::TF_RIGHT == DT_RIGHT && skin::TF_VCENTER == DT_VCENTER &&
                   skin::TF_WORDBREAK == DT_WORDBREAK && skin::TF_SINGLELINE == DT_SINGLELINE &&
@@ -88,19 +89,19 @@ LRESULT CDrawnStatic::OnMessage(UINT msg, WPARAM, LPARAM)
 
 void CDrawStateInfoStatic::StartAnimation()
 {
-    ::SetTimer(m_hWnd, PROMPT_ANIM_TIMER, 1000, nullptr);
+    ::SetTimer(m_hWnd, IDT_PLEASE_WAIT_DOTS, 1000, nullptr);
 }
 
 void CDrawStateInfoStatic::StopAnimation()
 {
-    ::KillTimer(m_hWnd, PROMPT_ANIM_TIMER);
+    ::KillTimer(m_hWnd, IDT_PLEASE_WAIT_DOTS);
     m_nDotCount = 0;
     Invalidate(TRUE);
 }
 
 void CDrawStateInfoStatic::OnTimer(UINT_PTR id)
 {
-    if (id == PROMPT_ANIM_TIMER) {
+    if (id == IDT_PLEASE_WAIT_DOTS) {
         m_nDotCount = skin::NextDotCount(m_nDotCount);
         Invalidate(TRUE);
     }

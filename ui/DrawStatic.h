@@ -11,8 +11,6 @@
 #include "ui/PngResource.h"
 #include "ui/SkinRules.h"
 
-#define PROMPT_ANIM_TIMER 36
-
 class CDrawnStatic : public CStatic {
 public:
     CDrawnStatic();

@@ -9,9 +9,7 @@
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
 #include "ui/DrawStatic.h"
-
-// Ends the please-wait dialog it is sent to (wParam 0, lParam 0).
-#define WM_CLOSE_EXECUTE_PROMPT (WM_USER + 501)   // 0x5F5
+#include "ui/UiMessages.h"
 
 class CExecutePromptDlg : public CDialog {
 public:

@@ -9,10 +9,7 @@
 #include "framework/Gdi.h"
 #include "ui/DrawStatic.h"
 #include "ui/ImageButton.h"
-
-// Content window → its box, sent:
-#define WM_PROMPT_RESULT (WM_USER + 504)          // 0x5F8: wParam 1 first button, 2 second
-#define WM_PROMPT_CONTENT_MOVED (WM_USER + 505)   // lParam: const RECT* (screen), where it was dragged to
+#include "ui/UiMessages.h"
 
 class CPromptChildDlg : public CDialog {
 public:

@@ -5,6 +5,7 @@
 #include "ui/PromptChildDlg.h"
 #include "ui/PromptLayout.h"
 #include "ui/SkinRect.h"
+#include "ui/UiMessages.h"
 
 CPromptDlg::CPromptDlg(HWND hParent) : CDialog(IDD_PROMPT, hParent, kSwallowEscEnter) {}
 

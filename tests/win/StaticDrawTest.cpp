@@ -9,6 +9,7 @@
 
 #include "tests/win/SkinTestSupport.h"
 #include "ui/DrawStatic.h"
+#include "ui/UiMessages.h"
 
 namespace {
 
@@ -176,19 +177,19 @@ TEST_F(StaticDraw, DotsAdvanceOnTheirTimerOnly)
     Pixels none = Capture(*s);
     std::vector<int> seen;
     for (int i = 0; i < 4; ++i) {
-        s->SendMessage(WM_TIMER, PROMPT_ANIM_TIMER, 0);
+        s->SendMessage(WM_TIMER, IDT_PLEASE_WAIT_DOTS, 0);
         seen.push_back(s->GetDotCount());
     }
     EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 0}));
     s->SendMessage(WM_TIMER, 37, 0);
     EXPECT_EQ(s->GetDotCount(), 0);
-    s->SendMessage(WM_TIMER, PROMPT_ANIM_TIMER, 0);
-    s->SendMessage(WM_TIMER, PROMPT_ANIM_TIMER, 0);
+    s->SendMessage(WM_TIMER, IDT_PLEASE_WAIT_DOTS, 0);
+    s->SendMessage(WM_TIMER, IDT_PLEASE_WAIT_DOTS, 0);
     s->SendMessage(WM_TIMER, 35, 0);
     EXPECT_EQ(s->GetDotCount(), 2);
 
     // The dots are drawn after the text.
-    s->SendMessage(WM_TIMER, PROMPT_ANIM_TIMER, 0);
+    s->SendMessage(WM_TIMER, IDT_PLEASE_WAIT_DOTS, 0);
     Pixels three = Capture(*s);
     EXPECT_GT(three.CountNot(kWhite), none.CountNot(kWhite));
     s->StopAnimation();
