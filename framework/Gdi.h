@@ -109,7 +109,7 @@ public:
     ~CGdiplusSession() { Shutdown(); }
     CGdiplusSession(const CGdiplusSession&) = delete;
     CGdiplusSession& operator=(const CGdiplusSession&) = delete;
-    bool Startup()
+    [[nodiscard]] bool Startup()
     {
         Gdiplus::GdiplusStartupInput input;
         return gp::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;

@@ -34,8 +34,8 @@ public:
             Traits::Close(m_h);
         m_h = h;
     }
-    // Lets go without closing.
-    Handle Release() { return std::exchange(m_h, Traits::Empty()); }
+    // Lets go without closing: the handle is the caller's from now on.
+    [[nodiscard]] Handle Release() { return std::exchange(m_h, Traits::Empty()); }
     Handle Get() const { return m_h; }
     // For the functions that hand a new handle back through a pointer.
     Handle* Out()

@@ -20,7 +20,10 @@ public:
 
     // Binds this object to an existing window by replacing its procedure
     // (dialog data exchange: a template control becomes a skinned control).
-    bool SubclassWindow(HWND hWnd);
+    // False when there is no such window, it is bound already, or this
+    // object is. A template control that is missing leaves its object
+    // unbound, which every later call on it takes as nothing to do.
+    [[nodiscard]] bool SubclassWindow(HWND hWnd);
     bool SubclassDlgItem(UINT nId, HWND hParent);
     HWND UnsubclassWindow();
     static CWnd* FromHandle(HWND hWnd);

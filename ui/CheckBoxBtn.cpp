@@ -4,11 +4,11 @@
 #include "ui/PngResource.h"
 #include "ui/SkinRules.h"
 
-CCheckBoxBtn::CCheckBoxBtn() : m_brBk(::CreateSolidBrush(RGB(255, 255, 255))) {}
-
 void CCheckBoxBtn::InitFont()
 {
-    CreateFontFromParent(::GetParent(m_hWnd), 0, 0, m_font);
+    // Skin errors are silent: without a font of its own the caption is drawn
+    // in the DC's.
+    (void)CreateFontFromParent(::GetParent(m_hWnd), 0, 0, m_font);
 }
 
 void CCheckBoxBtn::Repaint()
@@ -17,54 +17,34 @@ void CCheckBoxBtn::Repaint()
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
+// Without its strip the box shows only its background part: no cell, no
+// caption.
 void CCheckBoxBtn::OnPaint()
 {
     CPaintDCRef paint(m_hWnd);
-    HDC hDC = paint.Get();
-    if (!hDC)
-        return;
-    RECT rc = GetClientRect();
-    const int w = rc.right, h = rc.bottom;
-    if (w <= 0 || h <= 0)
-        return;
-    if (!m_memDC)
-        m_memDC.Reset(::CreateCompatibleDC(hDC));
-    // The bitmap is kept between paints; it is made again only when the
-    // control has changed size, so a moved or resized box never shows stale
-    // or undrawn pixels.
-    if (!m_bmpMem || m_sizeMem.cx != w || m_sizeMem.cy != h) {
-        m_bmpMem.Reset(::CreateCompatibleBitmap(hDC, w, h));
-        m_sizeMem = m_bmpMem ? SIZE{w, h} : SIZE{0, 0};
-    }
-    if (!m_memDC || !m_bmpMem)
-        return;
-    HDC mem = m_memDC.Get();
-    CSelectObject selBitmap(mem, m_bmpMem.Get());
-    ::FillRect(mem, &rc, m_brBk.Get());
-    ::SetBkMode(mem, TRANSPARENT);
-    {
-        CGraphics g(mem);
-        if (g && m_bkPart) {
-            gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-            m_bkPart.Draw(g.Get(), rc);
-        }
-        if (!m_strip)
-            m_strip = SharedPng(IDB_PNG_CHECK_STRIP);
-        if (m_strip) {
-            const skin::Rect box = skin::CheckBoxRect(rc.left, h, m_fScale);
+    if (!m_strip)
+        m_strip = SharedPng(IDB_PNG_CHECK_STRIP);
+    // Skin errors are silent: a paint that could not be made leaves the box as it was.
+    (void)PaintSkin(
+        paint.Get(),
+        [&](Gdiplus::GpGraphics* g, const RECT& rc) {
+            if (!m_strip)
+                return;
+            const skin::Rect box = skin::CheckBoxRect(rc.left, rc.bottom, m_fScale);
             const int state = static_cast<int>(::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0));
-            if (g)
-                DrawImagePart(g.Get(), m_strip, RECT{box.left, box.top, box.right, box.bottom},
-                              skin::CheckCellLeft(state), 0, 16, 16);
-            CSelectObject selFont(mem, m_font.Get());
+            DrawImagePart(g, m_strip, RECT{box.left, box.top, box.right, box.bottom}, skin::CheckCellLeft(state),
+                          0, 16, 16);
+        },
+        [&](HDC hDC, const RECT& rc) {
+            if (!m_strip)
+                return;
+            CSelectObject selFont(hDC, m_font.Get());
             const std::wstring text = GetWindowText();
-            ::SetTextColor(mem, m_crText);
+            ::SetTextColor(hDC, m_crText);
             RECT caption = rc;
             caption.left += skin::CheckCaptionOffset(m_fScale);
-            ::DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &caption, DT_SINGLELINE | DT_VCENTER);
-        }
-    }
-    ::BitBlt(hDC, 0, 0, w, h, mem, 0, 0, SRCCOPY);
+            ::DrawTextW(hDC, text.c_str(), static_cast<int>(text.size()), &caption, DT_SINGLELINE | DT_VCENTER);
+        });
 }
 
 void CCheckBoxBtn::OnLButtonDown(POINT)

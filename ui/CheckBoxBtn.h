@@ -9,13 +9,14 @@
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
 #include "ui/PngResource.h"
+#include "ui/SkinnedControl.h"
 
-class CCheckBoxBtn : public CButton {
+// Its memory bitmap is kept between paints: it repaints on every change of
+// its check, push and focus state.
+class CCheckBoxBtn : public CSkinnedControl<CButton> {
 public:
-    CCheckBoxBtn();
+    CCheckBoxBtn() : CSkinnedControl(CPaintBuffer::kKept) {}
 
-    void SetBackgroundImage(CImageRef image) { m_bkPart.SetImage(image); }
-    void SetBackgroundRect(int left, int top, int right, int bottom) { m_bkPart.SetSource(left, top, right, bottom); }
     void SetTextColor(COLORREF color) { m_crText = color; }
     // Copies the parent's font (unchanged) into the control's own font.
     void InitFont();
@@ -32,12 +33,7 @@ protected:
 private:
     void Repaint();
 
-    CMemoryDC m_memDC;                           // kept between paints
-    CBitmapObj m_bmpMem;
-    SIZE m_sizeMem{0, 0};
-    CBrushObj m_brBk;
     CFontObj m_font;
     COLORREF m_crText = RGB(0, 0, 0);
-    CBackgroundPart m_bkPart;                    // of the parent's image
     CImageRef m_strip;                           // the box cells, taken on the first paint
 };

@@ -30,8 +30,6 @@ void LayOut(HDC hDC, const std::wstring& text, RECT& rc, const skin::TextLayout&
 
 // ---- CDrawnStatic -----------------------------------------------------------------
 
-CDrawnStatic::CDrawnStatic() : m_brBk(::CreateSolidBrush(RGB(255, 255, 255))) {}
-
 bool CDrawnStatic::SetFontFromParent(int sizeDelta, int weight)
 {
     return CreateFontFromParent(::GetParent(m_hWnd), sizeDelta, weight, m_font);
@@ -47,32 +45,13 @@ void CDrawnStatic::SetTextColor(COLORREF color)
 void CDrawnStatic::OnPaint()
 {
     CPaintDCRef paint(m_hWnd);
-    if (!paint.Get())
-        return;
-    RECT rc = GetClientRect();
-    if (rc.right <= 0 || rc.bottom <= 0)
-        return;
-    CMemoryDC mem(::CreateCompatibleDC(paint.Get()));
-    CBitmapObj bmp(::CreateCompatibleBitmap(paint.Get(), rc.right, rc.bottom));
-    if (!mem || !bmp)
-        return;
-    CSelectObject selBitmap(mem.Get(), bmp.Get());
-    ::FillRect(mem.Get(), &rc, m_brBk.Get());
-    ::SetBkMode(mem.Get(), TRANSPARENT);
-    if (m_bkPart) {
-        CGraphics g(mem.Get());
-        if (g) {
-            gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-            m_bkPart.Draw(g.Get(), rc);
-        }
-    }
-    {
-        CSelectObject selFont(mem.Get(), m_font.Get());
-        ::SetTextColor(mem.Get(), m_crText);
+    // Skin errors are silent: a paint that could not be made leaves the static as it was.
+    (void)PaintSkin(paint.Get(), nullptr, [&](HDC hDC, const RECT& rc) {
+        CSelectObject selFont(hDC, m_font.Get());
+        ::SetTextColor(hDC, m_crText);
         RECT text = rc;
-        LayOut(mem.Get(), PaintedText(), text, Layout(m_nLayoutMode));
-    }
-    ::BitBlt(paint.Get(), 0, 0, rc.right, rc.bottom, mem.Get(), 0, 0, SRCCOPY);
+        LayOut(hDC, PaintedText(), text, Layout(m_nLayoutMode));
+    });
 }
 
 LRESULT CDrawnStatic::OnMessage(UINT msg, WPARAM, LPARAM)

@@ -1,8 +1,9 @@
 // Drawn statics: the window text laid out by a text layout mode over the
-// parent's background part, painted double-buffered. CDrawnStatic is that
-// paint pipeline; CDrawTextStatic draws the prompt message in one of eight
-// layouts; CDrawStateInfoStatic draws the please-wait text with one to three
-// dots that advance once a second.
+// parent's background part, painted double-buffered. CDrawnStatic is what
+// both have in common: the text's font, colour and layout mode, and its
+// paint; CDrawTextStatic draws the prompt message in one of eight layouts;
+// CDrawStateInfoStatic draws the please-wait text with one to three dots
+// that advance once a second.
 #pragma once
 #include <string>
 
@@ -10,13 +11,10 @@
 #include "framework/Wnd.h"
 #include "ui/PngResource.h"
 #include "ui/SkinRules.h"
+#include "ui/SkinnedControl.h"
 
-class CDrawnStatic : public CStatic {
+class CDrawnStatic : public CSkinnedControl<CStatic> {
 public:
-    CDrawnStatic();
-
-    void SetBackgroundImage(CImageRef image) { m_bkPart.SetImage(image); }
-    void SetBackgroundRect(int left, int top, int right, int bottom) { m_bkPart.SetSource(left, top, right, bottom); }
     bool SetFontFromParent(int sizeDelta, int weight);
     void SetLayoutMode(int mode) { m_nLayoutMode = mode; }
     void SetTextColor(COLORREF color);
@@ -30,11 +28,9 @@ protected:
     virtual skin::TextLayout Layout(int mode) const = 0;
 
 private:
-    CBrushObj m_brBk;
     CFontObj m_font;
     COLORREF m_crText = RGB(0, 0, 0);
     int m_nLayoutMode = 0;
-    CBackgroundPart m_bkPart;   // of the parent's image
 };
 
 class CDrawTextStatic : public CDrawnStatic {

@@ -18,8 +18,6 @@ void TrackHoverAndLeave(HWND hWnd)
 
 // ---- CSkinButton ----------------------------------------------------------------
 
-CSkinButton::CSkinButton() : m_brBk(::CreateSolidBrush(RGB(255, 255, 255))) {}
-
 void CSkinButton::LoadStateImages(UINT normalId, UINT hoverId, UINT pressedId, UINT disabledId)
 {
     const UINT ids[4] = {normalId, hoverId, pressedId, disabledId};
@@ -53,31 +51,15 @@ bool CSkinButton::Compose(HDC hTarget)
 {
     const SFace face = CurrentFace();
     CImageRef image = face.index >= 0 ? StateImage(face.index) : CImageRef();
-    if (!hTarget || !m_bComplete)
+    if (!m_bComplete)
         return false;
-    const RECT rc = GetClientRect();
-    const int w = face.size.cx, h = face.size.cy;
-    if (w <= 0 || h <= 0)
-        return false;
-    CMemoryDC memDC(::CreateCompatibleDC(hTarget));
-    CBitmapObj bmp(::CreateCompatibleBitmap(hTarget, w, h));
-    if (!memDC || !bmp)
-        return false;
-    CSelectObject selBmp(memDC.Get(), bmp.Get());
-    ::FillRect(memDC.Get(), &rc, m_brBk.Get());
-    ::SetBkMode(memDC.Get(), TRANSPARENT);
-    {
-        CGraphics g(memDC.Get());
-        if (g) {
-            gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-            if (m_bkPart)
-                m_bkPart.Draw(g.Get(), rc);
+    return PaintSkin(
+        hTarget,
+        [&](Gdiplus::GpGraphics* g, const RECT& rc) {
             if (image)
-                DrawFace(g.Get(), image, rc);
-        }
-    }
-    ::BitBlt(hTarget, 0, 0, w, h, memDC.Get(), 0, 0, SRCCOPY);
-    return true;
+                DrawFace(g, image, rc);
+        },
+        nullptr);
 }
 
 void CSkinButton::DrawItem(LPDRAWITEMSTRUCT dis)
@@ -88,7 +70,8 @@ void CSkinButton::DrawItem(LPDRAWITEMSTRUCT dis)
         return;
     if (erased && dis->itemAction == ODA_DRAWENTIRE && m_erasedFace == CurrentFace())
         return;
-    Compose(dis->hDC);
+    // Skin errors are silent: a face that could not be painted stays as it was.
+    (void)Compose(dis->hDC);
 }
 
 void CSkinButton::OnMouseMove(POINT)

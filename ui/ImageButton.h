@@ -1,8 +1,8 @@
 // Owner-drawn push buttons painted from one PNG per state over the background
 // part of the parent's skin. CSkinButton is what both have in common: the
-// images, the background part, double-buffered painting and the hover /
-// press / leave state machine. CImageButton: the large captioned buttons
-// (start, Yes/No/OK/Cancel), each state image stretched over the button; it
+// state images and the hover / press / leave state machine. CImageButton:
+// the large captioned buttons (start, Yes/No/OK/Cancel), each state image
+// stretched over the button; it
 // also paints on erase. CPngButton: the small title-bar buttons, with the
 // scale-dependent source rectangle.
 //
@@ -16,13 +16,10 @@
 #include "framework/Wnd.h"
 #include "ui/PngResource.h"
 #include "ui/SkinRules.h"
+#include "ui/SkinnedControl.h"
 
-class CSkinButton : public CButton {
+class CSkinButton : public CSkinnedControl<CButton> {
 public:
-    CSkinButton();
-
-    void SetBackgroundImage(CImageRef image) { m_bkPart.SetImage(image); }
-    void SetBackgroundRect(int left, int top, int right, int bottom) { m_bkPart.SetSource(left, top, right, bottom); }
     // A state whose image is not among the resources leaves the button
     // undrawn, as does one that cannot be decoded once it is needed.
     void LoadStateImages(UINT normalId, UINT hoverId, UINT pressedId, UINT disabledId);
@@ -38,7 +35,7 @@ public:
 protected:
     // Paints the whole button into hTarget through one memory bitmap; false
     // when nothing was painted.
-    bool Compose(HDC hTarget);
+    [[nodiscard]] bool Compose(HDC hTarget);
     // The face the button shows now: state image index and size.
     struct SFace {
         int index = -1;
@@ -70,8 +67,6 @@ private:
     void OnHoverOrRelease(POINT pt);
     CImageRef StateImage(int index);
 
-    CBackgroundPart m_bkPart;
-    CBrushObj m_brBk;
     UINT m_ids[4] = {0, 0, 0, 0};   // normal, hover, pressed, disabled
     CImageRef m_images[4];          // decoded on first need
     bool m_bComplete = false;       // every state has an image

@@ -55,7 +55,7 @@ CImageRef SharedPng(UINT id)
     auto found = cache->find(id);
     if (found == cache->end()) {
         CPngImage png;
-        LoadPngResource(png, id);   // a failure is kept too: it is not tried again
+        (void)LoadPngResource(png, id);   // a failure is kept too: it is not tried again
         found = cache->emplace(id, std::move(png)).first;
     }
     CImageRef image(found->second.image);
@@ -93,7 +93,7 @@ void SetWindowRegion(HWND hWnd, HRGN region)
     CRegionObj rgn(region);
     // The window owns the region once it took it.
     if (rgn && ::SetWindowRgn(hWnd, rgn.Get(), TRUE))
-        rgn.Release();
+        (void)rgn.Release();
 }
 
 bool CreateFontFromParent(HWND parent, int sizeDelta, int weight, CFontObj& out)

@@ -19,7 +19,7 @@ struct CPngImage {
 // Decodes PNG resource `id` (type "PNG") of the program's module into out,
 // which then owns it. False (out unchanged) when the resource is missing or
 // cannot be decoded.
-bool LoadPngResource(CPngImage& out, UINT id);
+[[nodiscard]] bool LoadPngResource(CPngImage& out, UINT id);
 
 // Whether the program's module holds PNG resource `id` (nothing is decoded).
 bool PngResourceExists(UINT id);
@@ -27,7 +27,7 @@ bool PngResourceExists(UINT id);
 // The skin's images, decoded once per process on first use and kept (with
 // their blocks) until it ends: every control and dialog that draws PNG `id`
 // borrows the same image. Null when it cannot be decoded.
-CImageRef SharedPng(UINT id);
+[[nodiscard]] CImageRef SharedPng(UINT id);
 
 // Width and height of an image; 0 for a null or undecodable one.
 UINT PngImageWidth(CImageRef image);
@@ -43,11 +43,11 @@ void SetWindowRegion(HWND hWnd, HRGN region);
 // else the stock variable font). A non-zero size delta enlarges the height by
 // that many pixels and, with weight > 0, sets the weight; delta 0 copies the
 // font unchanged.
-bool CreateFontFromParent(HWND parent, int sizeDelta, int weight, CFontObj& out);
+[[nodiscard]] bool CreateFontFromParent(HWND parent, int sizeDelta, int weight, CFontObj& out);
 
 // Width in pixels of `text` on one line in a font derived from hWnd's font as
 // above; −1 without a window or a DC.
-int MeasureTextWidth(HWND hWnd, HDC hDC, const std::wstring& text, int sizeDelta, int weight);
+[[nodiscard]] int MeasureTextWidth(HWND hWnd, HDC hDC, const std::wstring& text, int sizeDelta, int weight);
 
 // Draws the part (src: left, top, right, bottom in image pixels, not scaled)
 // of a parent's background image stretched over dest (client coordinates).

@@ -1,0 +1,74 @@
+// What the three drawn controls (the image buttons, the check box, the drawn
+// statics) share: the part of the parent's background that each shows as its
+// own, and the one double-buffered paint that lays it under the control's
+// images and text, so that a state change never flickers.
+//
+// Use: derive from CSkinnedControl<CButton> or <CStatic>; the owner gives the
+// parent's image and the rectangle of it under the control
+// (SetBackgroundImage, SetBackgroundRect); the control paints with PaintSkin.
+#pragma once
+#include <functional>
+
+#include "framework/Gdi.h"
+#include "ui/PngResource.h"
+
+// The memory DC and bitmap a control paints into: made for each paint and
+// deleted after it, or kept between paints and made again only when the
+// control has changed size, so a moved or resized control never shows stale
+// or undrawn pixels.
+class CPaintBuffer {
+public:
+    enum Life { kPerPaint, kKept };
+    explicit CPaintBuffer(Life life) : m_life(life) {}
+
+    // The memory DC, holding a bitmap of w × h compatible with target; null
+    // when either cannot be made.
+    [[nodiscard]] HDC Prepare(HDC target, int w, int h);
+    HBITMAP Bitmap() const { return m_bitmap.Get(); }
+    // The paint is over: a buffer made for it goes.
+    void PaintDone();
+
+private:
+    Life m_life;
+    CMemoryDC m_dc;
+    CBitmapObj m_bitmap;
+    SIZE m_size{0, 0};
+};
+
+// What a control draws over its background part: its images, through GDI+,
+// then its text, through GDI. Either may be empty.
+using CDrawImages = std::function<void(Gdiplus::GpGraphics* g, const RECT& client)>;
+using CDrawText = std::function<void(HDC hDC, const RECT& client)>;
+
+// Paints a control with client rectangle `client` into target through
+// buffer: white ground, the background part (GDI+, high-quality smoothing),
+// the images, the text, then one SRCCOPY blit of the client size from
+// (0, 0) to (0, 0). False when nothing was painted (no target, an empty
+// client, no memory bitmap).
+[[nodiscard]] bool PaintSkinned(HDC target, const RECT& client, CBackgroundPart& part, CPaintBuffer& buffer,
+                                const CDrawImages& drawImages, const CDrawText& drawText);
+
+template <class TControl>
+class CSkinnedControl : public TControl {
+public:
+    // The parent's background image (borrowed) and the rectangle of it, in
+    // its own unscaled pixels, that lies under this control.
+    void SetBackgroundImage(CImageRef image) { m_backgroundPart.SetImage(image); }
+    void SetBackgroundRect(int left, int top, int right, int bottom)
+    {
+        m_backgroundPart.SetSource(left, top, right, bottom);
+    }
+
+protected:
+    explicit CSkinnedControl(CPaintBuffer::Life life = CPaintBuffer::kPerPaint) : m_buffer(life) {}
+
+    // The whole control painted into target (PaintSkinned).
+    [[nodiscard]] bool PaintSkin(HDC target, const CDrawImages& drawImages, const CDrawText& drawText)
+    {
+        return PaintSkinned(target, this->GetClientRect(), m_backgroundPart, m_buffer, drawImages, drawText);
+    }
+
+private:
+    CBackgroundPart m_backgroundPart;
+    CPaintBuffer m_buffer;
+};
