@@ -151,6 +151,11 @@ static void HandActivationOn(HWND hOwner, HWND hLeaving)
         ::SetForegroundWindow(ctx.found);
 }
 
+static bool IsActiveOrForeground(HWND h)
+{
+    return ::GetActiveWindow() == h || ::GetForegroundWindow() == h;
+}
+
 INT_PTR CDialog::DoModal()
 {
     HWND owner = ChooseOwner();
@@ -160,6 +165,7 @@ INT_PTR CDialog::DoModal()
     RequestOwnerState(owner);
 
     m_bEndModal = false;
+    m_bHandActivation = false;
     m_nResult = -1;
     m_bInModal = true;
 
@@ -183,7 +189,7 @@ INT_PTR CDialog::DoModal()
     // over it) before the dialog disappears, so activation stays with us.
     EndModalOver(owner);
     RequestOwnerState(owner);
-    if (m_hWnd && (::GetActiveWindow() == m_hWnd || ::GetForegroundWindow() == m_hWnd))
+    if (m_hWnd && (m_bHandActivation || IsActiveOrForeground(m_hWnd)))
         HandActivationOn(owner, m_hWnd);
     // Destroyed while still bound, so the dialog's own handlers see it go.
     m_window.Reset();
@@ -224,9 +230,18 @@ void CDialog::EndDialog(INT_PTR nResult)
         // Gone from the screen at once, as the system's own dialogs are, even
         // while a handler further up the stack still runs (a worker's report
         // that closes the please-wait dialog and then asks a question).
-        if (m_hWnd)
+        // Hiding the active dialog lets the system pick its successor before
+        // the run has ended, so activation goes on first: to another modal
+        // dialog still over the owner, or, once the owner takes input again,
+        // to the owner at the end of the run.
+        if (m_hWnd) {
+            if (IsActiveOrForeground(m_hWnd)) {
+                m_bHandActivation = true;
+                HandActivationOn(::GetWindow(m_hWnd, GW_OWNER), m_hWnd);
+            }
             ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                            SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
     } else {
         m_window.Reset();
     }

@@ -17,8 +17,9 @@ public:
     CDialog(UINT nIdTemplate, HWND hParent = nullptr, UINT options = 0);
     ~CDialog() override;
 
-    INT_PTR DoModal();
-    bool Create(UINT nIdTemplate, HWND hParent);   // modeless
+    // The result EndDialog gave, or -1 when the window could not be made.
+    [[nodiscard]] INT_PTR DoModal();
+    [[nodiscard]] bool Create(UINT nIdTemplate, HWND hParent);   // modeless
     void EndDialog(INT_PTR nResult);
     bool IsRunningModal() const { return m_bInModal; }
 
@@ -52,6 +53,7 @@ private:
     RECT m_rcCreated{};      // window rectangle before OnInitDialog
     bool m_bInModal = false;
     bool m_bEndModal = false;
+    bool m_bHandActivation = false;   // it was active when it ended: activation goes on at the run's end
     INT_PTR m_nResult = -1;
     static HWND s_hMainWnd;
 };
