@@ -2,9 +2,8 @@
 // part of the parent's skin. CSkinButton is what both have in common: the
 // state images and the hover / press / leave state machine. CImageButton:
 // the large captioned buttons (start, Yes/No/OK/Cancel), each state image
-// stretched over the button; it
-// also paints on erase. CPngButton: the small title-bar buttons, with the
-// scale-dependent source rectangle.
+// stretched over the button; it also paints on erase. CPngButton: the small
+// title-bar buttons, with the scale-dependent source rectangle.
 //
 // Use: SubclassDlgItem onto a BS_OWNERDRAW template button, SetBackgroundImage
 // (the parent's, borrowed), SetBackgroundRect (parent image pixels),
