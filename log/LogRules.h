@@ -38,6 +38,19 @@ bool LogPrintSwitchOn(const std::wstring& value);
 // the folder does not end in one. An empty root stays empty.
 std::wstring LogRootWithSeparator(const std::wstring& root);
 
+// The tool's log files, named here and nowhere else: the flow's own, where
+// every failure goes, and the one the device step writes under the program
+// folder. Each has one backup, named with kLogBackupSuffix appended.
+constexpr char kToolLogFile[] = "Velmora.txt";
+constexpr char kDeviceLogFile[] = "Quorrant.txt";
+constexpr char kLogBackupSuffix[] = "bak";
+
+// The backup of a log file: "Velmora.txt" -> "Velmora.txtbak".
+std::wstring LogBackupName(const std::wstring& name);
+
+// Every log file the tool may write, and each one's backup.
+std::vector<std::wstring> LogFileNamesWithBackups();
+
 // A log file is named by one plain name inside the log folder: not empty, not
 // "." or "..", no separator (nothing that reaches into another folder) and no
 // stream separator.

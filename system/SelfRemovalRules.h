@@ -19,9 +19,9 @@
 // The files shipped beside the program.
 extern const wchar_t* const kDeviceToolName;        // devcon.exe
 extern const wchar_t* const kFeedbackLibraryName;   // TarnexFeedbackInformation.dll
-// The log folder a log front end makes under its root, and the files it writes.
+// The log folder a log front end makes under its root (the files it writes
+// there are named in log/LogRules.h).
 extern const wchar_t* const kLogFolderName;          // ToolLog
-extern const wchar_t* const kLogFileNames[4];
 
 // A folder people keep things in, or one the removal cannot be sure of:
 // anything but a plain drive path (a share, \\localhost\C$, a volume GUID
