@@ -34,23 +34,23 @@ bool IsSupportedWindows(unsigned long major, unsigned long minor,
 
 // ---- Result of the host check ----------------------------------------------
 
-// What the host check found. The values are the codes of the designed
-// host-check result message; the model outcomes (2 to 5) are those of
-// EModelCheck below.
+// What the host check found. The window hears it as the designed code of its
+// message (see ResultCodes.h).
 enum class EHostResult {
-    Accepted = 1,           // an accepted model and a listed graphics function
-    ModelMismatch = 2,
-    ModelNoLineEnd = 3,
-    ModelNotFound = 4,
-    ModelQueryFailed = 5,
-    DeviceListFailed = 6,
-    NoListedDevice = 7,
+    Accepted,               // an accepted model and a listed graphics function
+    ModelMismatch,
+    ModelNoLineEnd,
+    ModelNotFound,
+    ModelQueryFailed,
+    DeviceListFailed,
+    NoListedDevice,
 };
 
 // ---- Machine model ---------------------------------------------------------
 
-// Outcome of the model part of the host check: accepted, or the host result
-// code the worker reports.
+// Outcome of the model part of the host check: accepted, or the failure the
+// host check then reports (HostResultOfModelCheck), numbered as that
+// result's designed code.
 enum EModelCheck {
     kModelAccepted = 0,
     kModelMismatch = 2,      // none of the accepted models in the value
@@ -80,6 +80,10 @@ int CheckModelAnswer(bool ran, const std::string& answer);
 
 // The log line of a model outcome (UTF-8), or nullptr for kModelAccepted.
 const char* ModelCheckLogMessage(int code);
+
+// What a model outcome other than kModelAccepted comes to as the host check's
+// result; anything else that is no model outcome counts as a query that failed.
+[[nodiscard]] EHostResult HostResultOfModelCheck(int code);
 
 // ---- Interpreter command line ----------------------------------------------
 

@@ -60,9 +60,9 @@ typedef std::function<bool(std::vector<SPresentDevice>& devices)> DeviceListRead
 // DeviceListFailed or NoListedDevice (found then left alone).
 [[nodiscard]] EHostResult FindListedDevice(const DeviceListReader& readDevices, SListedDevice& found);
 
-// What the repair came to. The values are the codes of the designed
-// repair-result message.
-enum class ERepairResult { Done = 1, Failed = 2 };
+// What the repair came to. The window hears it as the designed code of its
+// message (see ResultCodes.h).
+enum class ERepairResult { Done, Failed };
 
 // True only when the device tool's output says it disabled at least one device,
 // now ("N device(s) disabled.") or at the next restart ("The N device(s) are
