@@ -119,7 +119,7 @@ ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWO
     // Unconfined, the command still runs; only its interpreter is then
     // watched and ended at the limit. If this process dies before the
     // interpreter is in the job, the interpreter stays suspended.
-    tree.Confine(process.Get());
+    (void)tree.Confine(process.Get());
     // The pipe breaks when the command's processes have closed their ends.
     pipe.writeEnd.Reset();
     input.Reset();

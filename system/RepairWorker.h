@@ -60,7 +60,7 @@ private:
     // The host-information worker sets the ID and the repair worker reads it,
     // on two threads: both go through the lock.
     void SetHardwareId(const std::wstring& id);
-    std::wstring HardwareId();
+    [[nodiscard]] std::wstring HardwareId();
 
     SWorkerMessages m_messages{};
     SRWLOCK m_idLock = SRWLOCK_INIT;
