@@ -60,10 +60,10 @@ int PleaseWaitLayoutMode(int language)
     return language == 1 ? 2 : 5;
 }
 
-HostResultReaction ReactToHostResult(int code)
+HostResultReaction ReactToHostResult(uintptr_t code)
 {
     // A code no worker sends (0, above 7) is ignored.
-    const std::optional<EHostResult> result = HostResultOfCode(static_cast<uintptr_t>(code));
+    const std::optional<EHostResult> result = HostResultOfCode(code);
     if (!result)
         return {false, false, FlowText::HostInfoFailed};
     switch (*result) {

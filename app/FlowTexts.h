@@ -1,6 +1,7 @@
 // What the repair flow shows and logs, how it answers each host result, and
 // what each ending of the window does. Portable: no window in sight.
 #pragma once
+#include <cstdint>
 
 // 1 selects the Chinese user texts, any other value the English ones.
 extern int g_nLanguage;
@@ -37,7 +38,7 @@ struct HostResultReaction {
     bool fatal;              // prompt, then the run ends with the folder removed
     FlowText text;           // meaningful only when fatal
 };
-[[nodiscard]] HostResultReaction ReactToHostResult(int code);
+[[nodiscard]] HostResultReaction ReactToHostResult(uintptr_t code);
 
 // How a run of the window ends. The main dialog records it when it ends, and
 // the application object acts on it once the dialog has returned, the same

@@ -76,7 +76,8 @@ void CVelmoraApp::RunWindow()
     NoteProgramFolderAtStart();
 
     CGdiplusSession gdiplus;
-    // Without GDI+ the skin is not drawn, and the flow goes on without it.
+    // Without GDI+ the background cannot be loaded, and the window comes up
+    // without the flow, as it does whenever the background is missing.
     (void)gdiplus.Startup();
 
     INITCOMMONCONTROLSEX icc{8, 0xFF};
@@ -107,5 +108,5 @@ void CVelmoraApp::EndWindowRun(CVelmoraDlg& dlg)
         dlg.SendClosingFeedback();
     if (steps.removeFolder)
         (void)dlg.DeleteSelf();   // always true: the removal goes on after the program has ended
-    m_nExitCode = 0;
+    m_nExitCode = 0;          // the window's face ends with 0 on every path
 }

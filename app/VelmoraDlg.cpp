@@ -105,7 +105,7 @@ bool CVelmoraDlg::InitTool()
 void CVelmoraDlg::OnSysCommand(UINT command, LPARAM l)
 {
     if ((command & 0xFFF0) == IDM_ABOUTBOX)
-        CAboutDlg(m_hWnd).DoModal();
+        (void)CAboutDlg(m_hWnd).DoModal();   // the about box has nothing to answer
     else
         CDialog::OnSysCommand(command, l);
 }
@@ -227,7 +227,7 @@ LRESULT CVelmoraDlg::OnCloseExecutePrompt()
 
 LRESULT CVelmoraDlg::OnHostCheckResult(WPARAM code)
 {
-    const HostResultReaction r = ReactToHostResult(static_cast<int>(code));
+    const HostResultReaction r = ReactToHostResult(code);
     if (r.accepted)
         m_bMachineAccepted = true;
     if (!r.fatal)
