@@ -8,7 +8,7 @@
 #include <atomic>
 #include <thread>
 
-#include "app/WorkerMessages.h"
+#include "app/AppMessages.h"
 #include "framework/ModalOwner.h"
 #include "res/resource.h"
 #include "tests/support/TestSupport.h"
