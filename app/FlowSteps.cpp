@@ -3,6 +3,7 @@
 #include <string>
 
 #include "log/LogSave.h"
+#include "system/CommandRunner.h"
 
 EStartResult StartTool(CRepairWorker& worker, CFeedbackDll& feedback, FeedbackInitInfo& info)
 {
@@ -34,5 +35,5 @@ bool NewerVersionExists(const CFeedbackDll& feedback)
 void ReportFeedbackEvent(const CFeedbackDll& feedback)
 {
     // What the library answers does not stop closing or restarting.
-    feedback.ReportCustomerFeedback(kToolId, kToolVersion, 1);
+    (void)feedback.ReportCustomerFeedback(kToolId, kToolVersion, 1);
 }

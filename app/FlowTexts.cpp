@@ -1,6 +1,10 @@
 #include "app/FlowTexts.h"
 
+#include <cstdint>
+#include <optional>
+
 #include "res/version.h"
+#include "system/ResultCodes.h"
 
 int g_nLanguage = 1;
 
@@ -56,18 +60,36 @@ int PleaseWaitLayoutMode(int language)
     return language == 1 ? 2 : 5;
 }
 
-HostResultReaction ReactToHostResult(int code)
+HostResultReaction ReactToHostResult(uintptr_t code)
 {
-    switch (code) {
-    case 2:
-    case 7:
-        return {true, FlowText::ModelMismatch};
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-        return {true, FlowText::HostInfoFailed};
-    default:   // 1: ready; 0 and above 7 are never sent and are ignored
-        return {false, FlowText::HostInfoFailed};
+    // A code no worker sends (0, above 7) is ignored.
+    const std::optional<EHostResult> result = HostResultOfCode(code);
+    if (!result)
+        return {false, false, FlowText::HostInfoFailed};
+    switch (*result) {
+    case EHostResult::Accepted:
+        return {true, false, FlowText::HostInfoFailed};
+    case EHostResult::ModelMismatch:
+    case EHostResult::NoListedDevice:
+        return {false, true, FlowText::ModelMismatch};
+    case EHostResult::ModelNoLineEnd:
+    case EHostResult::ModelNotFound:
+    case EHostResult::ModelQueryFailed:
+    case EHostResult::DeviceListFailed:
+        break;
     }
+    return {false, true, FlowText::HostInfoFailed};
+}
+
+SEndingSteps StepsOfEnding(EWindowEnding ending)
+{
+    switch (ending) {
+    case EWindowEnding::Closed:
+        return {true, true};
+    case EWindowEnding::HostRefused:
+        return {false, true};
+    case EWindowEnding::Stopped:
+        break;
+    }
+    return {false, false};
 }

@@ -1,6 +1,7 @@
-// What the repair flow shows and logs, and how it answers each host result.
-// Portable: no window in sight.
+// What the repair flow shows and logs, how it answers each host result, and
+// what each ending of the window does. Portable: no window in sight.
 #pragma once
+#include <cstdint>
 
 // 1 selects the Chinese user texts, any other value the English ones.
 extern int g_nLanguage;
@@ -31,12 +32,28 @@ enum PromptType { kPromptYesNoCentred = 1, kPromptYesNo = 2, kPromptOk = 3, kPro
 // Please-wait text layout: one centred line for Chinese, wrapped for English.
 int PleaseWaitLayoutMode(int language);
 
-// How the main window answers a host-check result code.
+// How the main window answers the code of a host-check result message.
 struct HostResultReaction {
-    bool fatal;              // prompt, remove the program folder, end the process
+    bool accepted;           // the machine is one to repair: the start button may act
+    bool fatal;              // prompt, then the run ends with the folder removed
     FlowText text;           // meaningful only when fatal
 };
-HostResultReaction ReactToHostResult(int code);
+[[nodiscard]] HostResultReaction ReactToHostResult(uintptr_t code);
+
+// How a run of the window ends. The main dialog records it when it ends, and
+// the application object acts on it once the dialog has returned, the same
+// way whichever path led there; the process then ends with exit code 0.
+enum class EWindowEnding {
+    Stopped,       // a start-up step failed, a newer version exists, or the window never came up
+    HostRefused,   // host results 2 to 7
+    Closed,        // the user closed the window
+};
+
+struct SEndingSteps {
+    bool closingFeedback;    // the feedback event of closing
+    bool removeFolder;       // the self-removal
+};
+[[nodiscard]] SEndingSteps StepsOfEnding(EWindowEnding ending);
 
 // How the start-up steps went (the Windows version, then the feedback
 // library's binding and initialisation), each failure after its log line.

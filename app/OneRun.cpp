@@ -86,7 +86,7 @@ bool COneRun::Take()
 
 void BringRunningWindowToFront()
 {
-    struct SSearch { std::wstring program; HWND found; } search{FileNameOf(ProgramPath()), nullptr};
+    struct SSearch { std::wstring program; HWND found; } search{FileNameOf(GetExePath()), nullptr};
     ::EnumWindows(
         [](HWND h, LPARAM l) -> BOOL {
             auto* s = reinterpret_cast<SSearch*>(l);

@@ -56,12 +56,12 @@ enum class EOutcome {
 class IUnattendedSteps {
 public:
     virtual ~IUnattendedSteps() = default;
-    virtual EStartResult StartTool() = 0;
-    virtual bool NewerVersionExists() = 0;                   // asks; opens nothing
-    virtual EHostResult CheckHost(SListedDevice& device) = 0;
-    virtual ERepairResult Repair() = 0;
+    [[nodiscard]] virtual EStartResult StartTool() = 0;
+    [[nodiscard]] virtual bool NewerVersionExists() = 0;                   // asks; opens nothing
+    [[nodiscard]] virtual EHostResult CheckHost(SListedDevice& device) = 0;
+    [[nodiscard]] virtual ERepairResult Repair() = 0;
     virtual void ReportFeedbackEvent() = 0;                  // as after "是", and on closing
-    virtual bool RequestRestart() = 0;
+    [[nodiscard]] virtual bool RequestRestart() = 0;
 };
 
 struct SRunResult {

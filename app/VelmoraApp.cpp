@@ -39,7 +39,7 @@ BOOL CVelmoraApp::InitInstance()
     // Built later, after the rooted log of the program folder, it would follow
     // that root into the folder the tool removes when it ends, and the lines
     // that explain a refusal would go with it.
-    CLogSave::GetInstance();
+    (void)CLogSave::GetInstance();
 
     SSwitches switches = ParseSwitches(CommandLineArguments());
     if (switches.mode == ERunMode::Usage) {
@@ -76,7 +76,9 @@ void CVelmoraApp::RunWindow()
     NoteProgramFolderAtStart();
 
     CGdiplusSession gdiplus;
-    gdiplus.Startup();
+    // Without GDI+ the background cannot be loaded, and the window comes up
+    // without the flow, as it does whenever the background is missing.
+    (void)gdiplus.Startup();
 
     INITCOMMONCONTROLSEX icc{8, 0xFF};
     ::InitCommonControlsEx(&icc);
@@ -84,12 +86,27 @@ void CVelmoraApp::RunWindow()
     if (m_dwRestartManagerSupportFlags & kRestartSupportRestart)
         ::RegisterApplicationRestart(nullptr, 0);
 
-    // Template 102 holds a "RichEdit20W" control.
-    LoadSystemLibrary(L"riched20.dll");
+    // Template 102 holds a "RichEdit20W" control; without the library the
+    // dialog does not come up, and the run ends as one that never did.
+    (void)LoadSystemLibrary(L"riched20.dll");
 
     {
         CVelmoraDlg dlg;
-        dlg.DoModal();
+        // What ended the dialog is in its recorded ending, not in its result.
+        (void)dlg.DoModal();
+        EndWindowRun(dlg);
     }
     gdiplus.Shutdown();
+}
+
+// Every way the window ends comes here: the steps its ending calls for, and
+// nothing else, whichever path led to it.
+void CVelmoraApp::EndWindowRun(CVelmoraDlg& dlg)
+{
+    const SEndingSteps steps = StepsOfEnding(dlg.Ending());
+    if (steps.closingFeedback)
+        dlg.SendClosingFeedback();
+    if (steps.removeFolder)
+        (void)dlg.DeleteSelf();   // always true: the removal goes on after the program has ended
+    m_nExitCode = 0;          // the window's face ends with 0 on every path
 }

@@ -1,10 +1,13 @@
 #pragma once
 #include <windows.h>
 
+class CVelmoraDlg;
+
 // The application object: reads the switches and chooses the face. Without
 // switches it starts GDI+ and the common controls, runs the main dialog
-// modally and ends the process when it returns; with them (or where no desktop
-// can be seen) the flow runs without any window.
+// modally and, when it returns, ends the run as the dialog's recorded ending
+// says; with them (or where no desktop can be seen) the flow runs without any
+// window.
 class CVelmoraApp {
 public:
     CVelmoraApp();
@@ -16,4 +19,5 @@ public:
 
 private:
     void RunWindow();
+    void EndWindowRun(CVelmoraDlg& dlg);
 };

@@ -1,7 +1,7 @@
 #include "app/VelmoraDlg.h"
 
-#include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "app/AboutDlg.h"
 #include "app/FlowSteps.h"
@@ -10,6 +10,7 @@
 #include "framework/Text.h"
 #include "log/LogSave.h"
 #include "system/DetachedThread.h"
+#include "system/ResultCodes.h"
 #include "system/SelfRemoval.h"
 #include "ui/ExecutePromptDlg.h"
 #include "ui/PngResource.h"
@@ -20,28 +21,6 @@ CVelmoraDlg::CVelmoraDlg() : CDialog(IDD_VELMORA_DIALOG, nullptr, kSwallowEscEnt
 {
     m_hIcon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                               0, 0, LR_DEFAULTSIZE | LR_SHARED));
-}
-
-namespace {
-// A please-wait dialog has two holders: the slot m_pExecutePrompt, which keeps
-// it until the next one replaces it, and the thread that runs it. They may let
-// go in either order and on different threads; the last one deletes it.
-class CHeldPleaseWait : public CExecutePromptDlg {
-public:
-    std::atomic<int> m_nHolders{2};
-};
-
-void LetGo(CExecutePromptDlg* p)
-{
-    auto* held = static_cast<CHeldPleaseWait*>(p);
-    if (held && held->m_nHolders.fetch_sub(1) == 1)
-        delete held;
-}
-}  // namespace
-
-CVelmoraDlg::~CVelmoraDlg()
-{
-    LetGo(m_pExecutePrompt.exchange(nullptr));
 }
 
 void CVelmoraDlg::DoDataExchange()
@@ -73,20 +52,19 @@ BOOL CVelmoraDlg::OnInitDialog()
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, mainwnd::WindowWidth(m_fScale), mainwnd::WindowHeight(m_fScale),
                    SWP_NOMOVE | SWP_NOZORDER);
 
-    if (!m_pBkImage && !LoadPngResource(m_pBkImage, IDB_PNG_MAIN_BK))
+    if (!HasBackground() || !InitTool())
         return TRUE;
 
-    InitTool();
-
     LayoutControls(true);
-    m_bLayoutDone = 1;
+    m_bLayoutDone = true;
     ::SetTimer(m_hWnd, IDT_START_CHECKS, 100, nullptr);
     return TRUE;
 }
 
-void CVelmoraDlg::EndProcessNow()
+void CVelmoraDlg::EndWith(EWindowEnding ending)
 {
-    std::exit(0);
+    m_ending = ending;
+    EndDialog(IDCANCEL);
 }
 
 INT_PTR CVelmoraDlg::ShowPrompt(HWND hParent, const wchar_t* text, int type)
@@ -101,27 +79,33 @@ INT_PTR CVelmoraDlg::ShowPrompt(HWND hParent, const wchar_t* text, int type)
     return r;
 }
 
-void CVelmoraDlg::InitTool()
+void CVelmoraDlg::ShowNotice(HWND hParent, FlowText text)
+{
+    // One button: however the prompt was dismissed, the flow goes on the same way.
+    (void)ShowPrompt(hParent, GetFlowText(text), kPromptOk);
+}
+
+bool CVelmoraDlg::InitTool()
 {
     if (!m_repairWorker.SetMsgWnd(m_hWnd, kWorkerMessages)) {
         LogToolLine(FlowLog::kSetMsgWndFailed);
-        ShowPrompt(nullptr, GetFlowText(FlowText::ToolInitFailed), kPromptOk);
-        EndProcessNow();
+        ShowNotice(nullptr, FlowText::ToolInitFailed);
+        EndWith(EWindowEnding::Stopped);
+        return false;
     }
     const EStartResult started = StartTool(m_repairWorker, m_feedback, m_feedbackInfo);
     if (started == EStartResult::Ready)
-        return;
-    ShowPrompt(nullptr,
-               GetFlowText(started == EStartResult::SystemNotSupported ? FlowText::SystemNotSupported
-                                                                       : FlowText::ToolInitFailed),
-               kPromptOk);
-    EndProcessNow();
+        return true;
+    ShowNotice(nullptr, started == EStartResult::SystemNotSupported ? FlowText::SystemNotSupported
+                                                                     : FlowText::ToolInitFailed);
+    EndWith(EWindowEnding::Stopped);
+    return false;
 }
 
 void CVelmoraDlg::OnSysCommand(UINT command, LPARAM l)
 {
     if ((command & 0xFFF0) == IDM_ABOUTBOX)
-        CAboutDlg(m_hWnd).DoModal();
+        (void)CAboutDlg(m_hWnd).DoModal();   // the about box has nothing to answer
     else
         CDialog::OnSysCommand(command, l);
 }
@@ -170,11 +154,14 @@ void CVelmoraDlg::OnTimer(UINT_PTR id)
     if (id == IDT_START_CHECKS) {
         ::KillTimer(m_hWnd, IDT_START_CHECKS);
         if (NewerVersionExists(m_feedback)) {
-            ShowPrompt(m_hWnd, GetFlowText(FlowText::NewVersionAvailable), kPromptOk);
-            m_feedback.OpenToolDownUrl();
-            EndProcessNow();
+            ShowNotice(m_hWnd, FlowText::NewVersionAvailable);
+            // Whether the page opened changes nothing: this tool is not to be used.
+            (void)m_feedback.OpenToolDownUrl();
+            EndWith(EWindowEnding::Stopped);
+            return;
         }
-        StartCheckHostThread();
+        // A thread that could not be made has shown its prompt; the window stays usable.
+        (void)StartCheckHostThread();
     }
     CDialog::OnTimer(id);
 }
@@ -183,7 +170,7 @@ bool CVelmoraDlg::StartCheckHostThread()
 {
     if (StartDetachedThread(&CVelmoraDlg::CheckHostThreadProc, this, FlowLog::kHostThreadFailed))
         return true;
-    ShowPrompt(nullptr, GetFlowText(FlowText::HostThreadFailed), kPromptOk);
+    ShowNotice(nullptr, FlowText::HostThreadFailed);
     return false;
 }
 
@@ -193,68 +180,71 @@ DWORD WINAPI CVelmoraDlg::CheckHostThreadProc(LPVOID param)
     return 0;
 }
 
-// Replaces the current please-wait dialog by a new one (not yet shown) that the
-// caller runs and then lets go. The dialog exists before its worker starts, so
-// the worker's close request can never come too early; one that is still
-// showing is not deleted under its thread.
-CExecutePromptDlg* CVelmoraDlg::NewExecutePrompt(const wchar_t* text)
+// Replaces the current please-wait dialog by a new one (not yet shown), shared
+// between the slot, which keeps it until the next one replaces it, and the
+// caller, which runs it; they let go in either order, on either thread. The
+// dialog exists before its worker starts, so the worker's close request can
+// never come too early; one that is still showing is not deleted under its
+// thread.
+std::shared_ptr<CExecutePromptDlg> CVelmoraDlg::NewPleaseWait(const wchar_t* text)
 {
-    auto* dlg = new CHeldPleaseWait();
+    auto dlg = std::make_shared<CExecutePromptDlg>();
     dlg->SetMessage(text);
     dlg->SetLayoutMode(PleaseWaitLayoutMode(g_nLanguage));
     dlg->m_fScale = m_fScale;
-    LetGo(m_pExecutePrompt.exchange(dlg));
+    std::atomic_store(&m_pExecutePrompt, dlg);
     return dlg;
 }
 
-// The worker could not be started: the dialog is never shown.
-void CVelmoraDlg::DropExecutePrompt(CExecutePromptDlg* dlg)
+// The worker could not be started: the dialog is never shown. The slot lets go
+// of it unless another has taken its place meanwhile.
+void CVelmoraDlg::DropPleaseWait(const std::shared_ptr<CExecutePromptDlg>& dlg)
 {
-    CExecutePromptDlg* expected = dlg;
-    if (m_pExecutePrompt.compare_exchange_strong(expected, nullptr))
-        LetGo(dlg);
-    LetGo(dlg);
+    std::shared_ptr<CExecutePromptDlg> expected = dlg;
+    // False when the slot already holds a newer one, which stays.
+    (void)std::atomic_compare_exchange_strong(&m_pExecutePrompt, &expected, std::shared_ptr<CExecutePromptDlg>());
 }
 
 void CVelmoraDlg::RunCheckHost()
 {
-    CExecutePromptDlg* dlg = NewExecutePrompt(GetFlowText(FlowText::HostCheckRunning));
+    const std::shared_ptr<CExecutePromptDlg> dlg = NewPleaseWait(GetFlowText(FlowText::HostCheckRunning));
     if (!m_repairWorker.StartHostInfoThread()) {
-        DropExecutePrompt(dlg);
+        DropPleaseWait(dlg);
         LogToolLine(FlowLog::kHostWorkerFailed);
-        ShowPrompt(m_hWnd, GetFlowText(FlowText::HostWorkerFailed), kPromptOk);
+        ShowNotice(m_hWnd, FlowText::HostWorkerFailed);
         return;
     }
-    dlg->DoModal();
-    LetGo(dlg);
+    // Only the worker's close request ends it: its result says nothing more.
+    (void)dlg->DoModal();
 }
 
 LRESULT CVelmoraDlg::OnCloseExecutePrompt()
 {
-    if (CExecutePromptDlg* p = m_pExecutePrompt.load())
+    if (const std::shared_ptr<CExecutePromptDlg> p = std::atomic_load(&m_pExecutePrompt))
         p->RequestClose();
     return 1;
 }
 
 LRESULT CVelmoraDlg::OnHostCheckResult(WPARAM code)
 {
-    HostResultReaction r = ReactToHostResult(static_cast<int>(code));
-    if (code == 1)
+    const HostResultReaction r = ReactToHostResult(code);
+    if (r.accepted)
         m_bMachineAccepted = true;
     if (!r.fatal)
         return 1;
-    ShowPrompt(nullptr, GetFlowText(r.text), kPromptOk);
+    ShowNotice(nullptr, r.text);
     ::SetForegroundWindow(m_hWnd);
-    DeleteSelf();
-    EndProcessNow();
+    EndWith(EWindowEnding::HostRefused);
+    return 1;
 }
 
 void CVelmoraDlg::OnBnClickedChkAgree()
 {
     // The thread gets the window's handle, not the dialog: it may run after
     // the dialog object has gone, and a message to a window that no longer
-    // exists simply fails.
-    StartDetachedThread(&CVelmoraDlg::EnableStartThreadProc, m_hWnd);
+    // exists simply fails. A thread that cannot be made changes nothing: the
+    // button keeps the state it has.
+    (void)StartDetachedThread(&CVelmoraDlg::EnableStartThreadProc, m_hWnd);
 }
 
 // The thread asks the window: the start button changes on its own thread, from
@@ -276,26 +266,29 @@ void CVelmoraDlg::OnBnClickedBtnStart()
 {
     if (!m_bMachineAccepted)
         return;
-    CExecutePromptDlg* dlg = NewExecutePrompt(GetFlowText(FlowText::RepairRunning));
+    const std::shared_ptr<CExecutePromptDlg> dlg = NewPleaseWait(GetFlowText(FlowText::RepairRunning));
     if (!m_repairWorker.StartRepairThread()) {
-        DropExecutePrompt(dlg);
-        ShowPrompt(nullptr, GetFlowText(FlowText::RepairStartFailed), kPromptOk);
+        DropPleaseWait(dlg);
+        ShowNotice(nullptr, FlowText::RepairStartFailed);
         return;
     }
-    dlg->DoModal();
-    LetGo(dlg);
+    // Only the worker's close request ends it; its result message follows.
+    (void)dlg->DoModal();
 }
 
 LRESULT CVelmoraDlg::OnRepairResult(WPARAM code)
 {
-    if (code == 1) {
+    const std::optional<ERepairResult> result = RepairResultOfCode(code);
+    if (result == ERepairResult::Done) {
         if (ShowPrompt(nullptr, GetFlowText(FlowText::RestartQuestion), kPromptYesNo) == IDOK) {
             ReportFeedbackEvent(m_feedback);
-            m_repairWorker.RebootSystem();
+            // The window stays as it is either way: a refused restart leaves
+            // the user where a "否" would.
+            (void)m_repairWorker.RebootSystem();
         }
         ::SetForegroundWindow(m_hWnd);
-    } else if (code == 2) {
-        ShowPrompt(nullptr, GetFlowText(FlowText::RepairFailed), kPromptOk);
+    } else if (result == ERepairResult::Failed) {
+        ShowNotice(nullptr, FlowText::RepairFailed);
         ::SetForegroundWindow(m_hWnd);
     }
     return 1;
@@ -309,17 +302,17 @@ void CVelmoraDlg::SendClosingFeedback()
     ReportFeedbackEvent(m_feedback);
 }
 
+// The feedback event and the removal follow in the application object, once
+// the dialog has returned.
 void CVelmoraDlg::OnClose()
 {
-    SendClosingFeedback();
-    CDialog::OnClose();
+    EndWith(EWindowEnding::Closed);
 }
 
 void CVelmoraDlg::OnDestroy()
 {
     CDialog::OnDestroy();
-    m_pBkImage = CPngImage();
-    DeleteSelf();
+    m_pBkImage.reset();
 }
 
 bool CVelmoraDlg::DeleteSelf()
@@ -367,7 +360,7 @@ void CVelmoraDlg::LayoutControls(bool first)
                                  TitleButton{m_btnMin, l.minimise, mainwnd::kMinimiseSource, IDB_PNG_MIN_NORMAL}}) {
         if (first) {
             b.btn.m_fScale = s;
-            b.btn.SetBackgroundImage(m_pBkImage.image);
+            b.btn.SetBackgroundImage(m_pBkImage->image);
             b.btn.SetBackgroundRect(b.src.left, b.src.top, b.src.right, b.src.bottom);
             b.btn.LoadStateImages(b.firstImage, b.firstImage + 1, b.firstImage + 2, b.firstImage + 3);
         }
@@ -376,7 +369,7 @@ void CVelmoraDlg::LayoutControls(bool first)
 
     if (first) {
         m_chkAgree.SetWindowText(caption);
-        m_chkAgree.SetBackgroundImage(m_pBkImage.image);
+        m_chkAgree.SetBackgroundImage(m_pBkImage->image);
         const mainwnd::Rect src = mainwnd::CheckSource(s, w);
         m_chkAgree.SetBackgroundRect(src.left, src.top, src.right, src.bottom);
         m_chkAgree.SetTextColor(RGB(255, 255, 255));
@@ -388,7 +381,7 @@ void CVelmoraDlg::LayoutControls(bool first)
 
     if (first) {
         const mainwnd::Rect& src = mainwnd::kStartSource;
-        m_btnStart.SetBackgroundImage(m_pBkImage.image);
+        m_btnStart.SetBackgroundImage(m_pBkImage->image);
         m_btnStart.SetBackgroundRect(src.left, src.top, src.right, src.bottom);
         m_btnStart.LoadStateImages(IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED,
                                    IDB_PNG_START_DISABLED);
@@ -399,6 +392,17 @@ void CVelmoraDlg::LayoutControls(bool first)
 
     if (first && g_nLanguage == 1)
         SetAgreementText();
+}
+
+bool CVelmoraDlg::HasBackground()
+{
+    if (m_pBkImage)
+        return true;
+    auto image = std::make_unique<CPngImage>();
+    if (!LoadPngResource(*image, IDB_PNG_MAIN_BK))
+        return false;
+    m_pBkImage = std::move(image);
+    return true;
 }
 
 // The agreement and privacy policy: a UTF-8 text resource, set with one call.
@@ -416,15 +420,15 @@ void CVelmoraDlg::SetAgreementText()
 BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)
 {
     RECT rc = GetClientRect();
-    if (!m_pBkImage && !LoadPngResource(m_pBkImage, IDB_PNG_MAIN_BK))
+    if (!HasBackground())
         return TRUE;
     CGraphics g(hDC);
     gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-    DrawImageStretched(g.Get(), m_pBkImage.image, rc);
+    DrawImageStretched(g.Get(), m_pBkImage->image, rc);
 
     if (!m_bVersionFontCreated) {
         CreateFontFromParent(m_hWnd, 2, 2, m_fontVersion);
-        m_bVersionFontCreated = 1;
+        m_bVersionFontCreated = true;
     }
     ::SetBkMode(hDC, TRANSPARENT);
     CSelectObject font(hDC, m_fontVersion.Get());
@@ -455,6 +459,6 @@ LRESULT CVelmoraDlg::OnNcHitTest(POINT screen)
     RECT rc = GetClientRect();
     ::MapWindowPoints(m_hWnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&rc), 2);
     mainwnd::Rect band = mainwnd::DragBand(ToRect(rc), m_fScale);
-    m_bInCaption = band.Contains(screen.x, screen.y) ? 1 : 0;
+    m_bInCaption = band.Contains(screen.x, screen.y);
     return m_bInCaption ? HTCAPTION : Default();
 }

@@ -1,10 +1,12 @@
 // The main window and the repair flow: start-up checks, the timer that starts
 // the automatic checks, the host-check and repair threads, their reports, the
-// prompts, and every way the run ends.
+// prompts, and every way the window ends (recorded for the application
+// object, which ends the run).
 #pragma once
-#include <atomic>
+#include <memory>
 
-#include "app/WorkerMessages.h"
+#include "app/AppMessages.h"
+#include "app/FlowTexts.h"
 #include "feedback/FeedbackDll.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
@@ -16,18 +18,18 @@
 
 class CExecutePromptDlg;
 
-#define IDT_START_CHECKS 33
-// From the check-box thread: set the start button from the box's state.
-#define WM_START_FOLLOWS_BOX (WM_USER + 510)
-
 class CVelmoraDlg : public CDialog {
 public:
     CVelmoraDlg();
-    ~CVelmoraDlg() override;
 
     BOOL OnInitDialog() override;
     void DoDataExchange() override;
 
+    // How the window ended; Stopped until it ends one of its designed ways.
+    EWindowEnding Ending() const { return m_ending; }
+    // The feedback event of closing (nothing without the library).
+    void SendClosingFeedback();
+    // Starts the removal of the program folder and returns at once. Always true.
     bool DeleteSelf();
 
 protected:
@@ -45,13 +47,16 @@ protected:
     LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
 
 private:
-    void InitTool();
-    bool StartCheckHostThread();
+    // False when a step failed: its prompt has been shown and the window ends.
+    [[nodiscard]] bool InitTool();
+    [[nodiscard]] bool StartCheckHostThread();
     static DWORD WINAPI CheckHostThreadProc(LPVOID param);
     static DWORD WINAPI EnableStartThreadProc(LPVOID param);
     void RunCheckHost();
-    CExecutePromptDlg* NewExecutePrompt(const wchar_t* text);
-    void DropExecutePrompt(CExecutePromptDlg* dlg);
+    [[nodiscard]] std::shared_ptr<CExecutePromptDlg> NewPleaseWait(const wchar_t* text);
+    void DropPleaseWait(const std::shared_ptr<CExecutePromptDlg>& dlg);
+    // Every way the window ends itself: the ending is recorded, then the dialog ends.
+    void EndWith(EWindowEnding ending);
 
     LRESULT OnCloseExecutePrompt();
     LRESULT OnHostCheckResult(WPARAM code);
@@ -59,23 +64,25 @@ private:
     LRESULT OnStartFollowsBox();
     void OnBnClickedChkAgree();
     void OnBnClickedBtnStart();
-    void SendClosingFeedback();
 
     void ComputeScale();
     void LayoutControls(bool first);
     void SetAgreementText();
+    // The background image, loaded on first need; false while it cannot be.
+    [[nodiscard]] bool HasBackground();
 
     // Shows a prompt box modally and returns its result; what failed as it
     // came up goes to the log.
-    INT_PTR ShowPrompt(HWND hParent, const wchar_t* text, int type);
-    [[noreturn]] static void EndProcessNow();
+    [[nodiscard]] INT_PTR ShowPrompt(HWND hParent, const wchar_t* text, int type);
+    // A prompt with the single confirm button: there is nothing to answer.
+    void ShowNotice(HWND hParent, FlowText text);
 
     HICON m_hIcon = nullptr;
     RECT m_rcClient{};
-    int m_bLayoutDone = 0;
-    int m_bInCaption = 0;
-    CPngImage m_pBkImage;                       // PNG 134, owned by the dialog
-    int m_bVersionFontCreated = 0;
+    bool m_bLayoutDone = false;
+    bool m_bInCaption = false;
+    std::unique_ptr<CPngImage> m_pBkImage;      // PNG 134, owned by the dialog
+    bool m_bVersionFontCreated = false;
     CFontObj m_fontVersion;
     CPngButton m_btnClose;
     CPngButton m_btnMin;
@@ -83,7 +90,10 @@ private:
     CCheckBoxBtn m_chkAgree;
     CImageButton m_btnStart;
     CRepairWorker m_repairWorker;
-    std::atomic<CExecutePromptDlg*> m_pExecutePrompt{nullptr};
+    // The current please-wait dialog, shared with the thread that runs it:
+    // whichever lets go last deletes it. Taken and replaced on two threads,
+    // always through the atomic operations of <memory>.
+    std::shared_ptr<CExecutePromptDlg> m_pExecutePrompt;
     CFeedbackDll m_feedback;
     FeedbackInitInfo m_feedbackInfo;
     float m_fScale = 1.0f;
@@ -92,4 +102,5 @@ private:
     // repair running beside the host check would leave one of the two
     // please-wait dialogs up with nobody to close it.
     bool m_bMachineAccepted = false;
+    EWindowEnding m_ending = EWindowEnding::Stopped;
 };

@@ -13,6 +13,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     RestrictDllSearchToSystemFolder();
     HoldOwnFile();
     CVelmoraApp app;
-    app.InitInstance();
+    // Always FALSE: there is no message loop of the application's own to enter.
+    (void)app.InitInstance();
     return app.m_nExitCode;
 }

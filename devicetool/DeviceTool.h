@@ -13,13 +13,13 @@ public:
     virtual ~IDeviceService() = default;
     // The present devices, at most kMaxDevices of them: a longer list is
     // TooLong, never a list cut short.
-    virtual ListResult ListDevices(std::vector<Device>& devices) = 0;
+    [[nodiscard]] virtual ListResult ListDevices(std::vector<Device>& devices) = 0;
     // Asks the class installer of devices[index] to disable or enable it in
     // scope; true when it accepted the request.
-    virtual bool RequestChange(size_t index, Verb verb, Scope scope) = 0;
+    [[nodiscard]] virtual bool RequestChange(size_t index, Verb verb, Scope scope) = 0;
     // True when the device's install parameters ask for a restart or reboot.
-    virtual bool RestartRequested(size_t index) = 0;
-    virtual NodeStatus ReadStatus(size_t index) = 0;
+    [[nodiscard]] virtual bool RestartRequested(size_t index) = 0;
+    [[nodiscard]] virtual NodeStatus ReadStatus(size_t index) = 0;
 };
 
 // What the process knows of itself.

@@ -18,7 +18,7 @@ struct CommandLine {
 // Reads the arguments after the program name. /force (or -force, any case) is
 // a switch wherever it stands, never a device ID. False for a bad command
 // line, with why in error (one line, ASCII).
-bool ParseCommandLine(const std::vector<std::wstring>& args, CommandLine& out, std::string& error);
+[[nodiscard]] bool ParseCommandLine(const std::vector<std::wstring>& args, CommandLine& out, std::string& error);
 
 // pattern against text, ASCII letters compared without case; '*' stands for
 // any run of characters, also none.

@@ -2,8 +2,9 @@
 
 #include <cfgmgr32.h>
 
-#include <algorithm>
 #include <cwchar>
+
+#include "framework/DeviceProperties.h"
 
 static_assert(devtool::kNodeStarted == DN_STARTED, "DN_STARTED");
 static_assert(devtool::kNodeHasProblem == DN_HAS_PROBLEM, "DN_HAS_PROBLEM");
@@ -11,43 +12,11 @@ static_assert(devtool::kProblemDisabled == CM_PROB_DISABLED, "CM_PROB_DISABLED")
 
 namespace {
 
-// A driver that keeps asking for a larger buffer is not asked forever.
-const int kMaxPropertyTries = 8;
-
-// A multi-string property of the device; empty when it has none.
+// A string-list property of the device as its strings; none when it has none.
 std::vector<std::wstring> ListProperty(HDEVINFO set, SP_DEVINFO_DATA& info, DWORD property)
 {
-    std::vector<wchar_t> buffer(512);
-    for (int tries = 0; tries < kMaxPropertyTries; ++tries) {
-        DWORD type = 0, required = 0;
-        const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-        if (::SetupDiGetDeviceRegistryPropertyW(set, &info, property, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                                                bytes, &required)) {
-            if (type != REG_MULTI_SZ && type != REG_SZ)
-                return {};
-            const size_t chars = std::min<size_t>(buffer.size(), required / sizeof(wchar_t));
-            return devtool::SplitMultiString(buffer.data(), chars);
-        }
-        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || required <= bytes)
-            return {};
-        buffer.assign(required / sizeof(wchar_t) + 2, L'\0');
-    }
-    return {};
-}
-
-std::wstring InstanceId(HDEVINFO set, SP_DEVINFO_DATA& info)
-{
-    std::vector<wchar_t> buffer(MAX_DEVICE_ID_LEN + 1);
-    DWORD required = 0;
-    if (!::SetupDiGetDeviceInstanceIdW(set, &info, buffer.data(), static_cast<DWORD>(buffer.size()), &required)) {
-        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || required <= buffer.size())
-            return {};
-        buffer.assign(required + 1, L'\0');
-        if (!::SetupDiGetDeviceInstanceIdW(set, &info, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr))
-            return {};
-    }
-    buffer.back() = L'\0';
-    return buffer.data();
+    const std::wstring list = ReadDeviceStringList(set, info, property);
+    return devtool::SplitMultiString(list.data(), list.size());
 }
 
 }  // namespace
@@ -84,7 +53,7 @@ devtool::ListResult CSetupApiDevices::ListDevices(std::vector<devtool::Device>& 
         devtool::Device device;
         // The configuration manager's own ID query is no substitute: under
         // wine it reports success and leaves the buffer empty.
-        device.instanceId = InstanceId(m_set.Get(), info);
+        device.instanceId = ReadDeviceInstanceId(m_set.Get(), info);
         if (device.instanceId.empty())
             continue;
         device.hardwareIds = ListProperty(m_set.Get(), info, SPDRP_HARDWAREID);
@@ -125,11 +94,6 @@ bool CSetupApiDevices::RestartRequested(size_t index)
 
 devtool::NodeStatus CSetupApiDevices::ReadStatus(size_t index)
 {
-    // Initialised: under wine the query reports success and writes nothing.
-    ULONG flags = 0, problem = 0;
-    devtool::NodeStatus status;
-    status.read = ::CM_Get_DevNode_Status(&flags, &problem, m_infos.at(index).DevInst, 0) == CR_SUCCESS;
-    status.flags = flags;
-    status.problem = problem;
-    return status;
+    const SDeviceNodeStatus node = ReadDeviceNodeStatus(m_infos.at(index));
+    return {node.read, node.flags, node.problem};
 }

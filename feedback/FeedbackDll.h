@@ -4,8 +4,12 @@
 
 #include <string>
 
-// Handed to "InitFreedbackDll"; the library receives the string objects
-// themselves, so it is built with the same toolchain as the program.
+// Handed to "InitFreedbackDll": the library receives the string objects
+// themselves, laid out as this toolchain lays out std::wstring (mingw-w64 g++
+// with libstdc++, x64: per object a pointer to its NUL-terminated characters,
+// its length, a 16-byte buffer for up to seven characters in place; 32 bytes
+// each, 192 in all). A library built with another toolchain must read the
+// record in that layout, not as its own string type, and must not change it.
 struct FeedbackInitInfo {
     std::wstring m_strInfo1;
     std::wstring m_strInfo2;
@@ -26,20 +30,20 @@ class CFeedbackDll {
 public:
     // 1 when the library in the program's folder loaded and all eleven entry
     // points resolved, else 0. The library is never unloaded.
-    int Load();
-    bool IsBound() const { return m_bBound; }
+    [[nodiscard]] int Load();
+    [[nodiscard]] bool IsBound() const { return m_bBound; }
     // After Load returned 0 in a signed release: the log line (UTF-8) that
     // names the library and why it was not loaded; empty otherwise.
     const std::string& Refusal() const { return m_strRefusal; }
 
-    int InitFreedbackDll(FeedbackInitInfo* info) const;
-    int CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* version, int kind, wchar_t* timeText) const;
+    [[nodiscard]] int InitFreedbackDll(FeedbackInitInfo* info) const;
+    [[nodiscard]] int CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* version, int kind, wchar_t* timeText) const;
     // "CustomerFeedbackEx" with the current time as its text, made fresh in a
     // writable buffer of kFeedbackTimeChars wide characters: a library that
     // writes an answer back into it cannot run past its end.
-    int ReportCustomerFeedback(const wchar_t* toolId, const wchar_t* version, int kind) const;
-    int GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version) const;
-    int OpenToolDownUrl() const;
+    [[nodiscard]] int ReportCustomerFeedback(const wchar_t* toolId, const wchar_t* version, int kind) const;
+    [[nodiscard]] int GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version) const;
+    [[nodiscard]] int OpenToolDownUrl() const;
 
     // Export names in binding order.
     static const char* const kExportNames[11];

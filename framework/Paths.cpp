@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-std::wstring ProgramPath()
+std::wstring GetExePath()
 {
     wchar_t buf[261] = {};
     const DWORD n = ::GetModuleFileNameW(nullptr, buf, 260);
@@ -11,7 +11,7 @@ std::wstring ProgramPath()
 
 std::wstring GetExeDir()
 {
-    const std::wstring path = ProgramPath();
+    const std::wstring path = GetExePath();
     const size_t slash = path.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }

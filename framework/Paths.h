@@ -3,11 +3,11 @@
 #include <string>
 
 // The full path of the running program's file (empty if it cannot be read).
-std::wstring ProgramPath();
-// The program's folder without a trailing backslash (empty for a path
+[[nodiscard]] std::wstring GetExePath();
+// The folder of that path without a trailing backslash (empty for a path
 // without one).
-std::wstring GetExeDir();
+[[nodiscard]] std::wstring GetExeDir();
 
 // True when path (trailing backslashes allowed) names a junction, a symbolic
 // link or any other reparse point: something that leads elsewhere.
-bool IsLink(std::wstring path);
+[[nodiscard]] bool IsLink(std::wstring path);

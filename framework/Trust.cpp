@@ -131,7 +131,7 @@ void HoldOwnFile()
 {
     if (!IsSignedRelease() || g_ownFile)
         return;
-    g_strOwnPath = ProgramPath();
+    g_strOwnPath = GetExePath();
     // Renaming or deleting stays possible (the self-removal needs it); the
     // certificate is read from this handle, whatever the name later holds.
     CFileHandle own(::CreateFileW(g_strOwnPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,

@@ -21,8 +21,8 @@ std::wstring RunningAccount();
 
 // Owner and access list of a descriptor; false when it has no owner field or
 // cannot be read.
-bool LogFolderSecurityOf(PSECURITY_DESCRIPTOR sd, SLogFolderSecurity& out);
+[[nodiscard]] bool LogFolderSecurityOf(PSECURITY_DESCRIPTOR sd, SLogFolderSecurity& out);
 
 // The folder at path, held (see OpenFolderAsIs), when it is a folder of its own
 // that is safe to write in (see LogFolderIsSafe); empty otherwise.
-CFileHandle OpenSafeLogFolder(const std::wstring& path);
+[[nodiscard]] CFileHandle OpenSafeLogFolder(const std::wstring& path);

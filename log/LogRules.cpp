@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 #include <cwctype>
+#include <iterator>
 
 std::string FormatLogStamp(const LogTime& t)
 {
@@ -52,6 +53,22 @@ std::wstring LogRootWithSeparator(const std::wstring& root)
     if (root.empty() || root.back() == L'\\' || root.back() == L'/')
         return root;
     return root + L"\\";
+}
+
+std::wstring LogBackupName(const std::wstring& name)
+{
+    return name + std::wstring(std::begin(kLogBackupSuffix), std::end(kLogBackupSuffix) - 1);
+}
+
+std::vector<std::wstring> LogFileNamesWithBackups()
+{
+    std::vector<std::wstring> names;
+    for (const char* file : {kToolLogFile, kDeviceLogFile}) {
+        const std::wstring name(file, file + std::char_traits<char>::length(file));   // ASCII
+        names.push_back(name);
+        names.push_back(LogBackupName(name));
+    }
+    return names;
 }
 
 bool LogFileNameIsPlain(const std::wstring& name)

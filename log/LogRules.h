@@ -23,7 +23,7 @@ std::string FormatLogStamp(const LogTime& t);
 // A log file is moved to its backup once it is larger than this many bytes.
 constexpr uint32_t kLogRotateLimit = 6020000;
 // Only the low 32 bits of the length count, taken as unsigned.
-bool LogNeedsRotation(uint64_t fileLength);
+[[nodiscard]] bool LogNeedsRotation(uint64_t fileLength);
 
 // The profile value is read into a buffer of this many wide characters.
 constexpr size_t kLogIniBufferChars = 100;
@@ -32,16 +32,29 @@ constexpr size_t kLogIniBufferChars = 100;
 int LogIniToInt(const std::wstring& text);
 // The value of key "print" as read (before the buffer cut): cut to what the
 // buffer holds, trimmed, converted; logging is on exactly for 1.
-bool LogPrintSwitchOn(const std::wstring& value);
+[[nodiscard]] bool LogPrintSwitchOn(const std::wstring& value);
 
 // The root a log front end uses for an override: a separator is added when
 // the folder does not end in one. An empty root stays empty.
 std::wstring LogRootWithSeparator(const std::wstring& root);
 
+// The tool's log files, named here and nowhere else: the flow's own, where
+// every failure goes, and the one the device step writes under the program
+// folder. Each has one backup, named with kLogBackupSuffix appended.
+constexpr char kToolLogFile[] = "Velmora.txt";
+constexpr char kDeviceLogFile[] = "Quorrant.txt";
+constexpr char kLogBackupSuffix[] = "bak";
+
+// The backup of a log file: "Velmora.txt" -> "Velmora.txtbak".
+std::wstring LogBackupName(const std::wstring& name);
+
+// Every log file the tool may write, and each one's backup.
+std::vector<std::wstring> LogFileNamesWithBackups();
+
 // A log file is named by one plain name inside the log folder: not empty, not
 // "." or "..", no separator (nothing that reaches into another folder) and no
 // stream separator.
-bool LogFileNameIsPlain(const std::wstring& name);
+[[nodiscard]] bool LogFileNameIsPlain(const std::wstring& name);
 
 // One entry of a folder's access list, as the system gives it.
 struct SLogAccessEntry {
@@ -71,4 +84,4 @@ constexpr uint32_t kLogReadOnlyRights = 0x00000001u | 0x00000008u | 0x00000020u 
 // passed on to what is made in it) grants anything beyond reading to another
 // account or group. Otherwise someone else could put a link or another file
 // under a log file's name, or swap the folder, and have the tool write there.
-bool LogFolderIsSafe(const SLogFolderSecurity& security, const std::wstring& runningAccount);
+[[nodiscard]] bool LogFolderIsSafe(const SLogFolderSecurity& security, const std::wstring& runningAccount);

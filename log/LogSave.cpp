@@ -13,7 +13,6 @@
 #include "log/LogSaveCloseFile.h"
 
 std::wstring g_strLogRoot;
-const char* const kToolLogFile = "Velmora.txt";
 
 namespace {
 

@@ -8,9 +8,6 @@
 
 class CLogBase;
 
-// The tool's own log file, where every failure of the flow is written.
-extern const char* const kToolLogFile;   // "Velmora.txt"
-
 class CLogSave {
 public:
     // The default instance (log folder under the common application data folder).
@@ -36,7 +33,8 @@ private:
     std::unique_ptr<CLogBase> m_pLogSave;    // the writer, on m_strLogDir
 };
 
-// Writes line (UTF-8) to the tool's own log whatever the configuration says.
+// Writes line (UTF-8) to the tool's own log (kToolLogFile) whatever the
+// configuration says.
 void LogToolLine(const std::string& line);
 
 // The root override, stored by every GetInstance(root) call; it decides the

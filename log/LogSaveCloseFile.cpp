@@ -81,7 +81,7 @@ CFileHandle OpenLogFile(HANDLE folder, const std::wstring& name)
     return CFileHandle();
 }
 
-// Moves the held file (identity held) to "<name>bak" in the folder, over an
+// Moves the held file (identity held) to its backup in the folder, over an
 // older backup. The move is made on the file itself, found again by name only
 // to get a handle that may rename it, and only if it is still the same file.
 void MoveToBackup(HANDLE folder, const std::wstring& name, const SFileIdentity& held)
@@ -91,7 +91,7 @@ void MoveToBackup(HANDLE folder, const std::wstring& name, const SFileIdentity& 
     SFileIdentity id;
     if (!mover || !ReadIdentity(mover.Get(), id) || !id.SameFileAs(held) || !id.IsPlainFile())
         return;
-    RenameInFolder(mover.Get(), folder, name + L"bak", true);
+    RenameInFolder(mover.Get(), folder, LogBackupName(name), true);
 }
 
 }  // namespace

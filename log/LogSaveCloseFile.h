@@ -30,7 +30,7 @@ public:
 private:
     // The held folder, opened and judged at the first call; false when
     // entries cannot go in. Called under m_lock.
-    bool HoldFolder();
+    [[nodiscard]] bool HoldFolder();
 
     CRITICAL_SECTION m_lock;
     bool m_bFolderTried = false;

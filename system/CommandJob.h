@@ -19,7 +19,7 @@ public:
     // still runs, but only the interpreter itself is watched and ended (what
     // it started may outlive the run). process must stay open while this
     // object lives.
-    bool Confine(HANDLE process);
+    [[nodiscard]] bool Confine(HANDLE process);
     // After a packet under the tree's key: whether every process has ended.
     [[nodiscard]] bool Ended(DWORD message) const;
     // Ends every process of the tree (only the interpreter when unconfined)

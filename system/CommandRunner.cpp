@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "framework/Text.h"
+#include "log/LogSave.h"
 #include "system/ChunkDecoder.h"
 #include "system/CommandJob.h"
 #include "system/CommandPipe.h"
@@ -117,7 +119,7 @@ ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWO
     // Unconfined, the command still runs; only its interpreter is then
     // watched and ended at the limit. If this process dies before the
     // interpreter is in the job, the interpreter stays suspended.
-    tree.Confine(process.Get());
+    (void)tree.Confine(process.Get());
     // The pipe breaks when the command's processes have closed their ends.
     pipe.writeEnd.Reset();
     input.Reset();
@@ -134,6 +136,11 @@ ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWO
     DWORD exitCode = 0;
     ::GetExitCodeProcess(process.Get(), &exitCode);   // read, not part of the result
     return ECommandRun::Ran;
+}
+
+void LogCommandTimeout(const std::wstring& command)
+{
+    LogToolLine(CommandTimeoutLogMessage(WideToUtf8(command), kCommandTimeLimitMs / 1000));
 }
 
 bool ExecCommand(std::wstring command, std::wstring& output, ECommandRun* how)

@@ -47,3 +47,8 @@ using ChunkHandler = std::function<void(const char* bytes, size_t length)>;
 
 // The system folder (System32) without a trailing backslash; empty if unknown.
 std::wstring SystemFolder();
+
+// To the tool's log, after the line that reports a command's failure, when
+// the command outlived the limit: one more line naming it and the seconds
+// waited, so a hung command can be told from one that could not start.
+void LogCommandTimeout(const std::wstring& command);

@@ -5,4 +5,4 @@
 // Starts proc(param) on a new thread (default security and stack size) and
 // closes its handle at once. When the thread cannot be created it writes
 // logLine, if given, to the tool's log and returns false.
-bool StartDetachedThread(LPTHREAD_START_ROUTINE proc, void* param, const char* logLine = nullptr);
+[[nodiscard]] bool StartDetachedThread(LPTHREAD_START_ROUTINE proc, void* param, const char* logLine = nullptr);

@@ -146,6 +146,16 @@ const char* ModelCheckLogMessage(int code)
     }
 }
 
+EHostResult HostResultOfModelCheck(int code)
+{
+    switch (code) {
+    case kModelMismatch: return EHostResult::ModelMismatch;
+    case kModelNoLineEnd: return EHostResult::ModelNoLineEnd;
+    case kModelNotFound: return EHostResult::ModelNotFound;
+    default: return EHostResult::ModelQueryFailed;
+    }
+}
+
 // ---- Interpreter command line ----------------------------------------------
 
 std::wstring ComposeCommandLine(const std::wstring& command)

@@ -15,7 +15,7 @@
 enum class EWindowsClass { Supported, Refused, Unlisted };
 
 // Exact match of the (major, minor) pair the system records for the process.
-EWindowsClass ClassifyWindowsVersion(unsigned long major, unsigned long minor);
+[[nodiscard]] EWindowsClass ClassifyWindowsVersion(unsigned long major, unsigned long minor);
 
 // The answer of the OS query names Windows 11 (case-sensitive).
 bool NamesWindows11(const std::wstring& osQueryText);
@@ -29,28 +29,28 @@ std::wstring OsTextFromBuild(unsigned long build);
 
 // The whole version check. runOsQuery is asked only for an unlisted pair; it
 // returns false when the query could not be run, else true with its text.
-bool IsSupportedWindows(unsigned long major, unsigned long minor,
+[[nodiscard]] bool IsSupportedWindows(unsigned long major, unsigned long minor,
                         const std::function<bool(std::wstring& text)>& runOsQuery);
 
 // ---- Result of the host check ----------------------------------------------
 
-// What the host check found. The values are the codes of the designed
-// host-check result message; the model outcomes (2 to 5) are those of
-// EModelCheck below.
+// What the host check found. The window hears it as the designed code of its
+// message (see ResultCodes.h).
 enum class EHostResult {
-    Accepted = 1,           // an accepted model and a listed graphics function
-    ModelMismatch = 2,
-    ModelNoLineEnd = 3,
-    ModelNotFound = 4,
-    ModelQueryFailed = 5,
-    DeviceListFailed = 6,
-    NoListedDevice = 7,
+    Accepted,               // an accepted model and a listed graphics function
+    ModelMismatch,
+    ModelNoLineEnd,
+    ModelNotFound,
+    ModelQueryFailed,
+    DeviceListFailed,
+    NoListedDevice,
 };
 
 // ---- Machine model ---------------------------------------------------------
 
-// Outcome of the model part of the host check: accepted, or the host result
-// code the worker reports.
+// Outcome of the model part of the host check: accepted, or the failure the
+// host check then reports (HostResultOfModelCheck), numbered as that
+// result's designed code.
 enum EModelCheck {
     kModelAccepted = 0,
     kModelMismatch = 2,      // none of the accepted models in the value
@@ -64,7 +64,7 @@ extern const char* const kAcceptedModels[3];
 // Cuts the value out of the model query's answer: the text after the first
 // "Version=" up to the first CR LF after it, not yet trimmed. Returns
 // kModelAccepted when a value was cut out, else kModelNotFound/kModelNoLineEnd.
-int CutModelValue(const std::string& answer, std::string& value);
+[[nodiscard]] int CutModelValue(const std::string& answer, std::string& value);
 
 // Leading spaces, then leading CR/LF, then trailing spaces, then trailing CR/LF.
 std::string TrimModelValue(const std::string& value);
@@ -76,10 +76,14 @@ std::string UpperAscii(const std::string& value);
 int FindAcceptedModel(const std::string& upperValue);
 
 // The whole model part: ran is the runner's result, answer what it collected.
-int CheckModelAnswer(bool ran, const std::string& answer);
+[[nodiscard]] int CheckModelAnswer(bool ran, const std::string& answer);
 
 // The log line of a model outcome (UTF-8), or nullptr for kModelAccepted.
 const char* ModelCheckLogMessage(int code);
+
+// What a model outcome other than kModelAccepted comes to as the host check's
+// result; anything else that is no model outcome counts as a query that failed.
+[[nodiscard]] EHostResult HostResultOfModelCheck(int code);
 
 // ---- Interpreter command line ----------------------------------------------
 
@@ -113,10 +117,10 @@ enum class ESmbiosResult {
 // calling method, major, minor, DMI revision, 32-bit table length; then the
 // table). Never reads outside [data, data + size). A Version string index of 0,
 // or one beyond the record's strings, yields an empty version.
-ESmbiosResult ReadSmbiosSystemVersion(const uint8_t* data, size_t size, std::string& version);
+[[nodiscard]] ESmbiosResult ReadSmbiosSystemVersion(const uint8_t* data, size_t size, std::string& version);
 
 // The model part fed from the SMBIOS table instead of the model query: the
 // Version string goes through the same parser as "Version=<text>\r\n".
 // tableRead false (the table could not be read) or a bad table gives
 // kModelQueryFailed; a table without a system-information record kModelNotFound.
-int CheckModelFromSmbios(bool tableRead, const uint8_t* data, size_t size);
+[[nodiscard]] int CheckModelFromSmbios(bool tableRead, const uint8_t* data, size_t size);

@@ -1,74 +1,17 @@
-// The device step of the host check, the repair worker and the restart.
-#include <string>
+#include "system/Repair.h"
+
+#include <windows.h>
 
 #include "framework/Handles.h"
-#include "framework/Locks.h"
+#include "framework/Paths.h"
 #include "framework/Trust.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
-#include "system/DetachedThread.h"
-#include "system/Devices.h"
-#include "system/RepairRules.h"
-#include "system/RepairWorker.h"
 #include "system/SelfRemovalRules.h"
 
-namespace {
-
-DWORD WINAPI RepairThreadProc(LPVOID p)
+ERepairResult DisableListedDevice(const std::wstring& hardwareId)
 {
-    static_cast<CRepairWorker*>(p)->DoRepair();
-    return 1;
-}
-
-}  // namespace
-
-void CRepairWorker::SetHardwareId(const std::wstring& id)
-{
-    CSrwGuard guard(m_idLock);
-    m_strHardwareId = id;
-}
-
-std::wstring CRepairWorker::HardwareId()
-{
-    CSrwGuard guard(m_idLock, CSrwGuard::kShared);
-    return m_strHardwareId;
-}
-
-EHostResult CRepairWorker::CheckGraphicsDevice(SListedDevice* device)
-{
-    SListedDevice listed;
-    const EHostResult result = FindListedDevice(EnumPresentDevices, listed);
-    if (result == EHostResult::DeviceListFailed)
-        LogToolLine("获取本机硬件ID失败");
-    else if (result == EHostResult::NoListedDevice)
-        LogToolLine("显卡硬件ID 不匹配");
-    if (result != EHostResult::Accepted)
-        return result;
-    SetHardwareId(listed.hardwareId);
-    if (device)
-        *device = listed;
-    return result;
-}
-
-bool CRepairWorker::StartRepairThread()
-{
-    return StartDetachedThread(RepairThreadProc, this, "创建修复线程失败");
-}
-
-// Runs on its own thread.
-bool CRepairWorker::DoRepair()
-{
-    const ERepairResult result = Repair();
-    ReportRepairResult(result);
-    return result == ERepairResult::Done;
-}
-
-ERepairResult CRepairWorker::Repair()
-{
-    // Without a checked device there is nothing to disable: the device tool
-    // would be asked about an empty ID.
-    const std::wstring id = HardwareId();
-    if (id.empty()) {
+    if (hardwareId.empty()) {
         LogToolLine("修复方案安装失败");
         return ERepairResult::Failed;
     }
@@ -90,7 +33,7 @@ ERepairResult CRepairWorker::Repair()
         }
         toolDir = tool.Folder();
     }
-    const std::wstring command = DevconDisableCommand(toolDir, id);
+    const std::wstring command = DevconDisableCommand(toolDir, hardwareId);
     std::string output;
     ECommandRun how = ECommandRun::NotStarted;
     const bool ran = !command.empty() && ExecCommandA(command.c_str(), output, &how, exeDir);
@@ -110,7 +53,7 @@ ERepairResult CRepairWorker::Repair()
     return ERepairResult::Done;
 }
 
-bool CRepairWorker::RebootSystem()
+bool RequestForcedRestart()
 {
     CTokenHandle token;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Out()))

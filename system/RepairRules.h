@@ -27,7 +27,7 @@ void AddHardwareId(CHardwareIdMap& ids, const std::string& firstId);
 // Walks the collection in key order and looks for the listed IDs in each
 // value (case-sensitive). On the first hit chosen is the listed text itself
 // and the result is true; otherwise chosen is left alone.
-bool ChooseListedHardwareId(const CHardwareIdMap& ids, std::wstring& chosen);
+[[nodiscard]] bool ChooseListedHardwareId(const CHardwareIdMap& ids, std::wstring& chosen);
 
 // What the device step of the host check knows of a present device. An
 // unread state is Unknown, never Disabled: the tool then repairs.
@@ -36,7 +36,7 @@ enum class EDeviceState { Unknown, NotDisabled, Disabled };
 // The configuration manager's node status of a device: read is the query's
 // success; flags and problem as it reports them (DN_*, CM_PROB_*). A node that
 // reports no flags at all has said nothing about itself.
-EDeviceState DeviceStateOf(bool read, unsigned long flags, unsigned long problem);
+[[nodiscard]] EDeviceState DeviceStateOf(bool read, unsigned long flags, unsigned long problem);
 
 struct SPresentDevice {
     std::string firstId;         // first hardware ID, ANSI
@@ -60,18 +60,18 @@ typedef std::function<bool(std::vector<SPresentDevice>& devices)> DeviceListRead
 // DeviceListFailed or NoListedDevice (found then left alone).
 [[nodiscard]] EHostResult FindListedDevice(const DeviceListReader& readDevices, SListedDevice& found);
 
-// What the repair came to. The values are the codes of the designed
-// repair-result message.
-enum class ERepairResult { Done = 1, Failed = 2 };
+// What the repair came to. The window hears it as the designed code of its
+// message (see ResultCodes.h).
+enum class ERepairResult { Done, Failed };
 
 // True only when the device tool's output says it disabled at least one device,
 // now ("N device(s) disabled.") or at the next restart ("The N device(s) are
 // ready to be disabled. ..."). Everything else is a failure.
-bool DevconConfirmsDisable(const std::string& output);
+[[nodiscard]] bool DevconConfirmsDisable(const std::string& output);
 
 // "<folder>\devcon.exe" disable "<hardware ID>": the device tool of the
 // program folder by its full path (run with that folder as the current one).
 // Empty when the folder (or the ID) holds a character the interpreter would
 // expand or that would end the quotes early, or when the interpreter's line
 // would have to be cut: the repair is then refused.
-std::wstring DevconDisableCommand(const std::wstring& exeDir, const std::wstring& hardwareId);
+[[nodiscard]] std::wstring DevconDisableCommand(const std::wstring& exeDir, const std::wstring& hardwareId);

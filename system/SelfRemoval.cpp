@@ -16,7 +16,6 @@
 #include "framework/Text.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
-#include "system/RepairWorker.h"
 
 namespace {
 
@@ -443,7 +442,9 @@ SSelfRemovalFacts CProgramFolder::Gather() const
     f.finalPathAtStart = m_finalAtStart;
     f.finalPathNow = FinalPath(m_folder.Get());
     f.atStart = m_atStart;
-    ListEntries(m_folder.Get(), f.now);
+    // A folder that cannot be listed now shows nothing to take: the plan then
+    // removes nothing from it.
+    (void)ListEntries(m_folder.Get(), f.now);
     CFileHandle log = OpenMadeLogFolder(m_folder.Get(), 0);
     f.logFolderMadeByRun = log && ListEntries(log.Get(), f.logNow);
     const Profiles profiles = ProfilesBySid();
@@ -508,7 +509,9 @@ bool CProgramFolder::CarryOut(const SSelfRemovalPlan& plan) const
         if (log) {
             for (const SRemovalEntry& e : plan.logFilesNow)
                 DeleteInFolder(log.Get(), e);
-            DeleteOpened(log.Get());   // only when empty; it goes as the handle closes
+            // Only when empty; it goes as the handle closes. One that stays
+            // held something else, which is not the tool's to report.
+            (void)DeleteOpened(log.Get());
         }
     }
 
@@ -546,14 +549,16 @@ bool CProgramFolder::CarryOut(const SSelfRemovalPlan& plan) const
 
 void NoteProgramFolderAtStart()
 {
-    const std::wstring program = ProgramPath();
+    const std::wstring program = GetExePath();
     const size_t slash = program.find_last_of(L'\\');
+    // A folder that cannot be held is never removed: nothing more to do now.
     if (slash != std::wstring::npos)
-        g_programFolder.Note(program.substr(0, slash), program.substr(slash + 1));
+        (void)g_programFolder.Note(program.substr(0, slash), program.substr(slash + 1));
 }
 
 bool StartSelfRemoval()
 {
-    g_programFolder.CarryOut(PlanSelfRemoval(g_programFolder.Gather()));
+    // What stays has its line in the log already; nobody else is to be told.
+    (void)g_programFolder.CarryOut(PlanSelfRemoval(g_programFolder.Gather()));
     return true;
 }

@@ -18,16 +18,16 @@ public:
     // Opens and holds folder (the path the program was started from) and
     // notes its entries and the identities of the tool's files in it. False
     // when the folder cannot be held; the removal then takes nothing.
-    bool Note(const std::wstring& folder, const std::wstring& programName);
-    bool Held() const { return static_cast<bool>(m_folder); }
+    [[nodiscard]] bool Note(const std::wstring& folder, const std::wstring& programName);
+    [[nodiscard]] bool Held() const { return static_cast<bool>(m_folder); }
 
     // What the removal knows now, by the held handle.
-    SSelfRemovalFacts Gather() const;
+    [[nodiscard]] SSelfRemovalFacts Gather() const;
 
     // Deletes what the plan deletes at once, each by handle and only while it
     // is still what the plan says, and has the shell start the command for
     // the rest; logs what stays. True when that command was started.
-    bool CarryOut(const SSelfRemovalPlan& plan) const;
+    [[nodiscard]] bool CarryOut(const SSelfRemovalPlan& plan) const;
 
     // Closes the folder's handle (the program's closes as the process ends).
     void LetGo() { m_folder.Reset(); }
@@ -59,7 +59,7 @@ bool StartSelfRemoval();
 // runs as the signed-in user (unelevated when this program was elevated over
 // a standard user's desktop). Waits at most timeoutMs. False when there is no
 // desktop shell or it did not answer in time: then nothing was started.
-bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& params, const std::wstring& folder,
+[[nodiscard]] bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& params, const std::wstring& folder,
                               unsigned long timeoutMs);
 
 // The folders of this system and its users that are never removed or cleared:

@@ -1,9 +1,10 @@
 #include "system/SelfRemovalRules.h"
 
+#include "log/LogRules.h"
+
 const wchar_t* const kDeviceToolName = L"devcon.exe";
 const wchar_t* const kFeedbackLibraryName = L"TarnexFeedbackInformation.dll";
 const wchar_t* const kLogFolderName = L"ToolLog";
-const wchar_t* const kLogFileNames[4] = {L"Velmora.txt", L"Velmora.txtbak", L"Quorrant.txt", L"Quorrant.txtbak"};
 const int kRemovalRetryWaits[5] = {1, 2, 4, 8, 15};
 
 namespace RemovalLog {
@@ -225,8 +226,9 @@ SSelfRemovalPlan PlanSelfRemoval(const SSelfRemovalFacts& facts)
 
     // What this run wrote: the files of a log folder it made ...
     if (facts.logFolderMadeByRun) {
+        const std::vector<std::wstring> logFiles = LogFileNamesWithBackups();
         for (const SRemovalEntry& e : facts.logNow)
-            for (const wchar_t* name : kLogFileNames)
+            for (const std::wstring& name : logFiles)
                 if (e.plainFile && SameName(e.name, name))
                     plan.logFilesNow.push_back(e);
         plan.logFolderNow = true;

@@ -19,9 +19,9 @@
 // The files shipped beside the program.
 extern const wchar_t* const kDeviceToolName;        // devcon.exe
 extern const wchar_t* const kFeedbackLibraryName;   // TarnexFeedbackInformation.dll
-// The log folder a log front end makes under its root, and the files it writes.
+// The log folder a log front end makes under its root (the files it writes
+// there are named in log/LogRules.h).
 extern const wchar_t* const kLogFolderName;          // ToolLog
-extern const wchar_t* const kLogFileNames[4];
 
 // A folder people keep things in, or one the removal cannot be sure of:
 // anything but a plain drive path (a share, \\localhost\C$, a volume GUID
@@ -30,13 +30,13 @@ extern const wchar_t* const kLogFileNames[4];
 // any account, a folder that holds one, or a first-level folder of one
 // (another account's Desktop, whatever it is called). Paths may be spelled
 // plainly or with \\?\, \\.\ or \\?\UNC\ in front.
-bool IsProtectedFolder(const std::wstring& folder, const std::vector<std::wstring>& protectedFolders,
+[[nodiscard]] bool IsProtectedFolder(const std::wstring& folder, const std::vector<std::wstring>& protectedFolders,
                        const std::vector<std::wstring>& profileFolders);
 
 // A path the interpreter would read as something else: it expands %NAME%
 // (and !NAME! with delayed expansion) even inside quotes, and a quote or a
 // control character would end the quoted text early.
-bool UnsafeForInterpreter(const std::wstring& path);
+[[nodiscard]] bool UnsafeForInterpreter(const std::wstring& path);
 
 // One entry of a folder as its handle lists it.
 struct SRemovalEntry {
@@ -85,7 +85,7 @@ struct SSelfRemovalPlan {
 
 // Names compare without regard to ASCII case, as the file system does, and
 // otherwise exactly: "payroll.xlsx." is not "payroll.xlsx".
-SSelfRemovalPlan PlanSelfRemoval(const SSelfRemovalFacts& facts);
+[[nodiscard]] SSelfRemovalPlan PlanSelfRemoval(const SSelfRemovalFacts& facts);
 
 // The log lines (UTF-8) for what the removal leaves behind; the name follows.
 namespace RemovalLog {
@@ -110,4 +110,4 @@ extern const int kRemovalRetryWaits[5];
 // Empty when the plan leaves nothing for later or is not safe, or when the
 // text would be longer than the interpreter takes (kMaxRemovalParameterChars).
 const size_t kMaxRemovalParameterChars = 8000;
-std::wstring SelfRemovalParameters(const SSelfRemovalPlan& plan, const std::wstring& systemFolder);
+[[nodiscard]] std::wstring SelfRemovalParameters(const SSelfRemovalPlan& plan, const std::wstring& systemFolder);

@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "res/resource.h"
-#include "app/WorkerMessages.h"
+#include "app/AppMessages.h"
 #include "tests/support/RestartLogger.h"
 #include "tests/support/VelmoraRun.h"
 
@@ -108,6 +108,8 @@ TEST(Flow, FeedbackLibraryProblemsEndTheStartWithTheInitPrompt)
             EXPECT_EQ(run.FeedbackCalls().size(), 0u);   // not even "InitFreedbackDll": it was never loaded
         }
         EXPECT_TRUE(vt::PathExists(run.ProgramDir() + L"\\Velmora.exe"));
+        // A removal takes the device tool at once, before the program has ended.
+        EXPECT_TRUE(vt::PathExists(run.ProgramDir() + L"\\devcon.exe"));
     }
 }
 
@@ -136,6 +138,7 @@ TEST(Flow, NewerVersionShowsTheUpdatePromptThenOpensTheDownloadAndEnds)
     // A removal is started (by the shell) before the program ends and waits 3 s: none is running.
     EXPECT_TRUE(shell.Running().empty());
     EXPECT_TRUE(vt::PathExists(run.ProgramDir() + L"\\Velmora.exe"));
+    EXPECT_TRUE(vt::PathExists(run.ProgramDir() + L"\\devcon.exe"));   // taken at once by a removal
 }
 
 TEST(Flow, OtherVersionAnswersLetTheHostCheckRun)

@@ -279,10 +279,11 @@ TEST(MainWindow, ResizeMovesControlsAndKeepsTheirState)
         Capture(main, {0, 0, 1, 1});
         const long now = settledGdi();
         ASSERT_GE(now, 0);
-        if (round == 0)
+        if (round == 0) {
             before = now;
-        else if (round == 2)
+        } else if (round == 2) {
             EXPECT_EQ(now, before);
+        }
     }
 }
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/WorkerMessages.h"
+#include "app/AppMessages.h"
 #include "res/resource.h"
 #include "system/CommandRunner.h"
 #include "framework/Handles.h"

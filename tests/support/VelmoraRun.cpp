@@ -3,7 +3,7 @@
 #include <shlobj.h>
 #include <wincrypt.h>
 
-#include "app/WorkerMessages.h"
+#include "app/AppMessages.h"
 #include "tests/support/FakeDevices.h"
 
 namespace vt {

@@ -15,9 +15,26 @@ TEST(FlowTexts, HostResultsGetTheirReaction)
     for (const auto& c : cases) {
         HostResultReaction r = ReactToHostResult(c.code);
         EXPECT_EQ(r.fatal, c.fatal) << c.code;
+        EXPECT_EQ(r.accepted, c.code == 1) << c.code;
         if (c.fatal) {
             EXPECT_EQ(r.text, c.text) << c.code;
         }
+    }
+}
+
+TEST(FlowTexts, EachEndingOfTheWindowTakesItsSteps)
+{
+    // A start-up refusal takes nothing and says nothing; a refused host
+    // removes the folder without the closing feedback; closing does both.
+    struct Case { EWindowEnding ending; bool feedback; bool remove; } cases[] = {
+        {EWindowEnding::Stopped, false, false},
+        {EWindowEnding::HostRefused, false, true},
+        {EWindowEnding::Closed, true, true},
+    };
+    for (const auto& c : cases) {
+        const SEndingSteps steps = StepsOfEnding(c.ending);
+        EXPECT_EQ(steps.closingFeedback, c.feedback) << static_cast<int>(c.ending);
+        EXPECT_EQ(steps.removeFolder, c.remove) << static_cast<int>(c.ending);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "system/HostRules.h"
+#include "system/ResultCodes.h"
 
 namespace {
 
@@ -121,4 +122,35 @@ TEST(HostRules, EveryFailureHasItsLogLine)
     EXPECT_STREQ(ModelCheckLogMessage(kModelNoLineEnd), "解析机型失败");
     EXPECT_STREQ(ModelCheckLogMessage(kModelNotFound), "未找到机型信息");
     EXPECT_STREQ(ModelCheckLogMessage(kModelQueryFailed), "获取机型信息失败");
+}
+
+TEST(HostRules, ResultsTravelAsTheirDesignedCodes)
+{
+    // The window hears each result as the designed code of its message and
+    // reads it back; a code no worker sends is no result. A model failure is
+    // the host result of its own number.
+    const struct { EHostResult result; uintptr_t code; } hostCodes[] = {
+        {EHostResult::Accepted, 1},         {EHostResult::ModelMismatch, 2},    {EHostResult::ModelNoLineEnd, 3},
+        {EHostResult::ModelNotFound, 4},    {EHostResult::ModelQueryFailed, 5}, {EHostResult::DeviceListFailed, 6},
+        {EHostResult::NoListedDevice, 7},
+    };
+    for (const auto& h : hostCodes) {
+        EXPECT_EQ(MessageCode(h.result), h.code);
+        EXPECT_EQ(HostResultOfCode(h.code), h.result) << h.code;
+        if (h.code >= kModelMismatch && h.code <= kModelQueryFailed) {
+            EXPECT_EQ(HostResultOfModelCheck(static_cast<int>(h.code)), h.result) << h.code;
+        }
+    }
+    const struct { ERepairResult result; uintptr_t code; } repairCodes[] = {
+        {ERepairResult::Done, 1},
+        {ERepairResult::Failed, 2},
+    };
+    for (const auto& r : repairCodes) {
+        EXPECT_EQ(MessageCode(r.result), r.code);
+        EXPECT_EQ(RepairResultOfCode(r.code), r.result) << r.code;
+    }
+    for (uintptr_t never : {uintptr_t{0}, uintptr_t{8}, uintptr_t{100}, UINTPTR_MAX})
+        EXPECT_FALSE(HostResultOfCode(never).has_value()) << never;
+    for (uintptr_t never : {uintptr_t{0}, uintptr_t{3}, UINTPTR_MAX})
+        EXPECT_FALSE(RepairResultOfCode(never).has_value()) << never;
 }

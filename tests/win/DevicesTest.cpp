@@ -1,7 +1,7 @@
 // The device enumeration over devices registered in the test prefix.
 #include <gtest/gtest.h>
 
-#include "app/WorkerMessages.h"
+#include "app/AppMessages.h"
 #include "system/Devices.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/TestSupport.h"
@@ -30,6 +30,9 @@ TEST_F(Devices, FirstIdsOfEveryDeviceOnceAndDevicesWithoutIdsSkipped)
     ASSERT_TRUE(vt::AddFakeDevice(L"VELMORATEST\\C_ADA\\2", {L"PCI\\VEN_10DE&DEV_1ADA&SUBSYS_12345678&REV_A1"}));
     ASSERT_TRUE(vt::AddFakeDevice(L"VELMORATEST\\D_LOWER\\1", {L"pci\\ven_10de&dev_1ad8&subsys_12345678"}));
     ASSERT_TRUE(vt::AddFakeDevice(L"VELMORATEST\\E_SHORT\\1", {L"X"}));
+    // A list longer than the first read's buffer: read again at the size asked for.
+    const std::string longFirst = "VELMORATEST\\LONG&" + std::string(600, 'X');
+    ASSERT_TRUE(vt::AddFakeDevice(L"VELMORATEST\\F_LONG\\1", {vt::Wide(longFirst), L"VELMORATEST\\LONG"}));
 
     CHardwareIdMap ids;
     ASSERT_TRUE(EnumHardwareIds(ids));
@@ -39,6 +42,7 @@ TEST_F(Devices, FirstIdsOfEveryDeviceOnceAndDevicesWithoutIdsSkipped)
     EXPECT_EQ(ids.count("PCI\\VEN_10DE&DEV_1AD8"), 0u) << "a later ID was taken";
     EXPECT_EQ(ids.count("PCI\\VEN_10DE&DEV_1ADA"), 0u) << "a later ID was taken";
     EXPECT_EQ(ids.count("X"), 0u);
+    EXPECT_EQ(ids.count(longFirst), 1u) << "a list longer than the first buffer was not read again";
     // wine's own devices are there as well
     EXPECT_EQ(ids.count("PCI\\VEN_0000&DEV_0000&SUBSYS_00000000&REV_00"), 1u);
     for (const auto& e : ids)

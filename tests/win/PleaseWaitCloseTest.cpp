@@ -10,7 +10,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/WorkerMessages.h"
+#include "app/AppMessages.h"
 #include "framework/ModalOwner.h"
 #include "res/resource.h"
 #include "tests/support/TestSupport.h"

@@ -1,0 +1,17 @@
+// The results of the two workers travel to the window as the designed codes
+// of their messages (wParam): a host-check result 1 to 7, a repair result 1
+// (done) or 2 (failed). Here, and nowhere else, a typed result becomes its
+// code and a code its result.
+#pragma once
+#include <cstdint>
+#include <optional>
+
+#include "system/HostRules.h"
+#include "system/RepairRules.h"
+
+[[nodiscard]] uintptr_t MessageCode(EHostResult result);
+[[nodiscard]] uintptr_t MessageCode(ERepairResult result);
+
+// None for a code no worker sends.
+[[nodiscard]] std::optional<EHostResult> HostResultOfCode(uintptr_t code);
+[[nodiscard]] std::optional<ERepairResult> RepairResultOfCode(uintptr_t code);
