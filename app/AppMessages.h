@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "system/RepairWorker.h"
-#include "ui/ExecutePromptDlg.h"
+#include "ui/UiMessages.h"
 
 constexpr UINT WM_HOST_CHECK_RESULT = WM_USER + 502;   // 0x5F6, wParam: the host-check result's code
 constexpr UINT WM_REPAIR_RESULT = WM_USER + 503;       // 0x5F7, wParam: the repair result's code

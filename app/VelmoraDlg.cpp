@@ -427,7 +427,8 @@ BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)
     DrawImageStretched(g.Get(), m_pBkImage->image, rc);
 
     if (!m_bVersionFontCreated) {
-        CreateFontFromParent(m_hWnd, 2, 2, m_fontVersion);
+        // Tried once: without its own font the version is drawn in the DC's.
+        (void)CreateFontFromParent(m_hWnd, 2, 2, m_fontVersion);
         m_bVersionFontCreated = true;
     }
     ::SetBkMode(hDC, TRANSPARENT);
