@@ -11,6 +11,7 @@
 #include "app/VelmoraDlg.h"
 #include "framework/Gdi.h"
 #include "log/LogSave.h"
+#include "res/resource.h"
 #include "system/SafeLoading.h"
 #include "system/SelfRemoval.h"
 
@@ -80,6 +81,10 @@ void CVelmoraApp::RunWindow()
     // without the flow, as it does whenever the background is missing.
     (void)gdiplus.Startup();
 
+    // The background, the largest image, is decoded beside the loading of the
+    // libraries and the making of the window, which need the other core.
+    CPngPreload background(IDB_PNG_MAIN_BK);
+
     INITCOMMONCONTROLSEX icc{8, 0xFF};
     ::InitCommonControlsEx(&icc);
 
@@ -91,7 +96,7 @@ void CVelmoraApp::RunWindow()
     (void)LoadSystemLibrary(L"riched20.dll");
 
     {
-        CVelmoraDlg dlg;
+        CVelmoraDlg dlg(&background);
         // What ended the dialog is in its recorded ending, not in its result.
         (void)dlg.DoModal();
         EndWindowRun(dlg);

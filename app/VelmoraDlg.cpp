@@ -17,7 +17,8 @@
 #include "ui/PromptDlg.h"
 #include "ui/SkinRect.h"
 
-CVelmoraDlg::CVelmoraDlg() : CDialog(IDD_VELMORA_DIALOG, nullptr, kSwallowEscEnter)
+CVelmoraDlg::CVelmoraDlg(CPngPreload* background)
+    : CDialog(IDD_VELMORA_DIALOG, nullptr, kSwallowEscEnter), m_pBkPreload(background)
 {
     m_hIcon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                               0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -398,6 +399,12 @@ bool CVelmoraDlg::HasBackground()
 {
     if (m_pBkImage)
         return true;
+    if (m_pBkPreload) {
+        m_pBkImage = m_pBkPreload->Take();
+        m_pBkPreload = nullptr;
+        if (m_pBkImage)
+            return true;
+    }
     auto image = std::make_unique<CPngImage>();
     if (!LoadPngResource(*image, IDB_PNG_MAIN_BK))
         return false;

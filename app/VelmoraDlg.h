@@ -20,7 +20,9 @@ class CExecutePromptDlg;
 
 class CVelmoraDlg : public CDialog {
 public:
-    CVelmoraDlg();
+    // background: PNG 134 already being decoded (borrowed; it outlives the
+    // dialog's start). Without one the dialog decodes it itself.
+    explicit CVelmoraDlg(CPngPreload* background = nullptr);
 
     BOOL OnInitDialog() override;
     void DoDataExchange() override;
@@ -82,6 +84,7 @@ private:
     bool m_bLayoutDone = false;
     bool m_bInCaption = false;
     std::unique_ptr<CPngImage> m_pBkImage;      // PNG 134, owned by the dialog
+    CPngPreload* m_pBkPreload = nullptr;        // where m_pBkImage comes from, if given
     bool m_bVersionFontCreated = false;
     CFontObj m_fontVersion;
     CPngButton m_btnClose;

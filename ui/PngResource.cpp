@@ -40,6 +40,50 @@ bool LoadPngResource(CPngImage& out, UINT id)
     return true;
 }
 
+struct CPngPreload::SState {
+    UINT id = 0;
+    std::unique_ptr<CPngImage> image;   // written by the thread before it ends
+};
+
+CPngPreload::CPngPreload(UINT id) : m_state(std::make_shared<SState>())
+{
+    m_state->id = id;
+    auto* handOver = new std::shared_ptr<SState>(m_state);
+    m_thread.Reset(::CreateThread(nullptr, 0, &CPngPreload::Decode, handOver, 0, nullptr));
+    if (!m_thread)
+        delete handOver;
+}
+
+CPngPreload::~CPngPreload()
+{
+    if (m_thread)
+        ::WaitForSingleObject(m_thread.Get(), kWaitMs);
+}
+
+DWORD WINAPI CPngPreload::Decode(void* param)
+{
+    std::unique_ptr<std::shared_ptr<SState>> state(static_cast<std::shared_ptr<SState>*>(param));
+    auto image = std::make_unique<CPngImage>();
+    if (LoadPngResource(*image, (*state)->id))
+        (*state)->image = std::move(image);
+    return 0;
+}
+
+std::unique_ptr<CPngImage> CPngPreload::Take()
+{
+    if (!m_thread) {
+        auto image = std::make_unique<CPngImage>();
+        if (m_state->id == 0 || !LoadPngResource(*image, m_state->id))
+            return nullptr;
+        m_state->id = 0;
+        return image;
+    }
+    // The thread's end is what makes its result safe to read.
+    if (::WaitForSingleObject(m_thread.Get(), kWaitMs) != WAIT_OBJECT_0)
+        return nullptr;
+    return std::move(m_state->image);
+}
+
 bool PngResourceExists(UINT id)
 {
     return ::FindResourceW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), L"PNG") != nullptr;

@@ -2,6 +2,7 @@
 // skinned control shares: background part, rounded region, parent font,
 // single-line text width.
 #pragma once
+#include <memory>
 #include <string>
 
 #include "framework/Gdi.h"
@@ -20,6 +21,29 @@ struct CPngImage {
 // which then owns it. False (out unchanged) when the resource is missing or
 // cannot be decoded.
 [[nodiscard]] bool LoadPngResource(CPngImage& out, UINT id);
+
+// A PNG resource decoded on a thread of its own from construction on, so that
+// the decoding goes on beside whatever the caller does meanwhile (loading
+// libraries, making a window). Take waits for it, for at most kWaitMs.
+class CPngPreload {
+public:
+    static constexpr DWORD kWaitMs = 10000;
+    explicit CPngPreload(UINT id);
+    ~CPngPreload();
+    CPngPreload(const CPngPreload&) = delete;
+    CPngPreload& operator=(const CPngPreload&) = delete;
+
+    // The decoded image, once; null when it could not be decoded, was taken
+    // already, or was not ready in time. Without a thread of its own (one
+    // could not be started) the image is decoded here.
+    [[nodiscard]] std::unique_ptr<CPngImage> Take();
+
+private:
+    struct SState;
+    static DWORD WINAPI Decode(void* state);
+    std::shared_ptr<SState> m_state;   // shared with the thread, which may outlive a timed-out wait
+    CHandle m_thread;
+};
 
 // Whether the program's module holds PNG resource `id` (nothing is decoded).
 bool PngResourceExists(UINT id);

@@ -37,6 +37,7 @@ TEST(PngResource, MissingIdFailsAndLeavesTheImageAlone)
         EXPECT_FALSE(LoadPngResource(kept, id)) << id;
         EXPECT_EQ(kept.Get(), before) << id;
         EXPECT_FALSE(SharedPng(id)) << id;
+        EXPECT_FALSE(CPngPreload(id).Take()) << id;
     }
 }
 
@@ -55,6 +56,13 @@ TEST(PngResource, EveryImageLoadsWithItsSizeAndKind)
             gp::GdipGetImagePixelFormat(img.Get(), &fmt);
             EXPECT_EQ(Gdiplus::IsAlphaPixelFormat(fmt) != FALSE, e.alpha) << std::hex << fmt;
         }
+        // Decoded on a thread of its own: the same image, handed over once.
+        CPngPreload preload(e.first);
+        std::unique_ptr<CPngImage> taken = preload.Take();
+        ASSERT_TRUE(taken && *taken) << e.first;
+        EXPECT_EQ(PngImageWidth(taken->image), e.w);
+        EXPECT_EQ(PngImageHeight(taken->image), e.h);
+        EXPECT_FALSE(preload.Take()) << e.first;
     }
 }
 
