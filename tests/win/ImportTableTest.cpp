@@ -16,9 +16,9 @@
 
 namespace {
 
-// The known libraries of Windows 10 and 11 (HKLM\SYSTEM\CurrentControlSet\
-// Control\Session Manager\KnownDLLs), taken from the system folder whatever
-// else the search would find. ntdll.dll is not listed there: the system maps
+// The known libraries of Windows 10 and 11 (the KnownDLLs key under
+// HKLM\SYSTEM\CurrentControlSet\Control\Session Manager), taken from the
+// system folder whatever else the search would find. ntdll.dll is not listed there: the system maps
 // it into every process before anything else, it is never searched for.
 const char* const kKnownLibraries[] = {
     "advapi32.dll", "clbcatq.dll",  "combase.dll",  "comdlg32.dll", "coml2.dll",    "difxapi.dll",
