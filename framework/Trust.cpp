@@ -37,8 +37,8 @@ const IMAGE_NT_HEADERS* ImageHeaders()
     return base ? NtHeaders(base, 4096) : nullptr;
 }
 
-// The file starts with the headers the program was loaded from: same build
-// stamp, checksum, size, entry point and place of the signature.
+}  // namespace
+
 bool IsOwnImage(HANDLE file)
 {
     BYTE head[4096] = {};
@@ -58,6 +58,8 @@ bool IsOwnImage(HANDLE file)
            image->OptionalHeader.AddressOfEntryPoint == disk->OptionalHeader.AddressOfEntryPoint &&
            a.VirtualAddress == b.VirtualAddress && a.Size == b.Size;
 }
+
+namespace {
 
 // The system's signature check of the open file, and the certificate that
 // signed it (when the system could tell). Revocation is not asked for and

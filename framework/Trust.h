@@ -24,6 +24,12 @@ bool IsSignedRelease();
 // at start-up, before anyone could put another file in the program's place.
 void HoldOwnFile();
 
+// Whether the open file starts with the headers this program was loaded
+// from (same build stamp, checksum, size, entry point and place of the
+// signature): the program's own file, not another put at its name. Reads
+// the file's first 4 KB from the start.
+bool IsOwnImage(HANDLE file);
+
 // A file held open for reading: others may read it, nobody may write to it,
 // rename or delete it while this lives.
 class CHeldFile {

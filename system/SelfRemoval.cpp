@@ -14,6 +14,7 @@
 #include "framework/Handles.h"
 #include "framework/Paths.h"
 #include "framework/Text.h"
+#include "framework/Trust.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
 
@@ -411,6 +412,16 @@ bool CProgramFolder::Note(const std::wstring& folder, const std::wstring& progra
     return true;
 }
 
+bool CProgramFolder::HoldsRunningProgram() const
+{
+    if (!m_folder)
+        return false;
+    CFileHandle program = OpenInFolder(m_folder.Get(), m_programName, FILE_READ_DATA | FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                                       FILE_NON_DIRECTORY_FILE);
+    return program && IsOwnImage(program.Get());
+}
+
 CProgramFolder::EOpened CProgramFolder::OpenOwnFile(HANDLE folder, const std::wstring& name, DWORD access,
                                                    CFileHandle& file, SFileIdentity& id) const
 {
@@ -551,9 +562,13 @@ void NoteProgramFolderAtStart()
 {
     const std::wstring program = GetExePath();
     const size_t slash = program.find_last_of(L'\\');
-    // A folder that cannot be held is never removed: nothing more to do now.
-    if (slash != std::wstring::npos)
-        (void)g_programFolder.Note(program.substr(0, slash), program.substr(slash + 1));
+    // A folder that cannot be held is never removed, and the end of the run
+    // says so. Nor is one that is not where the program runs from: the path
+    // is looked up again here, and a user may have put another folder at it
+    // since the start (files there that bear the tool's names are not its own).
+    if (slash != std::wstring::npos && g_programFolder.Note(program.substr(0, slash), program.substr(slash + 1)) &&
+        !g_programFolder.HoldsRunningProgram())
+        g_programFolder.LetGo();
 }
 
 bool StartSelfRemoval()
