@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "app/AboutDlg.h"
 #include "app/FlowSteps.h"
@@ -399,11 +400,10 @@ bool CVelmoraDlg::HasBackground()
 {
     if (m_pBkImage)
         return true;
+    // A preload that could not decode it has tried what decoding here would.
     if (m_pBkPreload) {
-        m_pBkImage = m_pBkPreload->Take();
-        m_pBkPreload = nullptr;
-        if (m_pBkImage)
-            return true;
+        m_pBkImage = std::exchange(m_pBkPreload, nullptr)->Take();
+        return m_pBkImage != nullptr;
     }
     auto image = std::make_unique<CPngImage>();
     if (!LoadPngResource(*image, IDB_PNG_MAIN_BK))
