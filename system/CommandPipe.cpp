@@ -33,7 +33,11 @@ bool CreateOutputPipe(SOutputPipe& pipe)
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0, kBufferBytes, 0, nullptr));
     if (!pipe.readEnd)
         return false;
-    // One instance: once this end is connected, nobody else can be.
+    // One instance: once this end is connected, nobody else can be. Nobody
+    // else can write into it before that either: the pipe's default security,
+    // taken from this elevated process, lets only Administrators and SYSTEM
+    // open it for writing. One who opens it for reading first only makes this
+    // open fail, and the command is then not run.
     pipe.writeEnd.Reset(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!pipe.writeEnd) {
         pipe.readEnd.Reset();
