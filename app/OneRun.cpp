@@ -35,11 +35,6 @@ HANDLE OpenAdminNamespace(SECURITY_ATTRIBUTES* sa)
     return ns;
 }
 
-std::wstring FileNameOf(const std::wstring& path)
-{
-    return path.substr(path.find_last_of(L'\\') + 1);
-}
-
 // The file name of the program a process runs, empty when it cannot be read.
 std::wstring ProgramNameOf(DWORD pid)
 {

@@ -11,9 +11,18 @@ std::wstring GetExePath()
 
 std::wstring GetExeDir()
 {
-    const std::wstring path = GetExePath();
+    return FolderOf(GetExePath());
+}
+
+std::wstring FolderOf(const std::wstring& path)
+{
     const size_t slash = path.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring FileNameOf(const std::wstring& path)
+{
+    return path.substr(path.find_last_of(L'\\') + 1);
 }
 
 bool IsLink(std::wstring path)

@@ -8,6 +8,11 @@
 // without one).
 [[nodiscard]] std::wstring GetExeDir();
 
+// A path's folder, before its last backslash (empty for a path without one),
+// and its name, after it (the whole path for one without).
+[[nodiscard]] std::wstring FolderOf(const std::wstring& path);
+[[nodiscard]] std::wstring FileNameOf(const std::wstring& path);
+
 // True when path (trailing backslashes allowed) names a junction, a symbolic
 // link or any other reparse point: something that leads elsewhere.
 [[nodiscard]] bool IsLink(std::wstring path);

@@ -162,8 +162,7 @@ void CHeldFile::Close()
 
 std::wstring CHeldFile::Folder() const
 {
-    const size_t slash = m_strPath.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : m_strPath.substr(0, slash);
+    return FolderOf(m_strPath);
 }
 
 ETrust CheckSignature(const CHeldFile& file)

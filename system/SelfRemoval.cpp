@@ -532,7 +532,7 @@ bool CProgramFolder::CarryOut(const SSelfRemovalPlan& plan) const
     later.removeLater.clear();
     std::wstring names;
     for (const std::wstring& path : plan.removeLater) {
-        const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
+        const std::wstring name = FileNameOf(path);
         CFileHandle file;
         SFileIdentity id;
         const EOpened opened = OpenOwnFile(m_folder.Get(), name, 0, file, id);
@@ -560,13 +560,12 @@ bool CProgramFolder::CarryOut(const SSelfRemovalPlan& plan) const
 
 void NoteProgramFolderAtStart()
 {
-    const std::wstring program = GetExePath();
-    const size_t slash = program.find_last_of(L'\\');
+    const std::wstring program = GetExePath(), folder = FolderOf(program);
     // A folder that cannot be held is never removed, and the end of the run
     // says so. Nor is one that is not where the program runs from: the path
     // is looked up again here, and a user may have put another folder at it
     // since the start (files there that bear the tool's names are not its own).
-    if (slash != std::wstring::npos && g_programFolder.Note(program.substr(0, slash), program.substr(slash + 1)) &&
+    if (!folder.empty() && g_programFolder.Note(folder, FileNameOf(program)) &&
         !g_programFolder.HoldsRunningProgram())
         g_programFolder.LetGo();
 }
