@@ -5,6 +5,9 @@ namespace {
 // After the tree was ended, how long to wait for the interpreter to be gone.
 const DWORD kEndWaitMs = 5000;
 
+// The packet of the interpreter's end: no job message has this number.
+const DWORD kInterpreterEnded = 0;
+
 // A job whose processes all end when its last handle closes (also when this
 // process dies) and which reports its processes' ends to port; empty when
 // the system cannot give one.
@@ -36,29 +39,33 @@ CProcessTree::~CProcessTree()
 bool CProcessTree::Confine(HANDLE process)
 {
     m_hProcess = process;
+    // The interpreter's own end is news of the tree too: the tree has not
+    // ended while it runs, and its end may come after the job's last notice.
+    if (!::RegisterWaitForSingleObject(&m_hWait, process, OnInterpreterEnded, this, INFINITE,
+                                       WT_EXECUTEONLYONCE))
+        m_hWait = nullptr;   // the time limit still ends the run
     m_job = CreateReportingJob(m_hPort, m_nKey);
     if (m_job && ::AssignProcessToJobObject(m_job.Get(), process))
         return true;
     // Running the command unconfined beats refusing it: the repair and the
     // host check have no other way. Its end is then the interpreter's end.
     m_job.Reset();
-    if (!::RegisterWaitForSingleObject(&m_hWait, process, OnInterpreterEnded, this, INFINITE,
-                                       WT_EXECUTEONLYONCE))
-        m_hWait = nullptr;   // the time limit still ends the run
     return false;
 }
 
 void CALLBACK CProcessTree::OnInterpreterEnded(void* tree, BOOLEAN)
 {
     const auto* self = static_cast<const CProcessTree*>(tree);
-    ::PostQueuedCompletionStatus(self->m_hPort, JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO, self->m_nKey, nullptr);
+    ::PostQueuedCompletionStatus(self->m_hPort, kInterpreterEnded, self->m_nKey, nullptr);
 }
 
 bool CProcessTree::Ended(DWORD message) const
 {
-    if (!m_job)
-        return ::WaitForSingleObject(m_hProcess, 0) == WAIT_OBJECT_0;
-    if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO)
+    // Whatever the job reports, a tree whose interpreter still runs has not
+    // ended (wine can count a process that is still starting as none).
+    if (::WaitForSingleObject(m_hProcess, 0) != WAIT_OBJECT_0)
+        return false;
+    if (!m_job || message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO)
         return true;
     // The job's messages are notices the system may drop; the count is not.
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};

@@ -20,7 +20,9 @@ public:
     // it started may outlive the run). process must stay open while this
     // object lives.
     [[nodiscard]] bool Confine(HANDLE process);
-    // After a packet under the tree's key: whether every process has ended.
+    // After a packet under the tree's key (the job's notices, and one when
+    // the interpreter ends): whether every process has ended, the
+    // interpreter first of all.
     [[nodiscard]] bool Ended(DWORD message) const;
     // Ends every process of the tree (only the interpreter when unconfined)
     // and waits a bounded time for the interpreter to be gone.
