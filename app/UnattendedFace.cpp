@@ -4,10 +4,13 @@
 
 #include <cwchar>
 
+#include <sddl.h>
+
 #include "app/FlowSteps.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
 #include "log/LogSave.h"
+#include "system/Repair.h"
 
 namespace {
 
@@ -17,8 +20,10 @@ public:
     bool NewerVersionExists() override { return ::NewerVersionExists(m_feedback); }
     EHostResult CheckHost(SListedDevice& device) override { return m_repairWorker.CheckHost(&device); }
     ERepairResult Repair() override { return m_repairWorker.Repair(); }
+    EDeviceChange GiveDeviceBack() override { return m_repairWorker.GiveDeviceBack(); }
     void ReportFeedbackEvent() override { ::ReportFeedbackEvent(m_feedback); }
-    bool RequestRestart() override { return m_repairWorker.RebootSystem(); }
+    bool FirstTimeSetupInProgress() override { return ::FirstTimeSetupInProgress(); }
+    bool RequestRestart() override { return RequestForcedRestart(ERestartReason::Planned); }
 
 private:
     CRepairWorker m_repairWorker;
@@ -45,7 +50,7 @@ bool WriteText(HANDLE out, const std::wstring& text)
 
 // The record a detection rule reads after the folder is gone. Under the
 // 64-bit view, wherever a 32-bit agent looks from.
-void RecordResult(const SRunResult& result, int exitCode)
+void RecordResult(ERunMode mode, const SRunResult& result, int exitCode)
 {
     SYSTEMTIME t = {};
     ::GetSystemTime(&t);
@@ -62,17 +67,20 @@ void RecordResult(const SRunResult& result, int exitCode)
     for (const auto& v : texts)
         ok = ok && ::RegSetValueExW(key.Get(), v.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.value.c_str()),
                                     static_cast<DWORD>((v.value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    const DWORD code = static_cast<DWORD>(exitCode);
-    ok = ok && ::RegSetValueExW(key.Get(), L"ExitCode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&code),
-                                sizeof(code)) == ERROR_SUCCESS;
+    const struct { const wchar_t* name; DWORD value; } numbers[] = {
+        {L"ExitCode", static_cast<DWORD>(exitCode)}, {L"Done", DoneOf(mode, exitCode) ? 1u : 0u},
+    };
+    for (const auto& v : numbers)
+        ok = ok && ::RegSetValueExW(key.Get(), v.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v.value),
+                                    sizeof(v.value)) == ERROR_SUCCESS;
     if (!ok)
         LogToolLine("运行结果未能记录到注册表 HKLM\\SOFTWARE\\Velmora");
 }
 
-int Present(const SSwitches& switches, bool noDesktop, const SRunResult& result)
+int Present(const SSwitches& switches, const SRunResult& result)
 {
     const int code = ExitCodeOf(switches.mode, result.outcome);
-    const std::string line = ResultLine(switches, noDesktop, result, code);
+    const std::string line = ResultLine(switches, result, code);
     // An output that takes nothing leaves the exit code and the log line.
     if (HANDLE out = StandardOutput())
         WriteText(out, std::wstring(line.begin(), line.end()) + L"\r\n");
@@ -91,21 +99,40 @@ bool DesktopVisible()
     return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
-int RunUnattended(const SSwitches& switches, bool noDesktop)
+bool RunningAsServiceAccount()
+{
+    CTokenHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Out()))
+        return false;
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } info{};
+    DWORD size = 0;
+    if (!::GetTokenInformation(token.Get(), TokenUser, &info, sizeof(info), &size))
+        return false;
+    wchar_t* text = nullptr;
+    if (!::ConvertSidToStringSidW(info.user.User.Sid, &text))
+        return false;
+    CLocalMemory owned{text};
+    return IsServiceAccountSid(text);
+}
+
+int RunUnattended(const SSwitches& switches)
 {
     CUnattendedSteps steps;
     const SRunResult result = RunUnattendedFlow(steps, switches);
-    const int code = Present(switches, noDesktop, result);
-    if (switches.mode == ERunMode::Quiet)
-        RecordResult(result, code);
+    const int code = Present(switches, result);
+    if (switches.mode == ERunMode::Quiet || switches.mode == ERunMode::Uninstall)
+        RecordResult(switches.mode, result, code);
     return code;
 }
 
-int EndBeforeFlow(const SSwitches& switches, bool noDesktop, EOutcome outcome)
+int EndBeforeFlow(const SSwitches& switches, EOutcome outcome)
 {
     SRunResult result;
     result.outcome = outcome;
-    return Present(switches, noDesktop, result);
+    return Present(switches, result);
 }
 
 int ShowUsage()

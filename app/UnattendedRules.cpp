@@ -29,7 +29,8 @@ EOutcome OutcomeOfHost(EHostResult host)
 }
 
 // The result line's words for each ending (ASCII); the device, when the
-// ending concerns it, goes in front.
+// ending concerns it, goes in front. A leading '*' stands for what the run did
+// to the device: "disabled", or "enabled from the next restart".
 struct SOutcomeWords {
     EOutcome outcome;
     bool namesDevice;
@@ -39,8 +40,13 @@ const SOutcomeWords kOutcomeWords[] = {
     {EOutcome::NeedsFix, true, "present and not disabled, this PC needs the fix"},
     {EOutcome::AlreadyDisabled, true, "already disabled, nothing done"},
     {EOutcome::Disabled, true, "disabled, a restart makes it take effect"},
-    {EOutcome::RestartStarted, true, "disabled, restart started"},
-    {EOutcome::RestartRefused, true, "disabled, but the restart could not be requested: restart later"},
+    {EOutcome::RestartStarted, true, "*, restart started"},
+    {EOutcome::RestartRefused, true, "*, but the restart could not be requested: restart later"},
+    {EOutcome::RestartDeferred, true, "*, no restart during the PC's first-time setup: restart later"},
+    {EOutcome::NotDisabled, true, "not disabled, nothing done"},
+    {EOutcome::Enabled, true, "enabled"},
+    {EOutcome::EnabledAtRestart, true, "enabled from the next restart"},
+    {EOutcome::EnableNotConfirmed, true, "the device tool did not confirm the enabling"},
     {EOutcome::WindowsNotSupported, false, "this Windows version is not supported"},
     {EOutcome::FeedbackMissing, false, "the feedback library is missing or incomplete"},
     {EOutcome::FeedbackFailed, false, "the feedback library failed to start"},
@@ -100,13 +106,44 @@ std::wstring Codes(const SUsageRow& row)
     return s;
 }
 
+// A forced restart once the device is changed: none while the PC's
+// first-time setup runs (the agent restarts it then). feedback: the event of
+// an accepted restart goes first, as after the window's "是".
+EOutcome ForcedRestart(IUnattendedSteps& steps, bool feedback)
+{
+    if (steps.FirstTimeSetupInProgress())
+        return EOutcome::RestartDeferred;
+    if (feedback)
+        steps.ReportFeedbackEvent();   // as after "是"
+    return steps.RequestRestart() ? EOutcome::RestartStarted : EOutcome::RestartRefused;
+}
+
+// Giving the device back: the host check found it. A device known not to be
+// disabled is left alone; one whose state could not be read is enabled, as
+// one of unread state is repaired.
+EOutcome GiveBack(IUnattendedSteps& steps, const SSwitches& switches, const SListedDevice& device)
+{
+    if (device.state == EDeviceState::NotDisabled)
+        return EOutcome::NotDisabled;
+    switch (steps.GiveDeviceBack()) {
+    case EDeviceChange::Now:
+        return EOutcome::Enabled;
+    case EDeviceChange::AtRestart:
+        return switches.forceRestart ? ForcedRestart(steps, false) : EOutcome::EnabledAtRestart;
+    case EDeviceChange::None:
+        break;
+    }
+    return EOutcome::EnableNotConfirmed;
+}
+
 }  // namespace
 
 SSwitches ParseSwitches(const std::vector<std::wstring>& args)
 {
-    bool quiet = false, detect = false, usage = false, noRestart = false, forceRestart = false, unknown = false;
+    bool quiet = false, detect = false, uninstall = false, usage = false, noRestart = false, forceRestart = false,
+         unknown = false;
     const struct { const wchar_t* name; bool* seen; } known[] = {
-        {L"quiet", &quiet}, {L"detect", &detect}, {L"?", &usage},
+        {L"quiet", &quiet}, {L"detect", &detect}, {L"uninstall", &uninstall}, {L"?", &usage},
         {L"norestart", &noRestart}, {L"forcerestart", &forceRestart},
     };
     for (const std::wstring& arg : args) {
@@ -125,19 +162,38 @@ SSwitches ParseSwitches(const std::vector<std::wstring>& args)
     SSwitches s;
     if (usage)
         s.mode = ERunMode::Usage;
-    else if (unknown || (quiet && detect) || (noRestart && forceRestart) || ((noRestart || forceRestart) && !quiet))
+    else if (unknown || (detect && (quiet || uninstall)) || (noRestart && forceRestart) ||
+             ((noRestart || forceRestart) && !quiet && !uninstall))
         s.mode = ERunMode::BadCommandLine;
+    else if (uninstall)
+        s.mode = ERunMode::Uninstall;
     else if (quiet)
         s.mode = ERunMode::Quiet;
     else if (detect)
         s.mode = ERunMode::Detect;
-    s.forceRestart = s.mode == ERunMode::Quiet && forceRestart;
+    s.forceRestart = (s.mode == ERunMode::Quiet || s.mode == ERunMode::Uninstall) && forceRestart;
     return s;
+}
+
+SSwitches ChooseFace(SSwitches parsed, bool desktopVisible, bool serviceAccount)
+{
+    if (parsed.mode != ERunMode::Window || (desktopVisible && !serviceAccount))
+        return parsed;
+    parsed.mode = ERunMode::Quiet;
+    parsed.why = serviceAccount ? EWhyUnattended::ServiceAccount : EWhyUnattended::NoDesktop;
+    return parsed;
+}
+
+bool IsServiceAccountSid(const std::wstring& sid)
+{
+    const std::wstring s = LowerAscii(sid);
+    return s == L"s-1-5-18" || s == L"s-1-5-19" || s == L"s-1-5-20";
 }
 
 SRunResult RunUnattendedFlow(IUnattendedSteps& steps, const SSwitches& switches)
 {
     const bool detect = switches.mode == ERunMode::Detect;
+    const bool uninstall = switches.mode == ERunMode::Uninstall;
     SRunResult r;
     switch (steps.StartTool()) {
     case EStartResult::Ready:
@@ -152,15 +208,19 @@ SRunResult RunUnattendedFlow(IUnattendedSteps& steps, const SSwitches& switches)
         r.outcome = EOutcome::FeedbackFailed;
         return r;
     }
-    // The window would send the user to the download and end; a check
-    // leaves the question alone.
-    if (!detect && steps.NewerVersionExists()) {
+    // The window would send the user to the download and end; a check and
+    // the way back leave the question alone.
+    if (!detect && !uninstall && steps.NewerVersionExists()) {
         r.outcome = EOutcome::NewerVersion;
         return r;
     }
     const EHostResult host = steps.CheckHost(r.device);
     if (host != EHostResult::Accepted) {
         r.outcome = OutcomeOfHost(host);
+        return r;
+    }
+    if (uninstall) {
+        r.outcome = GiveBack(steps, switches, r.device);
         return r;
     }
     // From here the window waits for the user, who in the end closes it.
@@ -178,39 +238,46 @@ SRunResult RunUnattendedFlow(IUnattendedSteps& steps, const SSwitches& switches)
         return endAsClosed(EOutcome::NotConfirmed);
     if (!switches.forceRestart)
         return endAsClosed(EOutcome::Disabled);
-    steps.ReportFeedbackEvent();   // as after "是"
-    if (!steps.RequestRestart())
-        return endAsClosed(EOutcome::RestartRefused);
-    r.outcome = EOutcome::RestartStarted;
+    const EOutcome restart = ForcedRestart(steps, true);
+    if (restart != EOutcome::RestartStarted)
+        return endAsClosed(restart);
+    r.outcome = restart;
     return r;
 }
 
 int ExitCodeOf(ERunMode mode, EOutcome outcome)
 {
-    const bool detect = mode == ERunMode::Detect;
+    // A check and the way back: a PC the fix is not for needs nothing.
+    const bool notForUs = mode == ERunMode::Detect || mode == ERunMode::Uninstall;
     switch (outcome) {
     case EOutcome::NeedsFix:
         return 1;
     case EOutcome::AlreadyDisabled:
+    case EOutcome::NotDisabled:
+    case EOutcome::Enabled:
     case EOutcome::Usage:
         return 0;
     case EOutcome::Disabled:
+    case EOutcome::EnabledAtRestart:
     case EOutcome::RestartRefused:
+    case EOutcome::RestartDeferred:
         return 3010;   // ERROR_SUCCESS_REBOOT_REQUIRED
     case EOutcome::RestartStarted:
         return 1641;   // ERROR_SUCCESS_REBOOT_INITIATED
     case EOutcome::WindowsNotSupported:
         return 20;
     case EOutcome::NotOneOfTheModels:
-        return detect ? 0 : 21;
+        return notForUs ? 0 : 21;
     case EOutcome::ModelUnreadable:
         return 22;
     case EOutcome::DeviceListFailed:
         return 23;
     case EOutcome::NoListedDevice:
-        return detect ? 0 : 24;
+        return notForUs ? 0 : 24;
     case EOutcome::NotConfirmed:
         return 25;
+    case EOutcome::EnableNotConfirmed:
+        return 28;
     case EOutcome::FeedbackMissing:
     case EOutcome::FeedbackFailed:
         return 26;
@@ -224,26 +291,47 @@ int ExitCodeOf(ERunMode mode, EOutcome outcome)
     return 87;   // not reached: every ending has its code above
 }
 
-std::string ResultLine(const SSwitches& switches, bool noDesktop, const SRunResult& result, int exitCode)
+bool DoneOf(ERunMode mode, int exitCode)
 {
+    if (mode == ERunMode::Uninstall)
+        return exitCode == ExitCodeOf(mode, EOutcome::EnableNotConfirmed);
+    for (EOutcome o : {EOutcome::AlreadyDisabled, EOutcome::Disabled, EOutcome::RestartStarted,
+                       EOutcome::NotOneOfTheModels, EOutcome::NoListedDevice})
+        if (exitCode == ExitCodeOf(mode, o))
+            return true;
+    return false;
+}
+
+std::string ResultLine(const SSwitches& switches, const SRunResult& result, int exitCode)
+{
+    const std::string force = switches.forceRestart ? " /forcerestart" : "";
     std::string mode;
     switch (switches.mode) {
     case ERunMode::Quiet:
-        mode = noDesktop                ? "no visible desktop, run as /quiet"
-               : switches.forceRestart ? "/quiet /forcerestart"
-                                       : "/quiet";
+        mode = switches.why == EWhyUnattended::NoDesktop        ? "no visible desktop, run as /quiet"
+               : switches.why == EWhyUnattended::ServiceAccount ? "started as a service account, run as /quiet"
+                                                                : "/quiet" + force;
         break;
     case ERunMode::Detect:
         mode = "/detect";
+        break;
+    case ERunMode::Uninstall:
+        mode = "/uninstall" + force;
         break;
     default:
         mode = "command line";
         break;
     }
     std::string what;
-    for (const SOutcomeWords& w : kOutcomeWords)
-        if (w.outcome == result.outcome)
-            what = w.namesDevice ? DeviceWords(result.device) + ": " + w.words : w.words;
+    for (const SOutcomeWords& w : kOutcomeWords) {
+        if (w.outcome != result.outcome)
+            continue;
+        what = w.words;
+        if (what[0] == '*')
+            what.replace(0, 1, switches.mode == ERunMode::Uninstall ? "enabled from the next restart" : "disabled");
+        if (w.namesDevice)
+            what = DeviceWords(result.device) + ": " + what;
+    }
     return "Velmora " VELMORA_VERSION_TEXT " " + mode + ": " + what + "; exit code " + std::to_string(exitCode);
 }
 
@@ -251,6 +339,7 @@ std::wstring UsageText()
 {
     const wchar_t* const kQuietCodes = L"\r\n/quiet 的退出码 / Exit codes of /quiet:\r\n";
     const wchar_t* const kDetectCodes = L"\r\n/detect 的退出码 / Exit codes of /detect:\r\n";
+    const wchar_t* const kUninstallCodes = L"\r\n/uninstall 的退出码 / Exit codes of /uninstall:\r\n";
     const wchar_t* const kEveryWay = L"\r\n所有方式 / Every way of starting:\r\n";
     const SUsageRow rows[] = {
         {kQuietCodes, ERunMode::Quiet, {EOutcome::Disabled}, L"已禁用列出的显卡设备，重启后生效。",
@@ -281,23 +370,43 @@ std::wstring UsageText()
          {EOutcome::WindowsNotSupported, EOutcome::ModelUnreadable, EOutcome::DeviceListFailed,
           EOutcome::FeedbackMissing},
          L"无法判断（含义同 /quiet）。", L"It cannot tell (meanings as for /quiet)."},
+        {kUninstallCodes, ERunMode::Uninstall,
+         {EOutcome::Enabled, EOutcome::NotDisabled, EOutcome::NotOneOfTheModels, EOutcome::NoListedDevice},
+         L"设备已重新启用，或本未被禁用，或此电脑不适用本工具。",
+         L"The device is enabled again, or was not disabled, or this PC is not one the tool is for."},
+        {nullptr, ERunMode::Uninstall, {EOutcome::EnabledAtRestart}, L"设备将在重启后重新启用。",
+         L"The device is enabled from the next restart."},
+        {nullptr, ERunMode::Uninstall, {EOutcome::RestartStarted}, L"同上，并已开始重启（/forcerestart）。",
+         L"The same, and the restart was started (/forcerestart)."},
+        {nullptr, ERunMode::Uninstall, {EOutcome::EnableNotConfirmed}, L"设备工具未确认启用。",
+         L"The device tool did not confirm the enabling."},
+        {nullptr, ERunMode::Uninstall,
+         {EOutcome::WindowsNotSupported, EOutcome::ModelUnreadable, EOutcome::DeviceListFailed,
+          EOutcome::FeedbackMissing},
+         L"含义同 /quiet。", L"Meanings as for /quiet."},
         {kEveryWay, ERunMode::Quiet, {EOutcome::BadCommandLine}, L"命令行错误。", L"A bad command line."},
         {nullptr, ERunMode::Quiet, {EOutcome::AnotherRun}, L"本工具的另一次运行正在进行，请稍后重试。",
          L"Another run of the tool is in progress; retry later."},
     };
     std::wstring t =
         L"Velmora " VELMORA_VERSION_WIDE L"\r\n\r\n"
-        L"用法 / Usage:  Velmora.exe [/quiet [/norestart | /forcerestart] | /detect | /?]\r\n"
+        L"用法 / Usage:  Velmora.exe [/quiet | /uninstall] [/norestart | /forcerestart]\r\n"
+        L"               Velmora.exe /detect | /?\r\n"
         L"开关以 / 或 - 开头，不区分大小写。Switches start with / or -, in any case.\r\n\r\n"
         L"  (无 none)      打开窗口。\r\n"
         L"                 Opens the window.\r\n"
         L"  /quiet         不显示任何窗口，运行完整的修复流程；不删除程序文件夹；只有加上 /forcerestart 才重启。\r\n"
         L"                 Runs the whole repair flow without any window; never removes its folder;\r\n"
         L"                 restarts Windows only with /forcerestart.\r\n"
-        L"  /norestart     与 /quiet 同用：不重启（默认）。\r\n"
-        L"                 With /quiet: no restart (the default).\r\n"
-        L"  /forcerestart  与 /quiet 同用：禁用设备后立即重启 Windows。\r\n"
-        L"                 With /quiet: restarts Windows once the device is disabled.\r\n"
+        L"  /uninstall     不显示任何窗口，重新启用本工具禁用的显卡设备；只有加上 /forcerestart 才重启。\r\n"
+        L"                 Without any window, enables the device this tool disabled again;\r\n"
+        L"                 restarts Windows only with /forcerestart.\r\n"
+        L"  /norestart     与 /quiet 或 /uninstall 同用：不重启（默认）。\r\n"
+        L"                 With /quiet or /uninstall: no restart (the default).\r\n"
+        L"  /forcerestart  与 /quiet 或 /uninstall 同用：更改设备后立即重启 Windows（计划内重启）；\r\n"
+        L"                 电脑首次设置尚未完成时不重启（退出码 3010）。\r\n"
+        L"                 With /quiet or /uninstall: restarts Windows (a planned restart) once the\r\n"
+        L"                 device is changed; not while the PC's first-time setup runs (exit code 3010).\r\n"
         L"  /detect        只检查，不做任何更改，不运行设备工具，不显示窗口。\r\n"
         L"                 Checks only: changes nothing, runs no device tool, shows no window.\r\n"
         L"  /?             显示本说明。\r\n"

@@ -48,26 +48,27 @@ BOOL CVelmoraApp::InitInstance()
         return FALSE;
     }
     if (switches.mode == ERunMode::BadCommandLine) {
-        m_nExitCode = EndBeforeFlow(switches, false, EOutcome::BadCommandLine);
+        m_nExitCode = EndBeforeFlow(switches, EOutcome::BadCommandLine);
         return FALSE;
     }
     // A service, or SYSTEM in session 0: a window there would wait for ever.
-    const bool noDesktop = switches.mode == ERunMode::Window && !DesktopVisible();
-    if (noDesktop)
-        switches.mode = ERunMode::Quiet;
+    // SYSTEM on a desktop the signed-in user sees: a window that user could
+    // drive with the service's rights.
+    if (switches.mode == ERunMode::Window)
+        switches = ChooseFace(switches, DesktopVisible(), RunningAsServiceAccount());
 
     COneRun oneRun;
     if (!oneRun.Take()) {
         if (switches.mode == ERunMode::Window)
             BringRunningWindowToFront();
         else
-            m_nExitCode = EndBeforeFlow(switches, noDesktop, EOutcome::AnotherRun);
+            m_nExitCode = EndBeforeFlow(switches, EOutcome::AnotherRun);
         return FALSE;
     }
     if (switches.mode == ERunMode::Window)
         RunWindow();
     else
-        m_nExitCode = RunUnattended(switches, noDesktop);
+        m_nExitCode = RunUnattended(switches);
     return FALSE;
 }
 

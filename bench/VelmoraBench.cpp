@@ -225,7 +225,7 @@ public:
     {
         vt::WriteFileBytes(m_folders.ProgramDir() + L"\\devcon-output.txt", kDevconDisabled);
         m_query = L"\"" + vt::SystemWmicPath() + L"\" csproduct list full";
-        m_disable = DevconDisableCommand(m_folders.ProgramDir(), kListedId);
+        m_disable = DevconCommand(m_folders.ProgramDir(), EDeviceVerb::Disable, kListedId);
     }
     // One timed run each; negative, with Why() saying why, when it could not be timed.
     double Wmic(int round)

@@ -9,11 +9,38 @@
 #include "system/CommandRunner.h"
 #include "system/SelfRemovalRules.h"
 
-ERepairResult DisableListedDevice(const std::wstring& hardwareId)
+namespace {
+
+// The failure lines of the repair and of giving the device back.
+struct SChangeLines {
+    const char* failed;
+    const char* notRun;
+};
+
+SChangeLines LinesOf(EDeviceVerb verb)
 {
+    return verb == EDeviceVerb::Disable ? SChangeLines{"修复方案安装失败", "执行修复方案安装失败"}
+                                        : SChangeLines{"修复方案卸载失败", "执行修复方案卸载失败"};
+}
+
+// A DWORD value under HKLM; 0 when it cannot be read.
+DWORD MachineValue(const wchar_t* key, const wchar_t* name)
+{
+    DWORD value = 0, size = sizeof(value);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, &value,
+                       &size) != ERROR_SUCCESS)
+        return 0;
+    return value;
+}
+
+}  // namespace
+
+EDeviceChange ChangeListedDevice(EDeviceVerb verb, const std::wstring& hardwareId)
+{
+    const SChangeLines lines = LinesOf(verb);
     if (hardwareId.empty()) {
-        LogToolLine("修复方案安装失败");
-        return ERepairResult::Failed;
+        LogToolLine(lines.failed);
+        return EDeviceChange::None;
     }
     // The device tool of the program folder by its full path, started in that
     // folder. A folder whose name the interpreter would expand is refused: the
@@ -29,31 +56,30 @@ ERepairResult DisableListedDevice(const std::wstring& hardwareId)
         const ETrust trust = tool.Hold(path) ? CheckSameSigner(tool) : ETrust::Unreadable;
         if (trust != ETrust::Trusted) {
             LogToolLine(RefusedFileLine(trust, path));
-            return ERepairResult::Failed;
+            return EDeviceChange::None;
         }
         toolDir = tool.Folder();
     }
-    const std::wstring command = DevconDisableCommand(toolDir, hardwareId);
+    const std::wstring command = DevconCommand(toolDir, verb, hardwareId);
     std::string output;
     ECommandRun how = ECommandRun::NotStarted;
     const bool ran = !command.empty() && ExecCommandA(command.c_str(), output, &how, exeDir);
     tool.Close();
     if (!ran) {
-        LogToolLine("执行修复方案安装失败");
+        LogToolLine(lines.notRun);
         if (how == ECommandRun::TimedOut)
             LogCommandTimeout(command);
-        return ERepairResult::Failed;
+        return EDeviceChange::None;
     }
-    // The device tool ends with 0 also when it disabled nothing: only its own
-    // words count.
-    if (!DevconConfirmsDisable(output)) {
-        LogToolLine("修复方案安装失败");
-        return ERepairResult::Failed;
-    }
-    return ERepairResult::Done;
+    // The device tool ends with 0 (or 1, restart needed) also when it changed
+    // nothing: only its own words count.
+    const EDeviceChange change = DevconChangeOf(verb, output);
+    if (change == EDeviceChange::None)
+        LogToolLine(lines.failed);
+    return change;
 }
 
-bool RequestForcedRestart()
+bool RequestForcedRestart(ERestartReason reason)
 {
     CTokenHandle token;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Out()))
@@ -68,5 +94,22 @@ bool RequestForcedRestart()
         return false;
     // A refused request is no restart: the unattended run then reports that
     // a restart is still needed (the window does not look).
-    return ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0) != FALSE;
+    const DWORD planned = SHTDN_REASON_MAJOR_SOFTWARE | SHTDN_REASON_MINOR_RECONFIG | SHTDN_REASON_FLAG_PLANNED;
+    return ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, reason == ERestartReason::Planned ? planned : 0) != FALSE;
+}
+
+bool FirstTimeSetupInProgress()
+{
+    // The system's own answer where it has one (Windows 7 and later); the
+    // setup's registry marks besides, which only an administrator can set.
+    typedef BOOL(WINAPI * OobeCompleteFn)(PBOOL);
+    BOOL complete = TRUE;
+    if (HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll")) {
+        auto oobeComplete = reinterpret_cast<OobeCompleteFn>(
+            reinterpret_cast<void*>(::GetProcAddress(kernel, "OOBEComplete")));
+        if (oobeComplete && !oobeComplete(&complete))
+            complete = TRUE;
+    }
+    const wchar_t* const setup = L"SYSTEM\\Setup";
+    return !complete || MachineValue(setup, L"SystemSetupInProgress") != 0 || MachineValue(setup, L"OOBEInProgress") != 0;
 }

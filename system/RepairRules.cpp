@@ -125,22 +125,27 @@ bool ReadCount(const std::string& s, size_t& pos, unsigned long& n)
     return pos > start && (pos == s.size() || !std::isdigit(static_cast<unsigned char>(s[pos])));
 }
 
-bool ConfirmsLine(const std::string& line)
+const char* PastOf(EDeviceVerb verb)
+{
+    return verb == EDeviceVerb::Disable ? "disabled" : "enabled";
+}
+
+EDeviceChange ChangeOfLine(EDeviceVerb verb, const std::string& line)
 {
     size_t pos = 0;
     unsigned long n = 0;
     // "N device(s) disabled." is the whole line.
-    if (ReadCount(line, pos, n) && line.compare(pos, std::string::npos, " device(s) disabled.") == 0)
-        return n >= 1;
+    if (ReadCount(line, pos, n) && line.compare(pos, std::string::npos, std::string(" device(s) ") + PastOf(verb) + ".") == 0)
+        return n >= 1 ? EDeviceChange::Now : EDeviceChange::None;
     // "The N device(s) are ready to be disabled." and the advice to restart after it.
     static const std::string kThe = "The ";
-    static const std::string kReady = " device(s) are ready to be disabled.";
+    const std::string ready = std::string(" device(s) are ready to be ") + PastOf(verb) + ".";
     if (line.compare(0, kThe.size(), kThe) != 0)
-        return false;
+        return EDeviceChange::None;
     pos = kThe.size();
-    if (ReadCount(line, pos, n) && line.compare(pos, kReady.size(), kReady) == 0)
-        return n >= 1;
-    return false;
+    if (ReadCount(line, pos, n) && line.compare(pos, ready.size(), ready) == 0)
+        return n >= 1 ? EDeviceChange::AtRestart : EDeviceChange::None;
+    return EDeviceChange::None;
 }
 
 std::wstring Quoted(const std::wstring& s)
@@ -150,26 +155,36 @@ std::wstring Quoted(const std::wstring& s)
 
 }  // namespace
 
-bool DevconConfirmsDisable(const std::string& output)
+EDeviceChange DevconChangeOf(EDeviceVerb verb, const std::string& output)
 {
+    // A change at the restart, once said, is what the device tool did: the
+    // device is not back (or gone) before Windows restarts.
+    EDeviceChange change = EDeviceChange::None;
     size_t start = 0;
     while (start < output.size()) {
         size_t end = output.find('\n', start);
         if (end == std::string::npos)
             end = output.size();
-        if (ConfirmsLine(Trim(output.substr(start, end - start))))
-            return true;
+        const EDeviceChange line = ChangeOfLine(verb, Trim(output.substr(start, end - start)));
+        if (line == EDeviceChange::AtRestart || (line == EDeviceChange::Now && change == EDeviceChange::None))
+            change = line;
         start = end + 1;
     }
-    return false;
+    return change;
 }
 
-std::wstring DevconDisableCommand(const std::wstring& exeDir, const std::wstring& hardwareId)
+bool DevconConfirmsDisable(const std::string& output)
+{
+    return DevconChangeOf(EDeviceVerb::Disable, output) != EDeviceChange::None;
+}
+
+std::wstring DevconCommand(const std::wstring& exeDir, EDeviceVerb verb, const std::wstring& hardwareId)
 {
     if (exeDir.empty() || UnsafeForInterpreter(exeDir) || hardwareId.empty() || UnsafeForInterpreter(hardwareId))
         return {};
     const std::wstring tool = exeDir.back() == L'\\' ? exeDir + kDeviceToolName : exeDir + L"\\" + kDeviceToolName;
-    const std::wstring command = Quoted(tool) + L" disable " + Quoted(hardwareId);
+    const wchar_t* const word = verb == EDeviceVerb::Disable ? L" disable " : L" enable ";
+    const std::wstring command = Quoted(tool) + word + Quoted(hardwareId);
     // Cut to the interpreter's length, the line would name another path.
     if (ComposeCommandLine(command).size() != command.size() + kInterpreterWrapChars)
         return {};

@@ -64,14 +64,23 @@ typedef std::function<bool(std::vector<SPresentDevice>& devices)> DeviceListRead
 // message (see ResultCodes.h).
 enum class ERepairResult { Done, Failed };
 
-// True only when the device tool's output says it disabled at least one device,
-// now ("N device(s) disabled.") or at the next restart ("The N device(s) are
-// ready to be disabled. ..."). Everything else is a failure.
+// What the tool asks of the device tool: the repair disables the listed
+// device, giving it back enables it again.
+enum class EDeviceVerb { Disable, Enable };
+
+// What the device tool's output confirms: nothing, the change now
+// ("N device(s) disabled."), or the change at the next restart ("The N
+// device(s) are ready to be disabled. ..."), for at least one device.
+enum class EDeviceChange { None, Now, AtRestart };
+[[nodiscard]] EDeviceChange DevconChangeOf(EDeviceVerb verb, const std::string& output);
+
+// True only when the output confirms the disabling, now or at the next
+// restart. Everything else is a failure.
 [[nodiscard]] bool DevconConfirmsDisable(const std::string& output);
 
-// "<folder>\devcon.exe" disable "<hardware ID>": the device tool of the
+// "<folder>\devcon.exe" disable|enable "<hardware ID>": the device tool of the
 // program folder by its full path (run with that folder as the current one).
 // Empty when the folder (or the ID) holds a character the interpreter would
 // expand or that would end the quotes early, or when the interpreter's line
-// would have to be cut: the repair is then refused.
-[[nodiscard]] std::wstring DevconDisableCommand(const std::wstring& exeDir, const std::wstring& hardwareId);
+// would have to be cut: the change is then refused.
+[[nodiscard]] std::wstring DevconCommand(const std::wstring& exeDir, EDeviceVerb verb, const std::wstring& hardwareId);

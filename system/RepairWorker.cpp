@@ -80,12 +80,18 @@ EHostResult CRepairWorker::CheckHost(SListedDevice* device)
 
 ERepairResult CRepairWorker::Repair()
 {
-    return DisableListedDevice(HardwareId());
+    return ChangeListedDevice(EDeviceVerb::Disable, HardwareId()) != EDeviceChange::None ? ERepairResult::Done
+                                                                                         : ERepairResult::Failed;
+}
+
+EDeviceChange CRepairWorker::GiveDeviceBack()
+{
+    return ChangeListedDevice(EDeviceVerb::Enable, HardwareId());
 }
 
 bool CRepairWorker::RebootSystem()
 {
-    return RequestForcedRestart();
+    return RequestForcedRestart(ERestartReason::UserAnswer);
 }
 
 void CRepairWorker::ReportHostResult(EHostResult result)

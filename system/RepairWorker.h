@@ -36,7 +36,8 @@ public:
     [[nodiscard]] bool StartRepairThread();
     // The repair worker: Repair, then its report. True when it was done.
     [[nodiscard]] bool DoRepair();
-    // True once Windows has taken the forced restart request.
+    // True once Windows has taken the forced restart request (the window's,
+    // after the user's "是").
     [[nodiscard]] bool RebootSystem();
 
     // The steps themselves, without a report: the workers above report them
@@ -46,6 +47,8 @@ public:
     [[nodiscard]] EHostResult CheckHost(SListedDevice* device = nullptr);
     // The device tool of the program folder disables the kept hardware ID.
     [[nodiscard]] ERepairResult Repair();
+    // It enables it again: what the device tool confirmed.
+    [[nodiscard]] EDeviceChange GiveDeviceBack();
 
     // Reporting rule of both workers: the close request, then the result.
     void ReportHostResult(EHostResult result);

@@ -102,7 +102,7 @@ TEST_F(Repair, UnconfirmedRunsFailAndTheWindowAllowsAnotherTryEachTime)
                                           vt::kDisplayClass));
             ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\devcon.exe", tool));
             std::string output;
-            const std::wstring command = DevconDisableCommand(run.ProgramDir(), L"PCI\\VEN_10DE&DEV_1AD8");
+            const std::wstring command = DevconCommand(run.ProgramDir(), EDeviceVerb::Disable, L"PCI\\VEN_10DE&DEV_1AD8");
             ASSERT_TRUE(ExecCommandA(command.c_str(), output, nullptr, run.ProgramDir()));
             EXPECT_EQ(output, "PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1C3B2A0&0&0008: Disable failed\r\n"
                               "1 of 1 matching device(s) could not be disabled.\r\n");

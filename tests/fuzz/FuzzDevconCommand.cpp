@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool refused = folder.empty() || oracle::InterpreterWouldChange(folder) ||
                          oracle::InterpreterLine(expected).size() > oracle::kLongestLine;
 
-    const std::wstring command = DevconDisableCommand(folder, id);
+    const std::wstring command = DevconCommand(folder, EDeviceVerb::Disable, id);
     FUZZ_CHECK(command == (refused ? std::wstring() : expected));
     if (!refused) {
         // The interpreter takes off exactly the outer quotes: what is left is the command.

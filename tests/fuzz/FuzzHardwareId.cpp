@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(chosen == (found ? std::wstring(expected.begin(), expected.end()) : L"unchanged"));
 
     if (found)
-        FUZZ_CHECK(DevconDisableCommand(L"C:\\Velmora", chosen) ==
+        FUZZ_CHECK(DevconCommand(L"C:\\Velmora", EDeviceVerb::Disable, chosen) ==
                    L"\"C:\\Velmora\\devcon.exe\" disable \"" + chosen + L"\"");
     return 0;
 }

@@ -1,5 +1,5 @@
 // The device tool ends with 0 whatever it did; only its words say whether the
-// function was disabled.
+// function was disabled, or enabled again, and whether only from the restart.
 #include <gtest/gtest.h>
 
 #include "system/RepairRules.h"
@@ -41,4 +41,30 @@ TEST(DevconOutput, OnlyAConfirmedCountIsSuccess)
     };
     for (const auto& c : cases)
         EXPECT_EQ(DevconConfirmsDisable(c.output), c.confirms) << c.what;
+}
+
+TEST(DevconOutput, EachVerbHearsOnlyItsOwnSummaryNowOrAtTheRestart)
+{
+    const EDeviceChange none = EDeviceChange::None, now = EDeviceChange::Now, later = EDeviceChange::AtRestart;
+    const EDeviceVerb off = EDeviceVerb::Disable, on = EDeviceVerb::Enable;
+    struct Case { const char* what; EDeviceVerb verb; std::string output; EDeviceChange change; } cases[] = {
+        {"disabled now", off, "1 device(s) disabled.\r\n", now},
+        {"disabled at the restart", off, "The 1 device(s) are ready to be disabled. To disable the devices, "
+                                         "restart the devices or reboot the system .\r\n", later},
+        {"enabled now", on, "X: Enabled\r\n1 device(s) enabled.\r\n", now},
+        {"enabled at the restart", on, "X: Enabled on reboot\r\nThe 1 device(s) are ready to be enabled. To enable "
+                                       "the devices, restart the devices or reboot the system .\r\n", later},
+        {"one now, one at the restart: the restart is still needed", on,
+         "1 device(s) enabled.\r\nThe 1 device(s) are ready to be enabled.\r\n", later},
+        {"the restart first, then now", on, "The 1 device(s) are ready to be enabled.\r\n1 device(s) enabled.\r\n",
+         later},
+        {"an enabling is no disabling", off, "1 device(s) enabled.\r\n", none},
+        {"a disabling is no enabling", on, "1 device(s) disabled.\r\n", none},
+        {"none enabled", on, "X: Enable failed\r\nNo devices enabled.\r\n", none},
+        {"zero enabled", on, "0 device(s) enabled.\r\n", none},
+        {"zero ready", on, "The 0 device(s) are ready to be enabled.\r\n", none},
+        {"nothing at all", on, "", none},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DevconChangeOf(c.verb, c.output), c.change) << c.what;
 }

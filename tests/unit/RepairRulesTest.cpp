@@ -21,7 +21,12 @@ TEST(RepairRules, DevconCommandNamesTheFoldersOwnToolOrNothing)
         {L"", L""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(DevconDisableCommand(c.folder, id), c.command) << std::string(c.folder, c.folder + wcslen(c.folder));
+        EXPECT_EQ(DevconCommand(c.folder, EDeviceVerb::Disable, id), c.command)
+            << std::string(c.folder, c.folder + wcslen(c.folder));
+    // Giving the device back names the same tool and ID, and is refused where the repair is.
+    EXPECT_EQ(DevconCommand(L"C:\\A & B", EDeviceVerb::Enable, id),
+              L"\"C:\\A & B\\devcon.exe\" enable \"PCI\\VEN_10DE&DEV_1AD8\"");
+    EXPECT_EQ(DevconCommand(L"C:\\%TEMP%", EDeviceVerb::Enable, id), L"");
 }
 
 TEST(RepairRules, SelfRemovalCommandWaitsRetriesAndRemovesOnlyAnEmptyFolder)
