@@ -1,5 +1,6 @@
-// The real program started by a management agent: with /quiet, /detect, /?,
-// a bad command line, or without switches where no desktop can be seen. Each
+// The real program started by a management agent: with /quiet, /detect,
+// /uninstall, /?, a bad command line, or without switches where no desktop
+// can be seen. Each
 // ending is a row: its exit code, its line on standard output and in the log,
 // what it asked of the feedback library and the device tool, the record in
 // the registry, and no window of the program ever visible.
@@ -23,6 +24,11 @@ const std::string kDevice =
     "PCI\\VEN_10DE&DEV_1AD8 (PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1C3B2A0&0&0008)";
 const char* const kDisabled =
     "PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1C3B2A0&0&0008: Disabled\r\n1 device(s) disabled.\r\n";
+const char* const kEnabled =
+    "PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1C3B2A0&0&0008: Enabled\r\n1 device(s) enabled.\r\n";
+const char* const kEnabledLater =
+    "PCI\\VEN_10DE&DEV_1AD8&SUBSYS_12345678&REV_A1\\4&1C3B2A0&0&0008: Enabled on reboot\r\nThe 1 device(s) are "
+    "ready to be enabled. To enable the devices, restart the devices or reboot the system .\r\n";
 
 // Waits for the end of the run, looking at the program's top-level windows
 // every 15 ms until then; false when it did not end within the bound.
@@ -59,6 +65,7 @@ struct SRecord {
     bool present = false;
     std::wstring version, time, hardwareId, instanceId;
     DWORD exitCode = 0;
+    DWORD done = 99;
 };
 
 SRecord ReadRecord()
@@ -76,10 +83,29 @@ SRecord ReadRecord()
         ::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ, nullptr, buf, &size);
         *value = buf;
     }
-    DWORD size = sizeof(r.exitCode);
-    ::RegGetValueW(key.Get(), nullptr, L"ExitCode", RRF_RT_REG_DWORD, nullptr, &r.exitCode, &size);
+    for (const auto& [name, value] : {std::make_pair(L"ExitCode", &r.exitCode), std::make_pair(L"Done", &r.done)}) {
+        DWORD size = sizeof(*value);
+        ::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_DWORD, nullptr, value, &size);
+    }
     return r;
 }
+
+// The PC's first-time setup still running, as Windows marks it, while the
+// object lives.
+class CFirstTimeSetup {
+public:
+    CFirstTimeSetup()
+    {
+        const DWORD one = 1;
+        m_set = ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\Setup", L"OOBEInProgress", REG_DWORD, &one,
+                                  sizeof(one)) == ERROR_SUCCESS;
+    }
+    ~CFirstTimeSetup() { ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\Setup", L"OOBEInProgress"); }
+    bool Set() const { return m_set; }
+
+private:
+    bool m_set = false;
+};
 
 // A window station nobody can see, as a service's or SYSTEM's in session 0,
 // with a desktop to start a program on.
@@ -121,6 +147,9 @@ enum EPrepare : unsigned {
     kNoLibrary = 128,
     kLibraryFails = 256,  // its initialisation answers 0
     kNewer = 512,         // it knows a newer tool
+    kEnables = 1024,      // the device tool confirms the enabling
+    kEnablesLater = 2048, // the same, from the next restart
+    kSetup = 4096,        // the PC's first-time setup has not completed
 };
 
 struct SRow {
@@ -131,6 +160,7 @@ struct SRow {
     std::string says;          // the result line after "Velmora <version> "
     const wchar_t* flowLine;   // the flow's own log line before it, if any
     const char* feedback;      // the library's calls
+    DWORD done;                // the record's Done, where the run writes a record
 };
 
 void RunRows(const std::vector<SRow>& rows)
@@ -141,9 +171,12 @@ void RunRows(const std::vector<SRow>& rows)
         DeleteRecord();
         if (row.prepare & kListed)
             run.AddListedDevice();
-        if (row.prepare & (kConfirms | kRefuses)) {
-            ASSERT_TRUE(vt::WriteFileBytes(run.ProgramDir() + L"\\devcon-output.txt",
-                                           row.prepare & kConfirms ? kDisabled : "No matching devices found.\r\n"));
+        if (row.prepare & (kConfirms | kRefuses | kEnables | kEnablesLater)) {
+            const char* answer = row.prepare & kConfirms     ? kDisabled
+                                 : row.prepare & kEnables     ? kEnabled
+                                 : row.prepare & kEnablesLater ? kEnabledLater
+                                                               : "No matching devices found.\r\n";
+            ASSERT_TRUE(vt::WriteFileBytes(run.ProgramDir() + L"\\devcon-output.txt", answer));
         }
         if (row.prepare & kOtherModel)
             run.SetCsproduct("Version=KESTRA Q7 31XRV05\r\r\n");
@@ -167,15 +200,24 @@ void RunRows(const std::vector<SRow>& rows)
         std::unique_ptr<vt::CWineVersion> windows;
         if (row.prepare & kOldWindows)
             windows = std::make_unique<vt::CWineVersion>(L"6.3", L"9600");
+        std::unique_ptr<CFirstTimeSetup> setup;
+        if (row.prepare & kSetup) {
+            setup = std::make_unique<CFirstTimeSetup>();
+            ASSERT_TRUE(setup->Set());
+        }
 
         ASSERT_TRUE(run.Start());
         DWORD code = 99;
         bool sawWindow = false;
         ASSERT_TRUE(WaitExitWithoutWindow(run, 60000, &code, &sawWindow));
         windows.reset();
+        setup.reset();
         if (row.prepare & kRestart) {
             // The logger stays until the request has reached it, or the real wineboot would get it.
-            EXPECT_TRUE(vt::WaitFor([] { return vt::RestartLog().find("--kill") != std::string::npos; }, 30000));
+            if (code == 1641)
+                EXPECT_TRUE(vt::WaitFor([] { return vt::RestartLog().find("--kill") != std::string::npos; }, 30000));
+            else
+                EXPECT_EQ(vt::RestartLog(), "") << "a restart was requested";
             vt::RemoveRestartLogger();
         }
 
@@ -193,7 +235,17 @@ void RunRows(const std::vector<SRow>& rows)
         }
         EXPECT_EQ(vt::LogMessage(log.back()), vt::Wide(line));
         EXPECT_EQ(FeedbackNames(run), row.feedback);
-        EXPECT_EQ(vt::PathExists(run.ProgramDir() + L"\\devcon-calls.txt"), code == 3010 || code == 1641 || code == 25);
+        // The device tool ran for a change it confirmed or did not; the way
+        // back asks it to enable.
+        const bool toolRan = code == 3010 || code == 1641 || code == 25 || code == 28 ||
+                             line.find(": enabled") != std::string::npos;
+        const std::string calls = vt::ReadFileBytes(run.ProgramDir() + L"\\devcon-calls.txt");
+        EXPECT_EQ(!calls.empty(), toolRan);
+        if (toolRan) {
+            const bool back = row.says.rfind("/uninstall", 0) == 0;
+            EXPECT_NE(calls.find(back ? "\" enable \"PCI\\VEN_10DE&DEV_1AD8\"" : "\" disable \"PCI\\VEN_10DE&DEV_1AD8\""),
+                      std::string::npos) << calls;
+        }
 
         // The folder stays, and no interpreter was started that would remove
         // it (wine's restart request leaves its own helper for a moment).
@@ -202,9 +254,10 @@ void RunRows(const std::vector<SRow>& rows)
             EXPECT_NE(_wcsicmp(started.c_str(), L"cmd.exe"), 0);
 
         const SRecord record = ReadRecord();
-        EXPECT_EQ(record.present, row.says.find("/quiet") != std::string::npos);
+        EXPECT_EQ(record.present, row.says.find("/quiet") != std::string::npos || row.says.rfind("/uninstall", 0) == 0);
         if (record.present) {
             EXPECT_EQ(record.exitCode, code);
+            EXPECT_EQ(record.done, row.done);
             EXPECT_EQ(record.version, L"1.0.22.419");
             EXPECT_EQ(record.time.size(), 20u) << vt::Utf8(record.time);   // 2025-01-31T08:15:00Z
             EXPECT_EQ(record.time.back(), L'Z');
@@ -226,31 +279,67 @@ TEST(Unattended, QuietRunsEndWithTheirExitCodeLineAndRecord)
     const char* const closed = "InitFreedbackDll GetToolIsNewVersion CustomerFeedbackEx";
     RunRows({
         {L"quiet-3010", L"/quiet", kListed | kConfirms, 3010,
-         "/quiet: " + kDevice + ": disabled, a restart makes it take effect; exit code 3010", nullptr, closed},
+         "/quiet: " + kDevice + ": disabled, a restart makes it take effect; exit code 3010", nullptr, closed, 1},
         {L"quiet-norestart", L"-QUIET /NoRestart", kListed | kConfirms, 3010,
-         "/quiet: " + kDevice + ": disabled, a restart makes it take effect; exit code 3010", nullptr, closed},
+         "/quiet: " + kDevice + ": disabled, a restart makes it take effect; exit code 3010", nullptr, closed, 1},
         {L"quiet-1641", L"/quiet /forcerestart", kListed | kConfirms | kRestart, 1641,
-         "/quiet /forcerestart: " + kDevice + ": disabled, restart started; exit code 1641", nullptr, closed},
+         "/quiet /forcerestart: " + kDevice + ": disabled, restart started; exit code 1641", nullptr, closed, 1},
+        {L"quiet-setup", L"/quiet /forcerestart", kListed | kConfirms | kRestart | kSetup, 3010,
+         "/quiet /forcerestart: " + kDevice +
+             ": disabled, no restart during the PC's first-time setup: restart later; exit code 3010",
+         nullptr, closed, 1},
         {L"no-desktop", nullptr, kListed | kConfirms, 3010,
          "no visible desktop, run as /quiet: " + kDevice + ": disabled, a restart makes it take effect; exit code 3010",
-         nullptr, closed},
+         nullptr, closed, 1},
         {L"quiet-20", L"/quiet", kListed | kOldWindows, 20,
-         "/quiet: this Windows version is not supported; exit code 20", L"此工具不支持当前系统", ""},
+         "/quiet: this Windows version is not supported; exit code 20", L"此工具不支持当前系统", "", 0},
         {L"quiet-21", L"/quiet", kListed | kOtherModel, 21,
-         "/quiet: not one of the models this tool is for; exit code 21", L"当前机型不是指定机型", opened},
+         "/quiet: not one of the models this tool is for; exit code 21", L"当前机型不是指定机型", opened, 1},
         {L"quiet-22", L"/quiet", kListed | kNoModel, 22, "/quiet: the model could not be read; exit code 22",
-         L"未找到机型信息", opened},
+         L"未找到机型信息", opened, 0},
         {L"quiet-24", L"/quiet", 0, 24, "/quiet: no listed graphics device is present; exit code 24",
-         L"显卡硬件ID 不匹配", opened},
+         L"显卡硬件ID 不匹配", opened, 1},
         {L"quiet-25", L"/quiet", kListed | kRefuses, 25,
          "/quiet: " + kDevice + ": the device tool did not confirm the disabling; exit code 25", L"修复方案安装失败",
-         closed},
+         closed, 0},
         {L"quiet-26-missing", L"/quiet", kListed | kNoLibrary, 26,
-         "/quiet: the feedback library is missing or incomplete; exit code 26", L"加载反馈DLL失败", ""},
+         "/quiet: the feedback library is missing or incomplete; exit code 26", L"加载反馈DLL失败", "", 0},
         {L"quiet-26-init", L"/quiet", kListed | kLibraryFails, 26,
-         "/quiet: the feedback library failed to start; exit code 26", L"初始化反馈DLL失败", "InitFreedbackDll"},
+         "/quiet: the feedback library failed to start; exit code 26", L"初始化反馈DLL失败", "InitFreedbackDll", 0},
         {L"quiet-27", L"/quiet", kListed | kNewer, 27, "/quiet: a newer version of the tool exists; exit code 27",
-         nullptr, opened},
+         nullptr, opened, 0},
+    });
+}
+
+TEST(Unattended, UninstallGivesTheDeviceBackAndSaysSoInTheRecord)
+{
+    // No update question and no feedback event: only the library's start.
+    const char* const started = "InitFreedbackDll";
+    RunRows({
+        {L"back-0", L"/uninstall", kListed | kEnables | kNewer, 0,
+         "/uninstall: " + kDevice + ": enabled; exit code 0", nullptr, started, 0},
+        {L"back-3010", L"-Uninstall /NoRestart", kListed | kEnablesLater, 3010,
+         "/uninstall: " + kDevice + ": enabled from the next restart; exit code 3010", nullptr, started, 0},
+        {L"back-1641", L"/uninstall /forcerestart", kListed | kEnablesLater | kRestart, 1641,
+         "/uninstall /forcerestart: " + kDevice + ": enabled from the next restart, restart started; exit code 1641",
+         nullptr, started, 0},
+        {L"back-setup", L"/uninstall /forcerestart", kListed | kEnablesLater | kRestart | kSetup, 3010,
+         "/uninstall /forcerestart: " + kDevice +
+             ": enabled from the next restart, no restart during the PC's first-time setup: restart later; exit code 3010",
+         nullptr, started, 0},
+        {L"back-28", L"/uninstall", kListed | kRefuses, 28,
+         "/uninstall: " + kDevice + ": the device tool did not confirm the enabling; exit code 28", L"修复方案卸载失败",
+         started, 1},
+        {L"back-0-model", L"/uninstall", kListed | kOtherModel, 0,
+         "/uninstall: not one of the models this tool is for; exit code 0", L"当前机型不是指定机型", started, 0},
+        {L"back-0-device", L"/uninstall", 0, 0, "/uninstall: no listed graphics device is present; exit code 0",
+         L"显卡硬件ID 不匹配", started, 0},
+        {L"back-20", L"/uninstall", kListed | kOldWindows, 20,
+         "/uninstall: this Windows version is not supported; exit code 20", L"此工具不支持当前系统", "", 0},
+        {L"back-22", L"/uninstall", kListed | kNoModel, 22, "/uninstall: the model could not be read; exit code 22",
+         L"未找到机型信息", started, 0},
+        {L"back-26", L"/uninstall", kListed | kNoLibrary, 26,
+         "/uninstall: the feedback library is missing or incomplete; exit code 26", L"加载反馈DLL失败", "", 0},
     });
 }
 
@@ -271,6 +360,8 @@ TEST(Unattended, ChecksAndBadCommandLinesChangeNothing)
         {L"detect-26", L"/detect", kListed | kNoLibrary, 26,
          "/detect: the feedback library is missing or incomplete; exit code 26", L"加载反馈DLL失败", ""},
         {L"bad-87", L"/quiet /detect", kListed | kConfirms, 87,
+         "command line: bad command line (Velmora.exe /? lists the switches); exit code 87", nullptr, ""},
+        {L"bad-87-back", L"/uninstall /detect", kListed | kEnables, 87,
          "command line: bad command line (Velmora.exe /? lists the switches); exit code 87", nullptr, ""},
     });
 }
@@ -343,6 +434,7 @@ TEST(Unattended, OneRunAtATime)
     ASSERT_TRUE(vt::WaitFor([&] { return !first.WmicCalls().empty(); }, 20000));
     EXPECT_EQ(startAnother(L"/quiet"), 1618u);
     EXPECT_EQ(startAnother(L"/detect"), 1618u);
+    EXPECT_EQ(startAnother(L"/uninstall"), 1618u);
     EXPECT_EQ(startAnother(L""), 0u);   // no window to bring forward
     ASSERT_TRUE(::DeleteFileW((first.StandinDir() + L"\\wmic-hold").c_str()));
     DWORD code = 99;
