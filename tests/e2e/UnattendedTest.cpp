@@ -6,6 +6,8 @@
 // the registry, and no window of the program ever visible.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -364,6 +366,77 @@ TEST(Unattended, ChecksAndBadCommandLinesChangeNothing)
         {L"bad-87-back", L"/uninstall /detect", kListed | kEnables, 87,
          "command line: bad command line (Velmora.exe /? lists the switches); exit code 87", nullptr, ""},
     });
+}
+
+// The command lines README gives a fleet's administrator, run as it gives
+// them: the startup script beside the folder, the record's queries, and the
+// install and uninstall commands of an agent's app.
+TEST(Unattended, TheAdministratorsCommandLinesDoWhatReadmeSays)
+{
+    DeleteRecord();
+    CVelmoraRun run(L"fleet");
+    run.AddListedDevice();
+    run.SetFeedbackAnswers(1, 0);
+    ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\fleet\\velmora-startup.cmd", run.Root() + L"\\velmora-startup.cmd"));
+    const std::map<std::wstring, std::wstring> env = {{L"VELMORA_WMIC_DIR", run.StandinDir()},
+                                                      {L"VELMORA_FEEDBACK_DIR", run.FeedbackDir()}};
+    // One command line through the interpreter, as an agent or a technician
+    // types it in the folder: its exit code and what it printed.
+    auto type = [&](const std::wstring& line, const std::wstring& cwd, DWORD* code) {
+        vt::CProcess p;
+        const std::wstring out = run.Root() + L"\\typed.txt";
+        ::DeleteFileW(out.c_str());
+        *code = 99;
+        EXPECT_TRUE(p.Start(L"C:\\windows\\system32\\cmd.exe", L"/c " + line, cwd, env, false, out) &&
+                    p.WaitExit(60000, code))
+            << vt::Utf8(line);
+        return vt::ReadFileBytes(out);
+    };
+    auto queryDone = [&] {
+        DWORD code = 99;
+        const std::string out = type(L"reg query HKLM\\SOFTWARE\\Velmora /v Done /reg:64", run.Root(), &code);
+        EXPECT_EQ(code, 0u) << out;
+        return out.find("REG_DWORD") == std::string::npos ? std::string("none")
+                                                           : out.substr(out.find("0x"), 3);
+    };
+
+    // The first start of Windows repairs; the record says done.
+    const std::wstring script = L"\"" + run.Root() + L"\\velmora-startup.cmd\"";
+    ASSERT_TRUE(vt::WriteFileBytes(run.ProgramDir() + L"\\devcon-output.txt", kDisabled));
+    DWORD code = 99;
+    type(script, L"C:\\windows", &code);
+    EXPECT_EQ(code, 3010u);
+    EXPECT_EQ(queryDone(), "0x1");
+    // The next start does nothing at all.
+    const size_t queries = run.WmicCalls().size();
+    type(script, L"C:\\windows", &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(run.WmicCalls().size(), queries);
+    // The record in full, as README queries it by hand.
+    std::string record = type(L"reg query HKLM\\SOFTWARE\\Velmora /reg:64", run.Root(), &code);
+    for (const char* name : {"Version", "Time", "HardwareId", "InstanceId", "ExitCode", "Done"})
+        EXPECT_NE(record.find(name), std::string::npos) << name << " in " << record;
+
+    // The agent's uninstall command in the folder gives the device back; the
+    // detection rule then no longer finds the app.
+    ASSERT_TRUE(vt::WriteFileBytes(run.ProgramDir() + L"\\devcon-output.txt", kEnabled));
+    type(L"Velmora.exe /uninstall", run.ProgramDir(), &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(queryDone(), "0x0");
+    // The instance ID a way back without the folder needs (pnputil /enable-device "<InstanceId>").
+    record = type(L"reg query HKLM\\SOFTWARE\\Velmora /v InstanceId /reg:64", run.Root(), &code);
+    std::string instance = vt::Utf8(vt::kListedDeviceInstance);
+    for (char& c : record)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : instance)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_NE(record.find(instance), std::string::npos) << record;
+    // And the agent's install command repairs again.
+    ASSERT_TRUE(vt::WriteFileBytes(run.ProgramDir() + L"\\devcon-output.txt", kDisabled));
+    type(L"Velmora.exe /quiet", run.ProgramDir(), &code);
+    EXPECT_EQ(code, 3010u);
+    EXPECT_EQ(queryDone(), "0x1");
+    DeleteRecord();
 }
 
 TEST(Unattended, UsageGoesToStandardOutputElseToAMessageBox)
