@@ -152,6 +152,8 @@ enum EPrepare : unsigned {
     kEnables = 1024,      // the device tool confirms the enabling
     kEnablesLater = 2048, // the same, from the next restart
     kSetup = 4096,        // the PC's first-time setup has not completed
+    kSigned = 8192,       // a signed release
+    kUnsignedTool = 16384,// with the stand-in's unsigned device tool in it
 };
 
 struct SRow {
@@ -160,7 +162,7 @@ struct SRow {
     unsigned prepare;
     DWORD code;
     std::string says;          // the result line after "Velmora <version> "
-    const wchar_t* flowLine;   // the flow's own log line before it, if any
+    const wchar_t* flowLine;   // the flow's own log line before it, if any ("<tool>": the device tool's path)
     const char* feedback;      // the library's calls
     DWORD done;                // the record's Done, where the run writes a record
 };
@@ -186,6 +188,11 @@ void RunRows(const std::vector<SRow>& rows)
             run.SetCsproduct("Vendor=KESTRA\r\r\n");
         if (row.prepare & kNoLibrary)
             run.RemoveFeedbackLibrary();
+        if (row.prepare & kSigned)
+            run.UseSignedRelease();
+        if (row.prepare & kUnsignedTool) {
+            ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\standins\\devcon.exe", run.ProgramDir() + L"\\devcon.exe"));
+        }
         run.SetFeedbackAnswers(row.prepare & kLibraryFails ? 0 : 1, row.prepare & kNewer ? 3 : 0);
         std::unique_ptr<CHiddenDesktop> hidden;
         if (row.args) {
@@ -233,14 +240,18 @@ void RunRows(const std::vector<SRow>& rows)
             logText += vt::Utf8(l) + "\n";
         ASSERT_EQ(log.size(), row.flowLine ? 2u : 1u) << logText;
         if (row.flowLine) {
-            EXPECT_EQ(vt::LogMessage(log[0]), row.flowLine);
+            std::wstring expected = row.flowLine;
+            const size_t tool = expected.find(L"<tool>");
+            if (tool != std::wstring::npos)
+                expected.replace(tool, 6, run.ProgramDir() + L"\\devcon.exe");
+            EXPECT_EQ(vt::LogMessage(log[0]), expected);
         }
         EXPECT_EQ(vt::LogMessage(log.back()), vt::Wide(line));
         EXPECT_EQ(FeedbackNames(run), row.feedback);
         // The device tool ran for a change it confirmed or did not; the way
         // back asks it to enable.
-        const bool toolRan = code == 3010 || code == 1641 || code == 25 || code == 28 ||
-                             line.find(": enabled") != std::string::npos;
+        const bool toolRan = !(row.prepare & kUnsignedTool) && (code == 3010 || code == 1641 || code == 25 ||
+                                                                 code == 28 || line.find(": enabled") != std::string::npos);
         const std::string calls = vt::ReadFileBytes(run.ProgramDir() + L"\\devcon-calls.txt");
         EXPECT_EQ(!calls.empty(), toolRan);
         if (toolRan) {
@@ -332,6 +343,11 @@ TEST(Unattended, UninstallGivesTheDeviceBackAndSaysSoInTheRecord)
         {L"back-28", L"/uninstall", kListed | kRefuses, 28,
          "/uninstall: " + kDevice + ": the device tool did not confirm the enabling; exit code 28", L"修复方案卸载失败",
          started, 1},
+        {L"back-signed", L"/uninstall", kListed | kEnables | kSigned, 0,
+         "/uninstall: " + kDevice + ": enabled; exit code 0", nullptr, started, 0},
+        {L"back-signed-unsigned-tool", L"/uninstall", kListed | kEnables | kSigned | kUnsignedTool, 28,
+         "/uninstall: " + kDevice + ": the device tool did not confirm the enabling; exit code 28",
+         L"签名检查未通过（没有数字签名），未使用：<tool>", started, 1},
         {L"back-0-model", L"/uninstall", kListed | kOtherModel, 0,
          "/uninstall: not one of the models this tool is for; exit code 0", L"当前机型不是指定机型", started, 0},
         {L"back-0-device", L"/uninstall", 0, 0, "/uninstall: no listed graphics device is present; exit code 0",
