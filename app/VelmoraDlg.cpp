@@ -32,6 +32,13 @@ void CVelmoraDlg::DoDataExchange()
     m_reAgreement.SubclassDlgItem(IDC_RE_AGREEMENT, m_hWnd);
     m_chkAgree.SubclassDlgItem(IDC_CHK_AGREE, m_hWnd);
     m_btnStart.SubclassDlgItem(IDC_BTN_START, m_hWnd);
+    m_staticVersion.SubclassDlgItem(IDC_STATIC_VERSION, m_hWnd);
+}
+
+BOOL CVelmoraDlg::PreTranslateMessage(MSG* pMsg)
+{
+    FollowKeyboardCues(m_hWnd, pMsg);
+    return CDialog::PreTranslateMessage(pMsg);
 }
 
 BOOL CVelmoraDlg::OnInitDialog()
@@ -146,6 +153,10 @@ LRESULT CVelmoraDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
         return OnStartFollowsBox();
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(m_hIcon);
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        RepaintWholly(m_hWnd);
+        return CDialog::OnMessage(msg, w, l);
     default:
         return CDialog::OnMessage(msg, w, l);
     }
@@ -362,6 +373,7 @@ void CVelmoraDlg::LayoutControls(bool first)
                                  TitleButton{m_btnMin, l.minimise, mainwnd::kMinimiseSource, IDB_PNG_MIN_NORMAL}}) {
         if (first) {
             b.btn.m_fScale = s;
+            b.btn.m_glyph = &b.btn == &m_btnMin ? CPngButton::kGlyphMinimise : CPngButton::kGlyphClose;
             b.btn.SetBackgroundImage(m_pBkImage->image);
             b.btn.SetBackgroundRect(b.src.left, b.src.top, b.src.right, b.src.bottom);
             b.btn.LoadStateImages(b.firstImage, b.firstImage + 1, b.firstImage + 2, b.firstImage + 3);
@@ -391,6 +403,10 @@ void CVelmoraDlg::LayoutControls(bool first)
     m_btnStart.MoveWindow(ToRECT(l.start), TRUE);
 
     m_reAgreement.MoveWindow(ToRECT(l.agreement), TRUE);
+
+    if (first)
+        m_staticVersion.SetWindowText(kToolVersion);
+    m_staticVersion.MoveWindow(ToRECT(mainwnd::VersionTextRect(ToRect(m_rcClient), s)), FALSE);
 
     if (first && g_nLanguage == 1)
         SetAgreementText();
@@ -429,9 +445,21 @@ BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)
     RECT rc = GetClientRect();
     if (!HasBackground())
         return TRUE;
-    CGraphics g(hDC);
-    gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-    DrawImageStretched(g.Get(), m_pBkImage->image, rc);
+    const bool plain = HighContrastOn();
+    std::optional<CGraphics> g;   // held over the version text, as its drawing always was
+    if (plain) {
+        // The plain window colour, edged in window text along the rounded shape.
+        CBrushObj ground(::CreateSolidBrush(::GetSysColor(COLOR_WINDOW)));
+        ::FillRect(hDC, &rc, ground.Get());
+        CBrushObj edge(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
+        CRegionObj shape(::CreateRectRgn(0, 0, 0, 0));
+        if (::GetWindowRgn(m_hWnd, shape.Get()) != ERROR)
+            ::FrameRgn(hDC, shape.Get(), edge.Get(), 1, 1);
+    } else {
+        g.emplace(hDC);
+        gp::GdipSetSmoothingMode(g->Get(), Gdiplus::SmoothingModeHighQuality);
+        DrawImageStretched(g->Get(), m_pBkImage->image, rc);
+    }
 
     if (!m_bVersionFontCreated) {
         // Tried once: without its own font the version is drawn in the DC's.
@@ -440,7 +468,7 @@ BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)
     }
     ::SetBkMode(hDC, TRANSPARENT);
     CSelectObject font(hDC, m_fontVersion.Get());
-    ::SetTextColor(hDC, RGB(255, 255, 255));
+    ::SetTextColor(hDC, plain ? ::GetSysColor(COLOR_WINDOWTEXT) : RGB(255, 255, 255));
     RECT text = ToRECT(mainwnd::VersionTextRect(ToRect(rc), m_fScale));
     ::DrawTextW(hDC, kToolVersion, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     return TRUE;

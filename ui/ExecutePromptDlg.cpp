@@ -22,6 +22,7 @@ void CExecutePromptDlg::DoDataExchange()
 BOOL CExecutePromptDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    SetWindowText(prompt::PleaseWaitText(m_strMessage));
     m_backgroundImage = SharedPng(IDB_PNG_PLEASE_WAIT_BK);
     if (m_backgroundImage) {
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, prompt::BoxWidth(m_fScale), prompt::BoxHeight(m_fScale),
@@ -81,6 +82,17 @@ BOOL CExecutePromptDlg::OnEraseBkgnd(HDC hDC)
     if (!m_backgroundImage)
         return TRUE;
     const RECT rc = GetClientRect();
+    if (HighContrastOn()) {
+        // The card alone, plain, edged in window text.
+        const skin::PlainColours c = skin::PlainTextColours(true);
+        CBrushObj ground(::CreateSolidBrush(::GetSysColor(c.ground)));
+        ::FillRect(hDC, &rc, ground.Get());
+        CBrushObj edge(::CreateSolidBrush(::GetSysColor(c.edge)));
+        CRegionObj shape(::CreateRectRgn(0, 0, 0, 0));
+        if (::GetWindowRgn(m_hWnd, shape.Get()) != ERROR)
+            ::FrameRgn(hDC, shape.Get(), edge.Get(), 1, 1);
+        return TRUE;
+    }
     if (!m_brCard) {
         const int w = static_cast<int>(PngImageWidth(m_backgroundImage));
         const int h = static_cast<int>(PngImageHeight(m_backgroundImage));
@@ -113,6 +125,8 @@ void CExecutePromptDlg::OnDestroy()
 
 LRESULT CExecutePromptDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
 {
+    if (msg == WM_SYSCOLORCHANGE || msg == WM_SETTINGCHANGE)
+        RepaintWholly(m_hWnd);
     if (msg != WM_CLOSE_EXECUTE_PROMPT)
         return CDialog::OnMessage(msg, w, l);
     m_staticText.StopAnimation();

@@ -29,6 +29,7 @@ void CPromptChildDlg::DoDataExchange()
 BOOL CPromptChildDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    SetWindowText(m_strMessage);
     m_backgroundImage = SharedPng(IDB_PNG_PROMPT_CONTENT);
     if (m_backgroundImage) {
         LayoutControls(true);
@@ -57,6 +58,10 @@ void CPromptChildDlg::LayoutControls(bool first)
     m_btnClose.MoveWindow(ToRECT(l.close));
     m_btnFirst.MoveWindow(ToRECT(plan.firstCentred ? l.firstCentred : l.first));
     m_btnSecond.MoveWindow(ToRECT(l.second));
+    if (first) {
+        m_btnFirst.SetWindowText(plan.firstText);
+        m_btnSecond.SetWindowText(plan.secondText);
+    }
     ::ShowWindow(m_btnFirst, SW_SHOW);
     ::ShowWindow(m_btnSecond, plan.secondShown ? SW_SHOW : SW_HIDE);
 
@@ -89,8 +94,27 @@ void CPromptChildDlg::OnSize(UINT type, int cx, int cy)
         LayoutControls(false);
 }
 
+BOOL CPromptChildDlg::PreTranslateMessage(MSG* pMsg)
+{
+    FollowKeyboardCues(m_hWnd, pMsg);
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
 BOOL CPromptChildDlg::OnEraseBkgnd(HDC hDC)
 {
+    if (HighContrastOn()) {
+        const RECT rc = GetClientRect();
+        const skin::PlainColours c = skin::PlainTextColours(true);
+        CBrushObj ground(::CreateSolidBrush(::GetSysColor(c.ground)));
+        ::FillRect(hDC, &rc, ground.Get());
+        CBrushObj edge(::CreateSolidBrush(::GetSysColor(c.edge)));
+        CRegionObj shape(::CreateRectRgn(0, 0, 0, 0));
+        if (::GetWindowRgn(m_hWnd, shape.Get()) != ERROR)
+            ::FrameRgn(hDC, shape.Get(), edge.Get(), 1, 1);
+        else
+            ::FrameRect(hDC, &rc, edge.Get());
+        return TRUE;
+    }
     if (m_backgroundImage) {
         CGraphics g(hDC);
         if (g) {
@@ -115,6 +139,13 @@ void CPromptChildDlg::OnMove(int x, int y)
 void CPromptChildDlg::OnClose()
 {
     ::SendMessageW(m_hParent, WM_CLOSE, 0, 0);
+}
+
+LRESULT CPromptChildDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
+{
+    if (msg == WM_SYSCOLORCHANGE || msg == WM_SETTINGCHANGE)
+        RepaintWholly(m_hWnd);
+    return CDialog::OnMessage(msg, w, l);
 }
 
 bool CPromptChildDlg::OnCommand(UINT id, UINT code, HWND)

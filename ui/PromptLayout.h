@@ -48,12 +48,15 @@ struct ButtonImages {
 
 // What a prompt type shows: 1 and 2 Yes / No, 3 and 4 OK / Cancel; the second
 // button only for 2 and 4; the first button centred only for 1 and 3. Any
-// other type is type 1 with the first button left where it is laid out.
+// other type is type 1 with the first button left where it is laid out. The
+// texts are the ones the images show, the buttons' names.
 struct ButtonPlan {
     ButtonImages first;
     ButtonImages second;
     bool secondShown = false;
     bool firstCentred = false;
+    const wchar_t* firstText = L"";
+    const wchar_t* secondText = L"";
 };
 ButtonPlan PlanForType(int promptType);
 
