@@ -335,6 +335,11 @@ bool CVelmoraDlg::DeleteSelf()
 
 // ---- looks ------------------------------------------------------------------
 
+namespace {
+// What the background image shows as the tool's name, drawn in high contrast.
+const wchar_t kHighContrastTitle[] = L"Velmora 显卡蓝屏修复工具";
+}  // namespace
+
 void CVelmoraDlg::ComputeScale()
 {
     // Computed once: a factor that differs from 1.0 is never recomputed.
@@ -471,6 +476,12 @@ BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)
     ::SetTextColor(hDC, plain ? ::GetSysColor(COLOR_WINDOWTEXT) : RGB(255, 255, 255));
     RECT text = ToRECT(mainwnd::VersionTextRect(ToRect(rc), m_fScale));
     ::DrawTextW(hDC, kToolVersion, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    if (plain) {
+        // The name the background image shows, left of the version in its row.
+        RECT title{rc.left + static_cast<LONG>(20 * m_fScale), text.top, text.left - static_cast<LONG>(20 * m_fScale),
+                   text.bottom};
+        ::DrawTextW(hDC, kHighContrastTitle, -1, &title, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    }
     return TRUE;
 }
 

@@ -113,6 +113,13 @@ BOOL CPromptChildDlg::OnEraseBkgnd(HDC hDC)
             ::FrameRgn(hDC, shape.Get(), edge.Get(), 1, 1);
         else
             ::FrameRect(hDC, &rc, edge.Get());
+        // The title the card's image shows, in its place.
+        const skin::Rect t = prompt::TitleTextRect(ToRect(rc), m_fScale);
+        RECT title = ToRECT(t);
+        CSelectObject font(hDC, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+        ::SetBkMode(hDC, TRANSPARENT);
+        ::SetTextColor(hDC, ::GetSysColor(c.text));
+        ::DrawTextW(hDC, prompt::kTitleText, -1, &title, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
         return TRUE;
     }
     if (m_backgroundImage) {

@@ -48,6 +48,13 @@ Rect TitleStrip(const Rect& clientOnScreen, float s)
     return r;
 }
 
+const wchar_t* const kTitleText = L"提示";
+
+Rect TitleTextRect(const Rect& c, float s)
+{
+    return {c.left + Scaled(26, s), c.top, c.right - Scaled(30, s), c.top + Scaled(30, s)};
+}
+
 int ContentCornerEllipse(float s) { return Scaled(30, s); }
 
 ButtonPlan PlanForType(int promptType)

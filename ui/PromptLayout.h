@@ -37,6 +37,11 @@ skin::Rect InitialContentRect(const skin::Rect& box, float s);
 // int(26 s) columns at the right where the close button sits.
 skin::Rect TitleStrip(const skin::Rect& clientOnScreen, float s);
 
+// The title the content image shows in its strip ("提示"), and where it
+// stands: from int(26 s) to the close button, the top int(30 s) rows.
+extern const wchar_t* const kTitleText;
+skin::Rect TitleTextRect(const skin::Rect& client, float s);
+
 // Rounded-corner ellipse of the content window: int(30 s).
 int ContentCornerEllipse(float s);
 

@@ -12,7 +12,7 @@
 #include <cstdio>
 
 #include "framework/Handles.h"
-#include "tests/support/watch/HighContrastSwitch.h"
+#include "HighContrastSwitch.h"
 
 namespace {
 const UINT kFirstWatched = WM_USER + 501, kLastWatched = WM_USER + 503;
