@@ -154,6 +154,10 @@ LRESULT CVelmoraDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(m_hIcon);
     case WM_SYSCOLORCHANGE:
+        // The agreement box is a common control: it hears of new colours only from its window.
+        m_reAgreement.SendMessage(WM_SYSCOLORCHANGE, w, l);
+        RepaintWholly(m_hWnd);
+        return CDialog::OnMessage(msg, w, l);
     case WM_SETTINGCHANGE:
         RepaintWholly(m_hWnd);
         return CDialog::OnMessage(msg, w, l);

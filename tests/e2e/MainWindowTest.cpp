@@ -200,6 +200,28 @@ bool IsBlendOf(COLORREF c, COLORREF a, COLORREF b)
     return true;
 }
 
+// A high-contrast colour scheme (black ground, white window text, yellow
+// button text) for the programs started while it lives, the colours before
+// it given back when it goes.
+class CHighContrastColours {
+public:
+    CHighContrastColours()
+    {
+        const COLORREF scheme[kCount] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 0),
+                                         RGB(0, 255, 0), RGB(0, 255, 255), RGB(0, 0, 0)};
+        for (int i = 0; i < kCount; ++i)
+            m_saved[i] = ::GetSysColor(kIds[i]);
+        ::SetSysColors(kCount, kIds, scheme);
+    }
+    ~CHighContrastColours() { ::SetSysColors(kCount, kIds, m_saved); }
+
+private:
+    static constexpr int kCount = 7;
+    static constexpr int kIds[kCount] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT,
+                                         COLOR_GRAYTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
+    COLORREF m_saved[kCount] = {};
+};
+
 std::wstring LongText(HWND h)
 {
     DWORD_PTR len = 0;
@@ -479,6 +501,7 @@ TEST(MainWindow, HighContrastTurnedOnAndOffRepaintsPlainInTheSystemColours)
     CHandle mode(::CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
     ASSERT_TRUE(mode);
     run.SetEnv(L"VELMORA_HIGH_CONTRAST_EVENT", name);
+    CHighContrastColours colours;
     ::SetCursorPos(0, 0);
     HWND main = StartShown(run);
     ASSERT_TRUE(main);
