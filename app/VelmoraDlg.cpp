@@ -457,13 +457,7 @@ BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)
     const bool plain = HighContrastOn();
     std::optional<CGraphics> g;   // held over the version text, as its drawing always was
     if (plain) {
-        // The plain window colour, edged in window text along the rounded shape.
-        CBrushObj ground(::CreateSolidBrush(::GetSysColor(COLOR_WINDOW)));
-        ::FillRect(hDC, &rc, ground.Get());
-        CBrushObj edge(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
-        CRegionObj shape(::CreateRectRgn(0, 0, 0, 0));
-        if (::GetWindowRgn(m_hWnd, shape.Get()) != ERROR)
-            ::FrameRgn(hDC, shape.Get(), edge.Get(), 1, 1);
+        PaintPlainWindow(m_hWnd, hDC);
     } else {
         g.emplace(hDC);
         gp::GdipSetSmoothingMode(g->Get(), Gdiplus::SmoothingModeHighQuality);

@@ -83,14 +83,7 @@ BOOL CExecutePromptDlg::OnEraseBkgnd(HDC hDC)
         return TRUE;
     const RECT rc = GetClientRect();
     if (HighContrastOn()) {
-        // The card alone, plain, edged in window text.
-        const skin::PlainColours c = skin::PlainTextColours(true);
-        CBrushObj ground(::CreateSolidBrush(::GetSysColor(c.ground)));
-        ::FillRect(hDC, &rc, ground.Get());
-        CBrushObj edge(::CreateSolidBrush(::GetSysColor(c.edge)));
-        CRegionObj shape(::CreateRectRgn(0, 0, 0, 0));
-        if (::GetWindowRgn(m_hWnd, shape.Get()) != ERROR)
-            ::FrameRgn(hDC, shape.Get(), edge.Get(), 1, 1);
+        PaintPlainWindow(m_hWnd, hDC);   // the card's shape, plain
         return TRUE;
     }
     if (!m_brCard) {

@@ -103,18 +103,10 @@ BOOL CPromptChildDlg::PreTranslateMessage(MSG* pMsg)
 BOOL CPromptChildDlg::OnEraseBkgnd(HDC hDC)
 {
     if (HighContrastOn()) {
-        const RECT rc = GetClientRect();
+        PaintPlainWindow(m_hWnd, hDC);
         const skin::PlainColours c = skin::PlainTextColours(true);
-        CBrushObj ground(::CreateSolidBrush(::GetSysColor(c.ground)));
-        ::FillRect(hDC, &rc, ground.Get());
-        CBrushObj edge(::CreateSolidBrush(::GetSysColor(c.edge)));
-        CRegionObj shape(::CreateRectRgn(0, 0, 0, 0));
-        if (::GetWindowRgn(m_hWnd, shape.Get()) != ERROR)
-            ::FrameRgn(hDC, shape.Get(), edge.Get(), 1, 1);
-        else
-            ::FrameRect(hDC, &rc, edge.Get());
         // The title the card's image shows, in its place.
-        const skin::Rect t = prompt::TitleTextRect(ToRect(rc), m_fScale);
+        const skin::Rect t = prompt::TitleTextRect(ToRect(GetClientRect()), m_fScale);
         RECT title = ToRECT(t);
         CSelectObject font(hDC, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
         ::SetBkMode(hDC, TRANSPARENT);

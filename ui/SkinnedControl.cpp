@@ -85,6 +85,21 @@ bool HighContrastOn()
     return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
 }
 
+void PaintPlainWindow(HWND hWnd, HDC hDC)
+{
+    RECT rc{};
+    ::GetClientRect(hWnd, &rc);
+    const skin::PlainColours c = skin::PlainTextColours(true);
+    CBrushObj ground(::CreateSolidBrush(::GetSysColor(c.ground)));
+    ::FillRect(hDC, &rc, ground.Get());
+    CBrushObj edge(::CreateSolidBrush(::GetSysColor(c.edge)));
+    CRegionObj shape(::CreateRectRgn(0, 0, 0, 0));
+    if (::GetWindowRgn(hWnd, shape.Get()) != ERROR)
+        ::FrameRgn(hDC, shape.Get(), edge.Get(), 1, 1);
+    else
+        ::FrameRect(hDC, &rc, edge.Get());
+}
+
 void RepaintWholly(HWND hWnd)
 {
     ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);

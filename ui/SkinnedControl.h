@@ -66,6 +66,10 @@ using CPenObj = CUniqueHandle<SHandleTraits<HPEN, SDeleteObject>>;
 // Whether the system's high-contrast mode is on now.
 bool HighContrastOn();
 
+// High contrast: hWnd's client area in the system's window colour, edged in
+// window text along its shape (its window region, else its rectangle).
+void PaintPlainWindow(HWND hWnd, HDC hDC);
+
 // Everything the window shows painted anew, its children included: after a
 // change of the system's colours or of its high-contrast mode.
 void RepaintWholly(HWND hWnd);
