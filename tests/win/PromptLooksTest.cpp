@@ -225,7 +225,28 @@ TEST_F(Looks, HighContrastDrawsTheRestartQuestionAndPleaseWaitInTheSystemColours
             // No card and no shadow around it: the window behind shows.
             margin = px.At(b.left + 2, b.top + 2);
             belowCard = px.At((k.left + k.right) / 2, k.bottom + 5);
-            // The mode off while it is up: the skin again.
+            // A Tab: the second button has the focus and shows its cue (kept to be looked at).
+            vt::WaitFor([&] {
+                ::SetForegroundWindow(content);
+                return ::GetForegroundWindow() == content;
+            }, 2000, 100);
+            INPUT tab[2] = {};
+            for (int i = 0; i < 2; ++i) {
+                tab[i].type = INPUT_KEYBOARD;
+                tab[i].ki.wVk = VK_TAB;
+                tab[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+            }
+            ::SendInput(2, tab, sizeof(INPUT));
+            HWND second = ::GetDlgItem(content, IDC_BTN_PROMPT_SECOND);
+            if (vt::WaitFor([&] { return prompttest::FocusOnThreadOf(content) == second; }, 3000)) {
+                int cueStrays = 0, unused = 0;
+                vt::WaitFor([&] { return prompttest::Screen().Crop(vt::ScreenRect(second)) !=
+                                         px.Crop(vt::ScreenRect(second)); }, 3000, 50);
+                cueStrays = Strays(prompttest::Screen(), Inset(k, 16), ground, inks, &unused);
+                EXPECT_EQ(cueStrays, 0) << "the focus cue in none of the system's colours";
+                prompttest::SaveShot(m_dir, L"prompt-type2-high-contrast-focus", b);
+            }
+            // The mode off while it is up: the skin again, the cue with it.
             hc.Switch(false);
             ::SendMessageW(box, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
             ::SendMessageW(content, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
@@ -234,6 +255,8 @@ TEST_F(Looks, HighContrastDrawsTheRestartQuestionAndPleaseWaitInTheSystemColours
                 straysAfterOff = Strays(prompttest::Screen(), Inset(k, 16), ground, inks, &unused);
                 return straysAfterOff > 1000;
             }, 3000, 100);
+            (void)prompttest::SettledScreen(box, content);
+            prompttest::SaveShot(m_dir, L"prompt-type2-focus", b);
             vt::Click(::GetDlgItem(content, IDC_BTN_PROMPT_FIRST));
         },
         [&] { ::SendMessageW(prompt.m_hWnd, WM_PROMPT_RESULT, 2, 0); }, &rescued);
