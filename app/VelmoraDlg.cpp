@@ -32,6 +32,13 @@ void CVelmoraDlg::DoDataExchange()
     m_reAgreement.SubclassDlgItem(IDC_RE_AGREEMENT, m_hWnd);
     m_chkAgree.SubclassDlgItem(IDC_CHK_AGREE, m_hWnd);
     m_btnStart.SubclassDlgItem(IDC_BTN_START, m_hWnd);
+    m_staticVersion.SubclassDlgItem(IDC_STATIC_VERSION, m_hWnd);
+}
+
+BOOL CVelmoraDlg::PreTranslateMessage(MSG* pMsg)
+{
+    FollowKeyboardCues(m_hWnd, pMsg);
+    return CDialog::PreTranslateMessage(pMsg);
 }
 
 BOOL CVelmoraDlg::OnInitDialog()
@@ -146,6 +153,14 @@ LRESULT CVelmoraDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
         return OnStartFollowsBox();
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(m_hIcon);
+    case WM_SYSCOLORCHANGE:
+        // The agreement box is a common control: it hears of new colours only from its window.
+        m_reAgreement.SendMessage(WM_SYSCOLORCHANGE, w, l);
+        RepaintWholly(m_hWnd);
+        return CDialog::OnMessage(msg, w, l);
+    case WM_SETTINGCHANGE:
+        RepaintWholly(m_hWnd);
+        return CDialog::OnMessage(msg, w, l);
     default:
         return CDialog::OnMessage(msg, w, l);
     }
@@ -324,6 +339,11 @@ bool CVelmoraDlg::DeleteSelf()
 
 // ---- looks ------------------------------------------------------------------
 
+namespace {
+// What the background image shows as the tool's name, drawn in high contrast.
+const wchar_t kHighContrastTitle[] = L"Velmora 显卡蓝屏修复工具";
+}  // namespace
+
 void CVelmoraDlg::ComputeScale()
 {
     // Computed once: a factor that differs from 1.0 is never recomputed.
@@ -362,6 +382,7 @@ void CVelmoraDlg::LayoutControls(bool first)
                                  TitleButton{m_btnMin, l.minimise, mainwnd::kMinimiseSource, IDB_PNG_MIN_NORMAL}}) {
         if (first) {
             b.btn.m_fScale = s;
+            b.btn.m_glyph = &b.btn == &m_btnMin ? CPngButton::kGlyphMinimise : CPngButton::kGlyphClose;
             b.btn.SetBackgroundImage(m_pBkImage->image);
             b.btn.SetBackgroundRect(b.src.left, b.src.top, b.src.right, b.src.bottom);
             b.btn.LoadStateImages(b.firstImage, b.firstImage + 1, b.firstImage + 2, b.firstImage + 3);
@@ -391,6 +412,10 @@ void CVelmoraDlg::LayoutControls(bool first)
     m_btnStart.MoveWindow(ToRECT(l.start), TRUE);
 
     m_reAgreement.MoveWindow(ToRECT(l.agreement), TRUE);
+
+    if (first)
+        m_staticVersion.SetWindowText(kToolVersion);
+    m_staticVersion.MoveWindow(ToRECT(mainwnd::VersionTextRect(ToRect(m_rcClient), s)), FALSE);
 
     if (first && g_nLanguage == 1)
         SetAgreementText();
@@ -429,9 +454,15 @@ BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)
     RECT rc = GetClientRect();
     if (!HasBackground())
         return TRUE;
-    CGraphics g(hDC);
-    gp::GdipSetSmoothingMode(g.Get(), Gdiplus::SmoothingModeHighQuality);
-    DrawImageStretched(g.Get(), m_pBkImage->image, rc);
+    const bool plain = HighContrastOn();
+    std::optional<CGraphics> g;   // held over the version text, as its drawing always was
+    if (plain) {
+        PaintPlainWindow(m_hWnd, hDC);
+    } else {
+        g.emplace(hDC);
+        gp::GdipSetSmoothingMode(g->Get(), Gdiplus::SmoothingModeHighQuality);
+        DrawImageStretched(g->Get(), m_pBkImage->image, rc);
+    }
 
     if (!m_bVersionFontCreated) {
         // Tried once: without its own font the version is drawn in the DC's.
@@ -440,9 +471,15 @@ BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)
     }
     ::SetBkMode(hDC, TRANSPARENT);
     CSelectObject font(hDC, m_fontVersion.Get());
-    ::SetTextColor(hDC, RGB(255, 255, 255));
+    ::SetTextColor(hDC, plain ? ::GetSysColor(COLOR_WINDOWTEXT) : RGB(255, 255, 255));
     RECT text = ToRECT(mainwnd::VersionTextRect(ToRect(rc), m_fScale));
     ::DrawTextW(hDC, kToolVersion, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    if (plain) {
+        // The name the background image shows, left of the version in its row.
+        RECT title{rc.left + static_cast<LONG>(20 * m_fScale), text.top, text.left - static_cast<LONG>(20 * m_fScale),
+                   text.bottom};
+        ::DrawTextW(hDC, kHighContrastTitle, -1, &title, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    }
     return TRUE;
 }
 

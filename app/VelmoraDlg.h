@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "system/RepairWorker.h"
 #include "ui/CheckBoxBtn.h"
+#include "ui/DrawStatic.h"
 #include "ui/ImageButton.h"
 #include "ui/PngResource.h"
 
@@ -26,6 +27,7 @@ public:
 
     BOOL OnInitDialog() override;
     void DoDataExchange() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // How the window ended; Stopped until it ends one of its designed ways.
     EWindowEnding Ending() const { return m_ending; }
@@ -35,7 +37,8 @@ public:
     bool DeleteSelf();
 
 protected:
-    // Looks (scale, size, shape, background, version text, drag band, layout).
+    // Looks (scale, size, shape, background, version text, drag band, layout);
+    // in high contrast the background is the plain window colour.
     void OnPaint() override;
     BOOL OnEraseBkgnd(HDC hDC) override;
     LRESULT OnNcHitTest(POINT screen) override;
@@ -92,6 +95,7 @@ private:
     CWnd m_reAgreement;
     CCheckBoxBtn m_chkAgree;
     CImageButton m_btnStart;
+    CUnpaintedStatic m_staticVersion;   // the version as text; the background draws it
     CRepairWorker m_repairWorker;
     // The current please-wait dialog, shared with the thread that runs it:
     // whichever lets go last deletes it. Taken and replaced on two threads,

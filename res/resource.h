@@ -18,6 +18,7 @@
 #define IDC_CHK_AGREE           1002
 #define IDC_BTN_CLOSE           1003
 #define IDC_BTN_START           1009
+#define IDC_STATIC_VERSION      1012
 
 // Prompt dialog controls
 #define IDC_STATIC_PLEASE_WAIT  1004

@@ -17,11 +17,67 @@ void CCheckBoxBtn::Repaint()
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
+namespace {
+
+// The caption from the caption offset on, centred vertically; with the focus
+// cue shown, a dotted rectangle around its text.
+void DrawCaption(HDC hDC, const RECT& rc, const std::wstring& text, int offset, bool cue)
+{
+    RECT caption = rc;
+    caption.left += offset;
+    const int n = static_cast<int>(text.size());
+    ::DrawTextW(hDC, text.c_str(), n, &caption, DT_SINGLELINE | DT_VCENTER);
+    if (!cue)
+        return;
+    RECT measure = caption;
+    ::DrawTextW(hDC, text.c_str(), n, &measure, DT_SINGLELINE | DT_CALCRECT);
+    const int h = measure.bottom - measure.top;
+    RECT focus{caption.left - 1, rc.top + (rc.bottom - rc.top - h) / 2 - 1, measure.right + 1, 0};
+    focus.bottom = focus.top + h + 2;
+    if (focus.right > rc.right)
+        focus.right = rc.right;
+    if (focus.top < rc.top)
+        focus.top = rc.top;
+    if (focus.bottom > rc.bottom)
+        focus.bottom = rc.bottom;
+    ::SetTextColor(hDC, RGB(0, 0, 0));
+    ::SetBkColor(hDC, RGB(255, 255, 255));
+    ::DrawFocusRect(hDC, &focus);
+}
+
+}  // namespace
+
 // Without its strip the box shows only its background part: no cell, no
-// caption.
+// caption. In high contrast it needs no strip: a frame, a tick when checked,
+// and the caption, in the system's window colours.
 void CCheckBoxBtn::OnPaint()
 {
     CPaintDCRef paint(m_hWnd);
+    const int state = static_cast<int>(::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0));
+    const bool cue = m_focusCue.Shows(m_hWnd);
+    if (HighContrastOn()) {
+        const skin::PlainColours c = skin::PlainTextColours(::IsWindowEnabled(m_hWnd) != FALSE);
+        const COLORREF text = ::GetSysColor(c.text);
+        (void)PaintPlainSkin(paint.Get(), ::GetSysColor(c.ground), [&](HDC hDC, const RECT& rc) {
+            const skin::Rect b = skin::CheckBoxRect(rc.left, rc.bottom, m_fScale);
+            RECT box{b.left, b.top, b.right, b.bottom};
+            CBrushObj edge(::CreateSolidBrush(text));
+            ::FrameRect(hDC, &box, edge.Get());
+            if (state == BST_CHECKED) {
+                const int w = b.Width(), h = b.Height();
+                const int pw = skin::Scaled(2, m_fScale) > 2 ? skin::Scaled(2, m_fScale) : 2;
+                CPenObj pen(::CreatePen(PS_SOLID, pw, text));
+                CSelectObject sel(hDC, pen.Get());
+                ::MoveToEx(hDC, b.left + w * 3 / 16, b.top + h * 8 / 16, nullptr);
+                ::LineTo(hDC, b.left + w * 7 / 16, b.top + h * 12 / 16);
+                ::LineTo(hDC, b.left + w * 13 / 16, b.top + h * 4 / 16);
+            }
+            CSelectObject selFont(hDC, m_font.Get());
+            ::SetTextColor(hDC, text);
+            DrawCaption(hDC, rc, GetWindowText(), skin::CheckCaptionOffset(m_fScale), cue);
+        });
+        return;
+    }
     if (!m_strip)
         m_strip = SharedPng(IDB_PNG_CHECK_STRIP);
     // Skin errors are silent: a paint that could not be made leaves the box as it was.
@@ -31,7 +87,6 @@ void CCheckBoxBtn::OnPaint()
             if (!m_strip)
                 return;
             const skin::Rect box = skin::CheckBoxRect(rc.left, rc.bottom, m_fScale);
-            const int state = static_cast<int>(::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0));
             DrawImagePart(g, m_strip, RECT{box.left, box.top, box.right, box.bottom}, skin::CheckCellLeft(state),
                           0, 16, 16);
         },
@@ -39,11 +94,8 @@ void CCheckBoxBtn::OnPaint()
             if (!m_strip)
                 return;
             CSelectObject selFont(hDC, m_font.Get());
-            const std::wstring text = GetWindowText();
             ::SetTextColor(hDC, m_crText);
-            RECT caption = rc;
-            caption.left += skin::CheckCaptionOffset(m_fScale);
-            ::DrawTextW(hDC, text.c_str(), static_cast<int>(text.size()), &caption, DT_SINGLELINE | DT_VCENTER);
+            DrawCaption(hDC, rc, GetWindowText(), skin::CheckCaptionOffset(m_fScale), cue);
         });
 }
 
@@ -59,8 +111,9 @@ void CCheckBoxBtn::OnLButtonUp(POINT)
     Repaint();
 }
 
-LRESULT CCheckBoxBtn::OnMessage(UINT msg, WPARAM, LPARAM)
+LRESULT CCheckBoxBtn::OnMessage(UINT msg, WPARAM w, LPARAM)
 {
+    (void)m_focusCue.OnMessage(msg, w);   // repainted below either way
     switch (msg) {
     case WM_MBUTTONDOWN:
         Invalidate(TRUE);

@@ -4,7 +4,10 @@
 //
 // Use: SubclassDlgItem onto a BS_AUTOCHECKBOX template control, set caption,
 // SetBackgroundImage / SetBackgroundRect, SetTextColor, InitFont, m_fScale,
-// then the check state.
+// then the check state. Space toggles it, as the standard box does; with
+// the focus and the keyboard cues shown a dotted rectangle surrounds its
+// caption. In high contrast it draws a plain box, a tick and its caption in
+// the system's window colours.
 #pragma once
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"

@@ -42,16 +42,23 @@ void CDrawnStatic::SetTextColor(COLORREF color)
         Invalidate(TRUE);
 }
 
+// In high contrast the text is window text on the plain window ground.
 void CDrawnStatic::OnPaint()
 {
     CPaintDCRef paint(m_hWnd);
-    // Skin errors are silent: a paint that could not be made leaves the static as it was.
-    (void)PaintSkin(paint.Get(), nullptr, [&](HDC hDC, const RECT& rc) {
+    const bool plain = HighContrastOn();
+    const skin::PlainColours c = skin::PlainTextColours(true);
+    auto draw = [&](HDC hDC, const RECT& rc) {
         CSelectObject selFont(hDC, m_font.Get());
-        ::SetTextColor(hDC, m_crText);
+        ::SetTextColor(hDC, plain ? ::GetSysColor(c.text) : m_crText);
         RECT text = rc;
         LayOut(hDC, PaintedText(), text, Layout(m_nLayoutMode));
-    });
+    };
+    // Skin errors are silent: a paint that could not be made leaves the static as it was.
+    if (plain)
+        (void)PaintPlainSkin(paint.Get(), ::GetSysColor(c.ground), draw);
+    else
+        (void)PaintSkin(paint.Get(), nullptr, draw);
 }
 
 LRESULT CDrawnStatic::OnMessage(UINT msg, WPARAM, LPARAM)
@@ -85,4 +92,13 @@ void CDrawStateInfoStatic::OnTimer(UINT_PTR id)
         Invalidate(TRUE);
     }
     Default();
+}
+
+// ---- CUnpaintedStatic -------------------------------------------------------------
+
+void CUnpaintedStatic::OnPaint()
+{
+    PAINTSTRUCT ps;
+    ::BeginPaint(m_hWnd, &ps);
+    ::EndPaint(m_hWnd, &ps);
 }

@@ -3,7 +3,10 @@
 // both have in common: the text's font, colour and layout mode, and its
 // paint; CDrawTextStatic draws the prompt message in one of eight layouts;
 // CDrawStateInfoStatic draws the please-wait text with one to three dots
-// that advance once a second.
+// that advance once a second. In high contrast both draw window text on the
+// window ground. CUnpaintedStatic holds a text that its parent draws at its
+// place (the version in the main window's title) so that assistive
+// technology can read it; it paints nothing itself.
 #pragma once
 #include <string>
 
@@ -51,4 +54,10 @@ protected:
 
 private:
     int m_nDotCount = 0;
+};
+
+class CUnpaintedStatic : public CStatic {
+protected:
+    void OnPaint() override;
+    BOOL OnEraseBkgnd(HDC) override { return TRUE; }
 };

@@ -22,6 +22,7 @@ void CExecutePromptDlg::DoDataExchange()
 BOOL CExecutePromptDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    SetWindowText(prompt::PleaseWaitText(m_strMessage));
     m_backgroundImage = SharedPng(IDB_PNG_PLEASE_WAIT_BK);
     if (m_backgroundImage) {
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, prompt::BoxWidth(m_fScale), prompt::BoxHeight(m_fScale),
@@ -81,6 +82,10 @@ BOOL CExecutePromptDlg::OnEraseBkgnd(HDC hDC)
     if (!m_backgroundImage)
         return TRUE;
     const RECT rc = GetClientRect();
+    if (HighContrastOn()) {
+        PaintPlainWindow(m_hWnd, hDC);   // the card's shape, plain
+        return TRUE;
+    }
     if (!m_brCard) {
         const int w = static_cast<int>(PngImageWidth(m_backgroundImage));
         const int h = static_cast<int>(PngImageHeight(m_backgroundImage));
@@ -113,6 +118,8 @@ void CExecutePromptDlg::OnDestroy()
 
 LRESULT CExecutePromptDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
 {
+    if (msg == WM_SYSCOLORCHANGE || msg == WM_SETTINGCHANGE)
+        RepaintWholly(m_hWnd);
     if (msg != WM_CLOSE_EXECUTE_PROMPT)
         return CDialog::OnMessage(msg, w, l);
     m_staticText.StopAnimation();

@@ -10,6 +10,12 @@
 // LoadStateImages, then MoveWindow. The parent must be a CWnd so WM_DRAWITEM
 // reaches DrawItem. The state images are the process's shared ones; the
 // normal face is decoded by LoadStateImages, the others when first shown.
+//
+// Held down by the keyboard (Space, as the standard button takes it) a
+// button shows its pressed face. With the focus and the keyboard cues shown
+// it draws a dotted focus rectangle over its face. In high contrast it draws
+// in the system's button colours: CImageButton its window text in place of
+// its image, CPngButton its glyph (a cross, or a bar for minimise).
 #pragma once
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
@@ -39,7 +45,12 @@ protected:
     struct SFace {
         int index = -1;
         SIZE size{0, 0};
-        bool operator==(const SFace& o) const { return index == o.index && size.cx == o.size.cx && size.cy == o.size.cy; }
+        bool cue = false;     // the focus cue
+        bool plain = false;   // high contrast
+        bool operator==(const SFace& o) const
+        {
+            return index == o.index && size.cx == o.size.cx && size.cy == o.size.cy && cue == o.cue && plain == o.plain;
+        }
     };
     SFace CurrentFace() const;
     bool Enabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }
@@ -48,12 +59,18 @@ protected:
     virtual bool Counts(POINT pt) const = 0;
     // Draws the state image over the button's rectangle.
     virtual void DrawFace(Gdiplus::GpGraphics* g, CImageRef image, const RECT& rc) const = 0;
+    // High contrast: what stands for the image (face 0 normal, 1 hover, 2
+    // pressed, 3 disabled), in the colour given, over the plain ground.
+    virtual void DrawPlainFace(HDC hDC, const RECT& rc, int face, COLORREF text) const = 0;
+    // Where the focus cue goes.
+    virtual RECT FocusCueRect(const RECT& rc) const = 0;
 
     void OnMouseMove(POINT pt) override;
     void OnMouseHover(POINT pt) override;
     void OnLButtonUp(POINT pt) override;
     void OnLButtonDown(POINT pt) override;
     void OnMouseLeave() override;
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
 
     skin::CButtonStateMachine m_state;
 
@@ -79,14 +96,20 @@ public:
 protected:
     bool Counts(POINT pt) const override;
     void DrawFace(Gdiplus::GpGraphics* g, CImageRef image, const RECT& rc) const override;
+    void DrawPlainFace(HDC hDC, const RECT& rc, int face, COLORREF text) const override;
+    RECT FocusCueRect(const RECT& rc) const override;
     BOOL OnEraseBkgnd(HDC hDC) override;
 };
 
 class CPngButton : public CSkinButton {
 public:
+    enum EGlyph { kGlyphClose, kGlyphMinimise };
     float m_fScale = 1.0f;
+    EGlyph m_glyph = kGlyphClose;   // what it shows in high contrast
 
 protected:
     bool Counts(POINT) const override { return true; }
     void DrawFace(Gdiplus::GpGraphics* g, CImageRef image, const RECT& rc) const override;
+    void DrawPlainFace(HDC hDC, const RECT& rc, int face, COLORREF text) const override;
+    RECT FocusCueRect(const RECT& rc) const override { return rc; }
 };

@@ -29,6 +29,7 @@ void CPromptChildDlg::DoDataExchange()
 BOOL CPromptChildDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    SetWindowText(m_strMessage);
     m_backgroundImage = SharedPng(IDB_PNG_PROMPT_CONTENT);
     if (m_backgroundImage) {
         LayoutControls(true);
@@ -57,6 +58,10 @@ void CPromptChildDlg::LayoutControls(bool first)
     m_btnClose.MoveWindow(ToRECT(l.close));
     m_btnFirst.MoveWindow(ToRECT(plan.firstCentred ? l.firstCentred : l.first));
     m_btnSecond.MoveWindow(ToRECT(l.second));
+    if (first) {
+        m_btnFirst.SetWindowText(plan.firstText);
+        m_btnSecond.SetWindowText(plan.secondText);
+    }
     ::ShowWindow(m_btnFirst, SW_SHOW);
     ::ShowWindow(m_btnSecond, plan.secondShown ? SW_SHOW : SW_HIDE);
 
@@ -89,8 +94,26 @@ void CPromptChildDlg::OnSize(UINT type, int cx, int cy)
         LayoutControls(false);
 }
 
+BOOL CPromptChildDlg::PreTranslateMessage(MSG* pMsg)
+{
+    FollowKeyboardCues(m_hWnd, pMsg);
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
 BOOL CPromptChildDlg::OnEraseBkgnd(HDC hDC)
 {
+    if (HighContrastOn()) {
+        PaintPlainWindow(m_hWnd, hDC);
+        const skin::PlainColours c = skin::PlainTextColours(true);
+        // The title the card's image shows, in its place.
+        const skin::Rect t = prompt::TitleTextRect(ToRect(GetClientRect()), m_fScale);
+        RECT title = ToRECT(t);
+        CSelectObject font(hDC, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+        ::SetBkMode(hDC, TRANSPARENT);
+        ::SetTextColor(hDC, ::GetSysColor(c.text));
+        ::DrawTextW(hDC, prompt::kTitleText, -1, &title, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+        return TRUE;
+    }
     if (m_backgroundImage) {
         CGraphics g(hDC);
         if (g) {
@@ -115,6 +138,13 @@ void CPromptChildDlg::OnMove(int x, int y)
 void CPromptChildDlg::OnClose()
 {
     ::SendMessageW(m_hParent, WM_CLOSE, 0, 0);
+}
+
+LRESULT CPromptChildDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
+{
+    if (msg == WM_SYSCOLORCHANGE || msg == WM_SETTINGCHANGE)
+        RepaintWholly(m_hWnd);
+    return CDialog::OnMessage(msg, w, l);
 }
 
 bool CPromptChildDlg::OnCommand(UINT id, UINT code, HWND)

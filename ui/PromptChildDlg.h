@@ -1,7 +1,9 @@
 // The prompt box's content window: an opaque, rounded popup over the card of
 // the box, with the title strip (drag handle), the message, a close button
 // and one or two buttons. It tells the box (the window it was created for)
-// by message which button was used and where it was dragged.
+// by message which button was used and where it was dragged. Its window
+// text is the message, and each button's the text its image shows. In high
+// contrast its ground is the system's window colour, edged in window text.
 #pragma once
 #include <string>
 
@@ -20,6 +22,7 @@ public:
 
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     float m_fScale = 1.0f;
 
@@ -30,6 +33,7 @@ protected:
     void OnMove(int x, int y) override;
     void OnClose() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
 
 private:
     void LayoutControls(bool first);

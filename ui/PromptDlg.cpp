@@ -4,6 +4,7 @@
 #include "ui/PngResource.h"
 #include "ui/PromptChildDlg.h"
 #include "ui/PromptLayout.h"
+#include "ui/SkinnedControl.h"
 #include "ui/SkinRect.h"
 #include "ui/UiMessages.h"
 
@@ -17,6 +18,7 @@ BOOL CPromptDlg::OnInitDialog()
     const int w = prompt::BoxWidth(m_fScale), h = prompt::BoxHeight(m_fScale);
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, ::GetWindowLongW(m_hWnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetWindowText(m_strMessage);
 
     // Without its card the background stays fully transparent, but the
     // content window still comes up: a question nobody can answer would hold
@@ -45,7 +47,8 @@ BOOL CPromptDlg::OnInitDialog()
 
 // Puts the card, stretched to w × h, on the layered window with its own
 // per-pixel alpha. GDI+ draws into a premultiplied 32-bit DIB, which is what
-// the window system composes; without the image the bitmap stays clear.
+// the window system composes; without the image, and in high contrast (the
+// card and its shadow are the skin's), the bitmap stays clear.
 bool CPromptDlg::PaintLayered(int w, int h)
 {
     if (w <= 0 || h <= 0)
@@ -63,7 +66,7 @@ bool CPromptDlg::PaintLayered(int w, int h)
     if (!mem || !dib || !bits)
         return false;
     CSelectObject sel(mem.Get(), dib.Get());
-    if (m_backgroundImage) {
+    if (m_backgroundImage && !HighContrastOn()) {
         Gdiplus::GpBitmap* canvas = nullptr;
         gp::GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits), &canvas);
         CImagePtr ownCanvas(canvas);
@@ -123,6 +126,12 @@ LRESULT CPromptDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
         else
             OnCancel();
         return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE: {
+        const RECT rc = GetWindowRect();
+        (void)PaintLayered(rc.right - rc.left, rc.bottom - rc.top);   // a box that cannot be painted stays as it was
+        return CDialog::OnMessage(msg, w, l);
+    }
     case WM_PROMPT_CONTENT_MOVED:
         if (l)
             FollowContent(*reinterpret_cast<const RECT*>(l));

@@ -48,6 +48,13 @@ Rect TitleStrip(const Rect& clientOnScreen, float s)
     return r;
 }
 
+const wchar_t* const kTitleText = L"提示";
+
+Rect TitleTextRect(const Rect& c, float s)
+{
+    return {c.left + Scaled(26, s), c.top, c.right - Scaled(30, s), c.top + Scaled(30, s)};
+}
+
 int ContentCornerEllipse(float s) { return Scaled(30, s); }
 
 ButtonPlan PlanForType(int promptType)
@@ -57,12 +64,13 @@ ButtonPlan PlanForType(int promptType)
     const ButtonImages ok{IDB_PNG_OK_NORMAL, IDB_PNG_OK_HOVER, IDB_PNG_OK_PRESSED, IDB_PNG_OK_PRESSED};
     const ButtonImages cancel{IDB_PNG_CANCEL_NORMAL, IDB_PNG_CANCEL_HOVER, IDB_PNG_CANCEL_PRESSED,
                               IDB_PNG_CANCEL_PRESSED};
+    const wchar_t *yesText = L"是", *noText = L"否", *okText = L"确定", *cancelText = L"取消";
     switch (promptType) {
-    case 1: return {yes, no, false, true};
-    case 2: return {yes, no, true, false};
-    case 3: return {ok, cancel, false, true};
-    case 4: return {ok, cancel, true, false};
-    default: return {yes, no, false, false};
+    case 1: return {yes, no, false, true, yesText, noText};
+    case 2: return {yes, no, true, false, yesText, noText};
+    case 3: return {ok, cancel, false, true, okText, cancelText};
+    case 4: return {ok, cancel, true, false, okText, cancelText};
+    default: return {yes, no, false, false, yesText, noText};
     }
 }
 

@@ -37,6 +37,11 @@ skin::Rect InitialContentRect(const skin::Rect& box, float s);
 // int(26 s) columns at the right where the close button sits.
 skin::Rect TitleStrip(const skin::Rect& clientOnScreen, float s);
 
+// The title the content image shows in its strip ("提示"), and where it
+// stands: from int(26 s) to the close button, the top int(30 s) rows.
+extern const wchar_t* const kTitleText;
+skin::Rect TitleTextRect(const skin::Rect& client, float s);
+
 // Rounded-corner ellipse of the content window: int(30 s).
 int ContentCornerEllipse(float s);
 
@@ -48,12 +53,15 @@ struct ButtonImages {
 
 // What a prompt type shows: 1 and 2 Yes / No, 3 and 4 OK / Cancel; the second
 // button only for 2 and 4; the first button centred only for 1 and 3. Any
-// other type is type 1 with the first button left where it is laid out.
+// other type is type 1 with the first button left where it is laid out. The
+// texts are the ones the images show, the buttons' names.
 struct ButtonPlan {
     ButtonImages first;
     ButtonImages second;
     bool secondShown = false;
     bool firstCentred = false;
+    const wchar_t* firstText = L"";
+    const wchar_t* secondText = L"";
 };
 ButtonPlan PlanForType(int promptType);
 

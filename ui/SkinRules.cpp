@@ -132,6 +132,22 @@ int CentringOffset(int clientHeight, int measuredHeight)
     return (clientHeight - measuredHeight) / 2;
 }
 
+PlainColours PlainButtonColours(int face)
+{
+    switch (face) {
+    case 1: return {SC_BTNFACE, SC_BTNTEXT, SC_HIGHLIGHT, 2};
+    case 2: return {SC_HIGHLIGHT, SC_HIGHLIGHTTEXT, SC_HIGHLIGHTTEXT, 1};
+    case 3: return {SC_BTNFACE, SC_GRAYTEXT, SC_GRAYTEXT, 1};
+    case 0: return {SC_BTNFACE, SC_BTNTEXT, SC_BTNTEXT, 1};
+    default: return {SC_BTNFACE, SC_BTNTEXT, SC_BTNTEXT, 0};
+    }
+}
+
+PlainColours PlainTextColours(bool enabled)
+{
+    return {SC_WINDOW, enabled ? SC_WINDOWTEXT : SC_GRAYTEXT, enabled ? SC_WINDOWTEXT : SC_GRAYTEXT, 1};
+}
+
 int NextDotCount(int count)
 {
     return (count >= 0 && count < 3) ? count + 1 : 0;

@@ -110,6 +110,34 @@ TextLayout StateInfoLayout(int mode);
 // toward zero; negative when the text is taller than the control.
 int CentringOffset(int clientHeight, int measuredHeight);
 
+// ---- high contrast -------------------------------------------------------
+
+// System colour numbers, by value (these are the Win32 COLOR_* numbers).
+enum SysColour : int {
+    SC_WINDOW = 5,
+    SC_WINDOWTEXT = 8,
+    SC_HIGHLIGHT = 13,
+    SC_HIGHLIGHTTEXT = 14,
+    SC_BTNFACE = 15,
+    SC_GRAYTEXT = 17,
+    SC_BTNTEXT = 18,
+};
+
+struct PlainColours {
+    int ground = SC_BTNFACE, text = SC_BTNTEXT, edge = SC_BTNTEXT;
+    int edgeWidth = 1;
+};
+
+// An image button's colours in high contrast by face (StateImageIndex):
+// button text on the button face, edged in it; hover edged twice as thick in
+// the highlight; pressed highlight text on the highlight; disabled grey text
+// and edge; no face (-1) the plain ground only.
+PlainColours PlainButtonColours(int face);
+
+// The check box and the drawn statics in high contrast: window text on the
+// window ground, grey text when disabled.
+PlainColours PlainTextColours(bool enabled);
+
 // The please-wait dots: 0 → 1 → 2 → 3 → 0, and the text they append.
 int NextDotCount(int count);
 std::wstring DotSuffix(int count);

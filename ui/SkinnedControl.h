@@ -5,7 +5,15 @@
 //
 // Use: derive from CSkinnedControl<CButton> or <CStatic>; the owner gives the
 // parent's image and the rectangle of it under the control
-// (SetBackgroundImage, SetBackgroundRect); the control paints with PaintSkin.
+// (SetBackgroundImage, SetBackgroundRect); the control paints with PaintSkin,
+// or, while the system's high-contrast mode is on, with PaintPlain in the
+// system's colours.
+//
+// The keyboard focus cue: a control shows it only while it has the focus and
+// its window's keyboard-cue state does not hide it. That state starts hidden
+// (a mouse-only run shows the designed pixels) and follows WM_UPDATEUISTATE,
+// which the dialog sends once the keyboard has been used in it
+// (FollowKeyboardCues).
 #pragma once
 #include <functional>
 
@@ -48,6 +56,43 @@ using CDrawText = std::function<void(HDC hDC, const RECT& client)>;
 [[nodiscard]] bool PaintSkinned(HDC target, const RECT& client, CBackgroundPart& part, CPaintBuffer& buffer,
                                 const CDrawImages& drawImages, const CDrawText& drawText);
 
+using CPenObj = CUniqueHandle<SHandleTraits<HPEN, SDeleteObject>>;
+
+// Paints client into target through buffer on a plain ground of the colour
+// given: no background part and no images, only drawText, then one blit.
+[[nodiscard]] bool PaintPlain(HDC target, const RECT& client, CPaintBuffer& buffer, COLORREF ground,
+                              const CDrawText& drawText);
+
+// Whether the system's high-contrast mode is on now.
+bool HighContrastOn();
+
+// High contrast: hWnd's client area in the system's window colour, edged in
+// window text along its shape (its window region, else its rectangle).
+void PaintPlainWindow(HWND hWnd, HDC hDC);
+
+// Everything the window shows painted anew, its children included: after a
+// change of the system's colours or of its high-contrast mode.
+void RepaintWholly(HWND hWnd);
+
+// The dialog manager's rule for the keyboard cues, for a message about to be
+// handled by dialog: a navigation key (Tab, an arrow) shows the focus cue in
+// every control of it from now on. Windows does this inside
+// IsDialogMessage; wine keeps no keyboard-cue state at all, so the dialog
+// tells its controls itself.
+void FollowKeyboardCues(HWND dialog, const MSG* msg);
+
+// A control's copy of its window's keyboard-cue state (WM_UPDATEUISTATE).
+class CFocusCueState {
+public:
+    // True when msg changed whether the cue is hidden.
+    bool OnMessage(UINT msg, WPARAM w);
+    // Whether hWnd shows its focus cue now.
+    bool Shows(HWND hWnd) const { return !m_bHidden && ::GetFocus() == hWnd; }
+
+private:
+    bool m_bHidden = true;
+};
+
 template <class TControl>
 class CSkinnedControl : public TControl {
 public:
@@ -67,6 +112,13 @@ protected:
     {
         return PaintSkinned(target, this->GetClientRect(), m_backgroundPart, m_buffer, drawImages, drawText);
     }
+    // The whole control painted into target on a plain ground (PaintPlain).
+    [[nodiscard]] bool PaintPlainSkin(HDC target, COLORREF ground, const CDrawText& drawText)
+    {
+        return PaintPlain(target, this->GetClientRect(), m_buffer, ground, drawText);
+    }
+
+    CFocusCueState m_focusCue;
 
 private:
     CBackgroundPart m_backgroundPart;

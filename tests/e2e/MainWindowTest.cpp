@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -119,6 +120,107 @@ const Looks kRecordedLooks[] = {
 };
 
 bool IsWhite(COLORREF c) { return GetRValue(c) > 235 && GetGValue(c) > 235 && GetBValue(c) > 235; }
+
+// The recorded looks at 96 dpi, as a checksum per control id.
+uint32_t RecordedLook(int id)
+{
+    const Looks& l = kRecordedLooks[0];
+    return id == IDC_BTN_CLOSE ? l.close : id == IDC_BTN_MIN ? l.minimise : id == IDC_CHK_AGREE ? l.check : l.start;
+}
+
+uint32_t LookOf(HWND main, int id)
+{
+    return Checksum(Capture(main, vt::RectInParent(::GetDlgItem(main, id))));
+}
+
+HWND FocusOf(HWND main)
+{
+    GUITHREADINFO gti{};
+    gti.cbSize = sizeof(gti);
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &gti) ? gti.hwndFocus : nullptr;
+}
+
+// Real key presses to the window in front, which main is made first.
+void PressKeys(HWND main, std::initializer_list<WORD> keys)
+{
+    vt::WaitFor([&] {
+        ::SetForegroundWindow(main);
+        return ::GetForegroundWindow() == main;
+    }, 2000, 100);
+    std::vector<INPUT> in;
+    for (WORD k : keys)
+        for (DWORD up : {0ul, static_cast<unsigned long>(KEYEVENTF_KEYUP)}) {
+            INPUT i{};
+            i.type = INPUT_KEYBOARD;
+            i.ki.wVk = k;
+            i.ki.dwFlags = up;
+            in.push_back(i);
+        }
+    ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+// The client area as it is on the screen, kept as <dir>\<name>.bmp to be
+// looked at (not compared).
+void SaveShot(HWND main, const std::wstring& dir, const std::wstring& name)
+{
+    RECT cr{};
+    ::GetClientRect(main, &cr);
+    const std::vector<COLORREF> px = Capture(main, cr);
+    std::vector<uint32_t> rgb;
+    for (COLORREF c : px)
+        rgb.push_back((static_cast<uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+    BITMAPFILEHEADER fh{};
+    BITMAPINFOHEADER ih{sizeof(ih), cr.right, -cr.bottom, 1, 32};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof(fh) + sizeof(ih);
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(rgb.size() * 4);
+    std::string bytes(reinterpret_cast<const char*>(&fh), sizeof(fh));
+    bytes.append(reinterpret_cast<const char*>(&ih), sizeof(ih));
+    bytes.append(reinterpret_cast<const char*>(rgb.data()), rgb.size() * 4);
+    vt::WriteFileBytes(dir + L"\\" + name + L".bmp", bytes);
+}
+
+// Whether c is one of the two colours or anti-aliased drawing of one over the other.
+bool IsBlendOf(COLORREF c, COLORREF a, COLORREF b)
+{
+    auto ch = [](COLORREF x, int i) { return static_cast<int>((x >> (8 * i)) & 0xFF); };
+    int widest = 0;
+    for (int i = 1; i < 3; ++i)
+        if (std::abs(ch(b, i) - ch(a, i)) > std::abs(ch(b, widest) - ch(a, widest)))
+            widest = i;
+    const int span = ch(b, widest) - ch(a, widest);
+    if (span == 0)
+        return c == a;
+    const double t = static_cast<double>(ch(c, widest) - ch(a, widest)) / span;
+    if (t < -0.01 || t > 1.01)
+        return false;
+    for (int i = 0; i < 3; ++i)
+        if (std::abs(ch(c, i) - (ch(a, i) + t * (ch(b, i) - ch(a, i)))) > 3)
+            return false;
+    return true;
+}
+
+// A high-contrast colour scheme (black ground, white window text, yellow
+// button text) for the programs started while it lives, the colours before
+// it given back when it goes.
+class CHighContrastColours {
+public:
+    CHighContrastColours()
+    {
+        const COLORREF scheme[kCount] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 0),
+                                         RGB(0, 255, 0), RGB(0, 255, 255), RGB(0, 0, 0)};
+        for (int i = 0; i < kCount; ++i)
+            m_saved[i] = ::GetSysColor(kIds[i]);
+        ::SetSysColors(kCount, kIds, scheme);
+    }
+    ~CHighContrastColours() { ::SetSysColors(kCount, kIds, m_saved); }
+
+private:
+    static constexpr int kCount = 7;
+    static constexpr int kIds[kCount] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT,
+                                         COLOR_GRAYTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
+    COLORREF m_saved[kCount] = {};
+};
 
 std::wstring LongText(HWND h)
 {
@@ -332,4 +434,123 @@ TEST(MainWindow, AboutBoxFromTheSystemMenu)
     ASSERT_TRUE(vt::Click(::GetDlgItem(about, IDOK)));
     EXPECT_TRUE(vt::WaitFor([&] { return !::IsWindow(about) || !::IsWindowVisible(about); }, 5000));
     EXPECT_TRUE(run.Process().Running());
+}
+
+TEST(MainWindow, EveryControlIsNamedAndTheKeyboardShowsWhereTheFocusIs)
+{
+    CVelmoraRun run(L"main-keyboard");
+    ::SetCursorPos(0, 0);   // no button under the pointer
+    HWND main = StartShown(run);
+    ASSERT_TRUE(main);
+    // What assistive technology reads (wine's oleacc: names only).
+    struct Named { int id; const wchar_t* name; } named[] = {
+        {IDC_BTN_START, L"开始修复"}, {IDC_BTN_CLOSE, L"关闭"}, {IDC_BTN_MIN, L"最小化"},
+        {IDC_CHK_AGREE, L"我同意"}, {IDC_STATIC_VERSION, L"1.0.22.419"},
+    };
+    for (const Named& n : named)
+        EXPECT_EQ(vt::Utf8(vt::AccessibleName(::GetDlgItem(main, n.id))), vt::Utf8(n.name)) << n.id;
+    EXPECT_EQ(vt::Utf8(vt::AccessibleName(main)), "Velmora");
+
+    // Started and looked at without a key: the designed pixels, though the
+    // start button has the focus.
+    const int ids[] = {IDC_BTN_CLOSE, IDC_BTN_MIN, IDC_CHK_AGREE, IDC_BTN_START};
+    for (int id : ids)
+        EXPECT_EQ(LookOf(main, id), RecordedLook(id)) << id;
+    EXPECT_EQ(FocusOf(main), ::GetDlgItem(main, IDC_BTN_START));   // in front since the first look
+
+    // Each Tab moves the focus along the designed order, and the focused
+    // control, and only it, shows its cue.
+    struct Step { int focused; } steps[] = {{IDC_BTN_CLOSE}, {IDC_BTN_MIN}, {IDC_RE_AGREEMENT}, {IDC_CHK_AGREE}};
+    for (const Step& st : steps) {
+        SCOPED_TRACE(st.focused);
+        PressKeys(main, {VK_TAB});
+        HWND target = ::GetDlgItem(main, st.focused);
+        ASSERT_TRUE(vt::WaitFor([&] { return FocusOf(main) == target; }, 3000));
+        for (int id : ids) {
+            if (id == st.focused)
+                EXPECT_NE(LookOf(main, id), RecordedLook(id)) << "no focus cue on " << id;
+            else
+                EXPECT_EQ(LookOf(main, id), RecordedLook(id)) << id;
+        }
+    }
+    SaveShot(main, run.Root(), L"main-focus-on-box");
+
+    // Space toggles the box, and the start button follows it.
+    HWND box = ::GetDlgItem(main, IDC_CHK_AGREE), start = ::GetDlgItem(main, IDC_BTN_START);
+    PressKeys(main, {VK_SPACE});
+    EXPECT_TRUE(vt::WaitFor([&] { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 3000));
+    EXPECT_TRUE(vt::WaitFor([&] { return !::IsWindowEnabled(start); }, 3000));
+    PressKeys(main, {VK_SPACE});
+    EXPECT_TRUE(vt::WaitFor([&] { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 3000));
+    EXPECT_TRUE(vt::WaitFor([&] { return ::IsWindowEnabled(start) != FALSE; }, 3000));
+    // Esc and Enter do nothing to it.
+    PressKeys(main, {VK_ESCAPE, VK_RETURN, VK_TAB});
+    EXPECT_TRUE(vt::WaitFor([&] { return FocusOf(main) == start; }, 3000));
+    EXPECT_TRUE(run.Process().Running());
+    EXPECT_TRUE(::IsWindowVisible(main));
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    run.WaitExit(10000);
+}
+
+TEST(MainWindow, HighContrastTurnedOnAndOffRepaintsPlainInTheSystemColours)
+{
+    CVelmoraRun run(L"main-high-contrast");
+    // Wine never reports the mode on: the program is answered through the
+    // switch the message watch installs in it (tests/support/watch).
+    const std::wstring name = L"VelmoraTestHighContrast-e2e-" + std::to_wstring(::GetCurrentProcessId());
+    CHandle mode(::CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+    ASSERT_TRUE(mode);
+    run.SetEnv(L"VELMORA_HIGH_CONTRAST_EVENT", name);
+    CHighContrastColours colours;
+    ::SetCursorPos(0, 0);
+    HWND main = StartShown(run);
+    ASSERT_TRUE(main);
+    const COLORREF ground = ::GetSysColor(COLOR_WINDOW), text = ::GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE), buttonText = ::GetSysColor(COLOR_BTNTEXT);
+    auto tell = [&] {
+        DWORD_PTR r = 0;
+        ::SendMessageTimeoutW(main, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_ABORTIFHUNG, 5000, &r);
+    };
+
+    ::SetEvent(mode.Get());
+    tell();
+    // The title band beside the version, and the ground under the agreement.
+    const RECT band{600, 20, 700, 38}, below{20, 478, 300, 492};
+    for (const RECT& r : {band, below}) {
+        const std::vector<COLORREF> px = Capture(main, r);
+        int off = 0;
+        for (COLORREF c : px)
+            off += c == ground ? 0 : 1;
+        EXPECT_EQ(off, 0) << "not the plain window colour at " << r.left << "," << r.top;
+    }
+    struct Part { int id; COLORREF ground, ink; } parts[] = {
+        {IDC_BTN_START, face, buttonText}, {IDC_BTN_CLOSE, face, buttonText},
+        {IDC_BTN_MIN, face, buttonText}, {IDC_CHK_AGREE, ground, text},
+    };
+    for (const Part& p : parts) {
+        const std::vector<COLORREF> px = Capture(main, vt::RectInParent(::GetDlgItem(main, p.id)));
+        int strays = 0, ink = 0;
+        for (COLORREF c : px) {
+            strays += IsBlendOf(c, p.ground, p.ink) ? 0 : 1;
+            ink += c == p.ground ? 0 : 1;
+        }
+        EXPECT_EQ(strays, 0) << "pixels in neither system colour on " << p.id;
+        EXPECT_GT(ink, 20) << p.id;
+    }
+    int versionInk = 0;
+    for (COLORREF c : Capture(main, {395, 20, 595, 38}))
+        versionInk += IsBlendOf(c, ground, text) && c != ground ? 1 : 0;
+    EXPECT_GT(versionInk, 30) << "the version in window text";
+    SaveShot(main, run.Root(), L"main-high-contrast");
+
+    // Off again: the designed pixels.
+    ::ResetEvent(mode.Get());
+    tell();
+    for (int id : {IDC_BTN_CLOSE, IDC_BTN_MIN, IDC_CHK_AGREE, IDC_BTN_START})
+        EXPECT_EQ(LookOf(main, id), RecordedLook(id)) << id;
+    std::vector<COLORREF> beside = Capture(main, band);
+    for (COLORREF c : beside)
+        ASSERT_FALSE(IsWhite(c)) << "the title background should be dark again";
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    run.WaitExit(10000);
 }

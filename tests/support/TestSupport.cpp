@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <oleacc.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -333,6 +334,30 @@ std::wstring Text(HWND h)
     // WM_GETTEXT works across processes for any window class.
     ::SendMessageTimeoutW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, nullptr);
     return buf;
+}
+
+std::wstring AccessibleName(HWND h)
+{
+    // Spelt out: the import library's IID_IAccessible is not the GUID in a static build.
+    static const GUID kAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+    const HRESULT init = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    std::wstring name = L"<none>";
+    IAccessible* acc = nullptr;
+    if (SUCCEEDED(::AccessibleObjectFromWindow(h, static_cast<DWORD>(OBJID_CLIENT), kAccessible,
+                                               reinterpret_cast<void**>(&acc))) && acc) {
+        VARIANT self;
+        ::VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR b = nullptr;
+        if (acc->get_accName(self, &b) == S_OK && b)
+            name.assign(b, ::SysStringLen(b));
+        ::SysFreeString(b);
+        acc->Release();
+    }
+    if (SUCCEEDED(init))
+        ::CoUninitialize();
+    return name;
 }
 
 std::wstring ClassOf(HWND h)

@@ -96,6 +96,11 @@ HWND WaitTopLevel(DWORD pid, const std::wstring& title, DWORD timeoutMs);
 std::vector<HWND> Children(HWND parent);
 std::wstring Text(HWND h);
 std::wstring ClassOf(HWND h);
+// The name assistive technology reads for a window: accName of its client
+// object (oleacc); "<none>" when it has no accessible object or no name.
+// (Wine's oleacc gives the name; every role it reports is "client" and no
+// state but focusable, so roles and the checked state cannot be read there.)
+std::wstring AccessibleName(HWND h);
 RECT ScreenRect(HWND h);
 RECT RectInParent(HWND h);   // client coordinates of the parent
 // BM_CLICK, posted, only when the button is enabled (wine fires BN_CLICKED even

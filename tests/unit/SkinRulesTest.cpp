@@ -217,3 +217,27 @@ TEST(SkinStatics, DotsCycleAndAppend)
     EXPECT_EQ(DotSuffix(3), L"...");
     EXPECT_EQ(DotSuffix(7), L"");
 }
+
+TEST(SkinHighContrast, EveryButtonFaceLooksItsOwnWayInSystemColours)
+{
+    // Normal, hover, pressed and disabled must each be told apart, the text
+    // always stands off its ground, and no face draws no edge.
+    skin::PlainColours faces[4];
+    for (int i = 0; i < 4; ++i) {
+        faces[i] = skin::PlainButtonColours(i);
+        EXPECT_NE(faces[i].text, faces[i].ground) << i;
+        EXPECT_GT(faces[i].edgeWidth, 0) << i;
+    }
+    auto same = [](const skin::PlainColours& a, const skin::PlainColours& b) {
+        return a.ground == b.ground && a.text == b.text && a.edge == b.edge && a.edgeWidth == b.edgeWidth;
+    };
+    for (int i = 0; i < 4; ++i)
+        for (int j = i + 1; j < 4; ++j)
+            EXPECT_FALSE(same(faces[i], faces[j])) << i << " and " << j;
+    EXPECT_EQ(faces[3].text, skin::SC_GRAYTEXT);
+    EXPECT_EQ(skin::PlainButtonColours(-1).edgeWidth, 0);
+    // The box and the statics: window colours, grey when disabled.
+    EXPECT_EQ(skin::PlainTextColours(true).ground, skin::SC_WINDOW);
+    EXPECT_EQ(skin::PlainTextColours(true).text, skin::SC_WINDOWTEXT);
+    EXPECT_EQ(skin::PlainTextColours(false).text, skin::SC_GRAYTEXT);
+}

@@ -70,6 +70,45 @@ using ImageButton = ButtonTest<CImageButton>;
 using CountedImageButton = ButtonTest<CCountingImageButton>;
 using PngButton = ButtonTest<CPngButton>;
 
+// A focus the mouse gave shows nothing new; once the window's keyboard cues
+// are shown the focused button has its cue, and loses it with the focus or
+// when the cues are hidden again.
+void ExpectFocusCueOnlyWithKeyboardCues(CSkinButton& b, HWND host)
+{
+    const Pixels normal = Capture(b);
+    b.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Pt(3, 3));   // the press takes the focus
+    b.SendMessage(WM_LBUTTONUP, 0, Pt(3, 3));
+    b.SendMessage(WM_MOUSELEAVE);
+    ASSERT_EQ(::GetFocus(), b.m_hWnd);
+    EXPECT_EQ(Capture(b), normal) << "a focus the mouse gave shows a cue";
+    b.SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS));
+    const Pixels cue = Capture(b);
+    EXPECT_NE(cue, normal);
+    EXPECT_EQ(cue.At(cue.w / 2, cue.h / 2), normal.At(normal.w / 2, normal.h / 2)) << "the cue is an outline";
+    ::SetFocus(host);
+    EXPECT_EQ(Capture(b), normal);
+    ::SetFocus(b);
+    EXPECT_EQ(Capture(b), cue);
+    b.SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS));
+    EXPECT_EQ(Capture(b), normal);
+    ::SetFocus(host);
+}
+
+// Pixels of a button drawn plain in high contrast: every one the ground, the
+// ink or a blend of them; how many are ink.
+int InkOnGround(const Pixels& px, uint32_t ground, uint32_t ink, int* strays)
+{
+    int n = 0;
+    *strays = 0;
+    for (uint32_t p : px.px) {
+        if (!skintest::IsBlendOf(p, ground, ink))
+            ++*strays;
+        else if (p != ground)
+            ++n;
+    }
+    return n;
+}
+
 }  // namespace
 
 TEST_F(ImageButton, EachStateShowsItsOwnImage)
@@ -187,17 +226,109 @@ LRESULT CALLBACK CountClicks(HWND h, UINT m, WPARAM w, LPARAM l)
     return ::CallWindowProcW(g_pfnHost, h, m, w, l);
 }
 
-TEST_F(ImageButton, ClickReachesTheParentAsBnClicked)
+TEST_F(ImageButton, ClickAndSpaceReachTheParentAsBnClicked)
 {
     auto b = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
-    g_nClicks = 0;
     g_pfnHost = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(m_host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountClicks)));
+    const Pixels normal = Capture(*b);
     b->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Pt(30, 20));
+    const Pixels pressed = Capture(*b);
     b->SendMessage(WM_LBUTTONUP, 0, Pt(30, 20));
-    skintest::Pump(20);
-    EXPECT_EQ(g_nClicks, 1);
+    b->SendMessage(WM_MOUSELEAVE);
+    struct Case { const char* what; UINT down, up; WPARAM w; LPARAM downAt, upAt; } cases[] = {
+        {"mouse", WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, Pt(30, 20), Pt(30, 20)},
+        {"space", WM_KEYDOWN, WM_KEYUP, VK_SPACE, 0x00390001, static_cast<LPARAM>(0xC0390001)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::SetFocus(*b);
+        g_nClicks = 0;
+        b->SendMessage(c.down, c.w, c.downAt);
+        // Held down, by either, it shows its pressed face.
+        EXPECT_EQ(Capture(*b), pressed);
+        b->SendMessage(c.up, c.w == VK_SPACE ? VK_SPACE : 0, c.upAt);
+        skintest::Pump(20);
+        EXPECT_EQ(g_nClicks, 1);
+        b->SendMessage(WM_MOUSELEAVE);
+        EXPECT_EQ(Capture(*b), normal);
+    }
     ::SetWindowLongPtrW(m_host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_pfnHost));
+}
+
+TEST_F(ImageButton, FocusCueOnlyOnceTheKeyboardCuesShow)
+{
+    auto b = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    ExpectFocusCueOnlyWithKeyboardCues(*b, m_host);
+}
+
+TEST_F(PngButton, FocusCueOnlyOnceTheKeyboardCuesShow)
+{
+    auto b = Make(kClose, IDB_PNG_CLOSE_NORMAL, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_PRESSED, IDB_PNG_CLOSE_DISABLED);
+    ExpectFocusCueOnlyWithKeyboardCues(*b, m_host);
+}
+
+TEST_F(ImageButton, HighContrastDrawsItsTextInTheButtonColours)
+{
+    LOGFONTW lf{};
+    lf.lfHeight = -16;
+    lstrcpyW(lf.lfFaceName, L"宋体");
+    CFontObj font(::CreateFontIndirectW(&lf));
+    auto b = Make(kStart, IDB_PNG_START_NORMAL, IDB_PNG_START_HOVER, IDB_PNG_START_PRESSED, IDB_PNG_START_DISABLED);
+    b->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    b->SetWindowText(L"开始修复");
+    const Pixels skinned = Capture(*b);
+    Pixels plain, other;
+    {
+        skintest::CHighContrast hc;
+        ASSERT_TRUE(hc.On());
+        const uint32_t face = skintest::SysColour(COLOR_BTNFACE);
+        struct Case { const char* what; bool enabled; int ink; } cases[] = {
+            {"enabled", true, COLOR_BTNTEXT},
+            {"disabled", false, COLOR_GRAYTEXT},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            b->EnableButton(c.enabled);
+            const Pixels px = Capture(*b);
+            int strays = 0;
+            const int ink = InkOnGround(px, face, skintest::SysColour(c.ink), &strays);
+            EXPECT_EQ(strays, 0) << "pixels in neither the ground's nor the text's colour";
+            // An edge and the text: far more ink than the edge alone.
+            EXPECT_GT(ink, 2 * (px.w + px.h) + 40);
+            EXPECT_EQ(px.At(0, px.h / 2), skintest::SysColour(c.ink)) << "edge";
+            EXPECT_EQ(px.At(4, px.h / 2), face) << "ground";
+            if (c.enabled)
+                plain = px;
+        }
+        b->EnableButton(true);
+        b->SetWindowText(L"确定");
+        other = Capture(*b);
+        EXPECT_NE(other, plain) << "the text drawn is the window text";
+    }
+    // The mode off again, the next paint is the skin's.
+    b->SetWindowText(L"开始修复");
+    b->Invalidate();
+    EXPECT_EQ(Capture(*b), skinned);
+}
+
+TEST_F(PngButton, HighContrastDrawsItsGlyphInTheButtonColours)
+{
+    auto b = Make(kClose, IDB_PNG_CLOSE_NORMAL, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_PRESSED, IDB_PNG_CLOSE_DISABLED);
+    skintest::CHighContrast hc;
+    ASSERT_TRUE(hc.On());
+    const uint32_t face = skintest::SysColour(COLOR_BTNFACE), text = skintest::SysColour(COLOR_BTNTEXT);
+    Pixels glyphs[2];
+    for (CPngButton::EGlyph g : {CPngButton::kGlyphClose, CPngButton::kGlyphMinimise}) {
+        SCOPED_TRACE(g);
+        b->m_glyph = g;
+        b->Invalidate();
+        glyphs[g] = Capture(*b);
+        int strays = 0;
+        EXPECT_GT(InkOnGround(glyphs[g], face, text, &strays), 2 * (glyphs[g].w + glyphs[g].h) - 4 + 5);
+        EXPECT_EQ(strays, 0);
+    }
+    EXPECT_NE(glyphs[0], glyphs[1]);
 }
 
 TEST_F(ImageButton, MissingStateImageDrawsNothing)

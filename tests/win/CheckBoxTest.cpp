@@ -78,7 +78,7 @@ TEST_F(CheckBox, CheckedAndUncheckedCellsDifferAndIndeterminateIsUnchecked)
     EXPECT_EQ(unchecked.Crop({16, 0, 18, 20}), m_hostPixels.Crop({66, 280, 68, 300}));
 }
 
-TEST_F(CheckBox, ClickingTogglesAndTheSkinStaysOnTop)
+TEST_F(CheckBox, ClickingOrSpaceTogglesAndTheSkinStaysOnTop)
 {
     const RECT rc{50, 280, 150, 300};
     auto c = Make(rc, BS_AUTOCHECKBOX);
@@ -86,15 +86,80 @@ TEST_F(CheckBox, ClickingTogglesAndTheSkinStaysOnTop)
     Pixels checked = Capture(*c);
     c->SendMessage(BM_SETCHECK, BST_UNCHECKED);
     Pixels unchecked = Capture(*c);
-    c->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 10));
-    c->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 10));
-    EXPECT_EQ(c->SendMessage(BM_GETCHECK), BST_CHECKED);
-    // No paint message in between: the standard look must not show through.
-    Pixels now = Capture(*c);
-    EXPECT_EQ(now.Crop({0, 0, 16, 20}), checked.Crop({0, 0, 16, 20}));
-    c->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 10));
-    c->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 10));
-    EXPECT_EQ(Capture(*c).Crop({0, 0, 16, 20}), unchecked.Crop({0, 0, 16, 20}));
+    struct Case { const char* what; UINT down, up; WPARAM w; LPARAM downAt, upAt; } cases[] = {
+        {"mouse", WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, MAKELPARAM(5, 10), MAKELPARAM(5, 10)},
+        {"space", WM_KEYDOWN, WM_KEYUP, VK_SPACE, 0x00390001, static_cast<LPARAM>(0xC0390001)},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        ::SetFocus(*c);
+        c->SendMessage(k.down, k.w, k.downAt);
+        c->SendMessage(k.up, k.w == VK_SPACE ? VK_SPACE : 0, k.upAt);
+        EXPECT_EQ(c->SendMessage(BM_GETCHECK), BST_CHECKED);
+        // No paint message in between: the standard look must not show through.
+        Pixels now = Capture(*c);
+        EXPECT_EQ(now.Crop({0, 0, 16, 20}), checked.Crop({0, 0, 16, 20}));
+        c->SendMessage(k.down, k.w, k.downAt);
+        c->SendMessage(k.up, k.w == VK_SPACE ? VK_SPACE : 0, k.upAt);
+        EXPECT_EQ(c->SendMessage(BM_GETCHECK), BST_UNCHECKED);
+        EXPECT_EQ(Capture(*c).Crop({0, 0, 16, 20}), unchecked.Crop({0, 0, 16, 20}));
+    }
+    ::SetFocus(m_host);
+}
+
+TEST_F(CheckBox, FocusCueAroundTheCaptionOnlyOnceTheKeyboardCuesShow)
+{
+    const RECT rc{50, 280, 150, 300};
+    auto c = Make(rc, BS_AUTOCHECKBOX);
+    c->SendMessage(BM_SETCHECK, BST_CHECKED);
+    const Pixels normal = Capture(*c);
+    ::SetFocus(*c);
+    ASSERT_EQ(::GetFocus(), c->m_hWnd);
+    EXPECT_EQ(Capture(*c), normal) << "a focus without the keyboard cues shows a cue";
+    c->SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS));
+    const Pixels cue = Capture(*c);
+    EXPECT_NE(cue, normal);
+    // Around the caption, not over the box.
+    EXPECT_EQ(cue.Crop({0, 0, 16, 20}), normal.Crop({0, 0, 16, 20}));
+    ::SetFocus(m_host);
+    EXPECT_EQ(Capture(*c), normal);
+    ::SetFocus(*c);
+    EXPECT_EQ(Capture(*c), cue);
+    c->SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS));
+    EXPECT_EQ(Capture(*c), normal);
+    ::SetFocus(m_host);
+}
+
+TEST_F(CheckBox, HighContrastDrawsBoxTickAndCaptionInTheWindowColours)
+{
+    const RECT rc{50, 280, 150, 300};
+    auto c = Make(rc, BS_AUTOCHECKBOX);
+    const Pixels skinned = Capture(*c);
+    {
+        skintest::CHighContrast hc;
+        ASSERT_TRUE(hc.On());
+        const uint32_t ground = skintest::SysColour(COLOR_WINDOW), text = skintest::SysColour(COLOR_WINDOWTEXT);
+        Pixels seen[2];
+        for (int state : {BST_UNCHECKED, BST_CHECKED}) {
+            SCOPED_TRACE(state);
+            c->SendMessage(BM_SETCHECK, state);
+            seen[state] = Capture(*c);
+            int ink = 0, strays = 0;
+            for (uint32_t p : seen[state].px) {
+                strays += skintest::IsBlendOf(p, ground, text) ? 0 : 1;
+                ink += p != ground ? 1 : 0;
+            }
+            EXPECT_EQ(strays, 0) << "pixels in neither the ground's nor the text's colour";
+            EXPECT_GT(ink, 60) << "box frame and caption";
+            EXPECT_EQ(seen[state].At(0, 10), text) << "the box's frame";
+        }
+        // The tick is inside the box; the caption is the same.
+        EXPECT_NE(seen[0].Crop({2, 4, 14, 16}), seen[1].Crop({2, 4, 14, 16}));
+        EXPECT_EQ(seen[0].Crop({18, 0, 100, 20}), seen[1].Crop({18, 0, 100, 20}));
+        c->SendMessage(BM_SETCHECK, BST_UNCHECKED);
+    }
+    c->Invalidate();
+    EXPECT_EQ(Capture(*c), skinned);
 }
 
 TEST_F(CheckBox, BoxAndCaptionScale)

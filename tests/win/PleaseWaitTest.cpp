@@ -79,7 +79,7 @@ TEST_F(PleaseWaitDlg, SizeTextAndPlacePerScale)
         dlg.SetMessage(c.message);
         dlg.SetLayoutMode(c.scale > 1.0f ? 5 : 2);
         RECT window{}, text{};
-        std::wstring shown;
+        std::wstring shown, name;
         bool found = false, rescued = false;
         INT_PTR r = prompttest::RunDriven(
             [&] { return dlg.DoModal(); },
@@ -92,6 +92,7 @@ TEST_F(PleaseWaitDlg, SizeTextAndPlacePerScale)
                 HWND t = ::GetDlgItem(h, IDC_STATIC_PLEASE_WAIT);
                 text = vt::RectInParent(t);
                 shown = vt::Text(t);
+                name = vt::AccessibleName(h);
                 dlg.RequestClose();
             },
             [&] { dlg.RequestClose(); }, &rescued);
@@ -101,6 +102,8 @@ TEST_F(PleaseWaitDlg, SizeTextAndPlacePerScale)
         EXPECT_EQ(window.bottom - window.top, c.h);
         EXPECT_EQ(Str(text), Str(c.text));
         EXPECT_EQ(shown, c.shown);
+        // Read by assistive technology as what it shows, without the dots.
+        EXPECT_EQ(vt::Utf8(name), vt::Utf8(c.shown));
     }
 }
 

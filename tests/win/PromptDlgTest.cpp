@@ -3,6 +3,8 @@
 // window, keys that must not answer, and its looks over a light window.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "res/resource.h"
 #include "tests/support/TestSupport.h"
 #include "tests/win/PromptTestSupport.h"
@@ -59,6 +61,9 @@ struct Observed {
     RECT place[3] = {};
     RECT message{};
     std::wstring text;
+    // What assistive technology reads: the box, the content window, the
+    // first and the second button.
+    std::wstring names[4];
 };
 
 const int kButtonIds[3] = {IDC_BTN_PROMPT_CLOSE, IDC_BTN_PROMPT_FIRST, IDC_BTN_PROMPT_SECOND};
@@ -80,6 +85,10 @@ Observed Observe(const PromptWindows& w)
     HWND m = ::GetDlgItem(w.content, IDC_STATIC_PROMPT);
     o.message = vt::RectInParent(m);
     o.text = vt::Text(m);
+    const HWND named[4] = {w.box, w.content, ::GetDlgItem(w.content, IDC_BTN_PROMPT_FIRST),
+                           ::GetDlgItem(w.content, IDC_BTN_PROMPT_SECOND)};
+    for (int i = 0; i < 4; ++i)
+        o.names[i] = vt::AccessibleName(named[i]);
     return o;
 }
 
@@ -127,16 +136,17 @@ protected:
 TEST_F(Prompt, EachTypeShowsItsButtonsInPlaceAndAnswersPerButton)
 {
     const RECT left{89, 207, 207, 241}, centred{160, 207, 278, 241}, second{231, 207, 349, 241};
-    struct Case { int type; int click; INT_PTR result; bool secondShown; RECT first; } cases[] = {
-        {1, IDC_BTN_PROMPT_FIRST, IDOK, false, centred},
-        {1, IDC_BTN_PROMPT_CLOSE, IDCANCEL, false, centred},
-        {2, IDC_BTN_PROMPT_FIRST, IDOK, true, left},
-        {2, IDC_BTN_PROMPT_SECOND, IDCANCEL, true, left},
-        {3, IDC_BTN_PROMPT_FIRST, IDOK, false, centred},
-        {3, IDC_BTN_PROMPT_CLOSE, IDCANCEL, false, centred},
-        {4, IDC_BTN_PROMPT_SECOND, IDCANCEL, true, left},
-        {4, IDC_BTN_PROMPT_CLOSE, IDCANCEL, true, left},
-        {7, IDC_BTN_PROMPT_FIRST, IDOK, false, left},
+    // The buttons' names are what their images show.
+    struct Case { int type; int click; INT_PTR result; bool secondShown; RECT first; const wchar_t *yes, *no; } cases[] = {
+        {1, IDC_BTN_PROMPT_FIRST, IDOK, false, centred, L"是", L"否"},
+        {1, IDC_BTN_PROMPT_CLOSE, IDCANCEL, false, centred, L"是", L"否"},
+        {2, IDC_BTN_PROMPT_FIRST, IDOK, true, left, L"是", L"否"},
+        {2, IDC_BTN_PROMPT_SECOND, IDCANCEL, true, left, L"是", L"否"},
+        {3, IDC_BTN_PROMPT_FIRST, IDOK, false, centred, L"确定", L"取消"},
+        {3, IDC_BTN_PROMPT_CLOSE, IDCANCEL, false, centred, L"确定", L"取消"},
+        {4, IDC_BTN_PROMPT_SECOND, IDCANCEL, true, left, L"确定", L"取消"},
+        {4, IDC_BTN_PROMPT_CLOSE, IDCANCEL, true, left, L"确定", L"取消"},
+        {7, IDC_BTN_PROMPT_FIRST, IDOK, false, left, L"是", L"否"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("type " + std::to_string(c.type) + ", button " + std::to_string(c.click));
@@ -166,6 +176,10 @@ TEST_F(Prompt, EachTypeShowsItsButtonsInPlaceAndAnswersPerButton)
         }
         EXPECT_EQ(Str(o.message), Str(RECT{20, 40, 418, 201}));
         EXPECT_EQ(o.text, text);
+        EXPECT_EQ(vt::Utf8(o.names[0]), vt::Utf8(text)) << "the box is named by its message";
+        EXPECT_EQ(vt::Utf8(o.names[1]), vt::Utf8(text)) << "the content window is named by its message";
+        EXPECT_EQ(vt::Utf8(o.names[2]), vt::Utf8(c.yes));
+        EXPECT_EQ(vt::Utf8(o.names[3]), vt::Utf8(c.no));
     }
 }
 
@@ -272,4 +286,71 @@ TEST_F(Prompt, EscapeAndEnterDoNotAnswer)
     EXPECT_TRUE(upAfterKeys);
     EXPECT_FALSE(rescued);
     EXPECT_EQ(r, IDCANCEL);
+}
+
+TEST_F(Prompt, TabShowsTheFocusCueAndSpacePressesTheFocusedButton)
+{
+    // The content window's tab order: first, second (when shown), close.
+    struct Case { int type; int tabs; int focused; INT_PTR result; } cases[] = {
+        {2, 1, IDC_BTN_PROMPT_SECOND, IDCANCEL},
+        {2, 3, IDC_BTN_PROMPT_FIRST, IDOK},
+        {1, 1, IDC_BTN_PROMPT_CLOSE, IDCANCEL},
+        {4, 2, IDC_BTN_PROMPT_CLOSE, IDCANCEL},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("type " + std::to_string(c.type) + ", " + std::to_string(c.tabs) + " tabs");
+        bool focusedAsPlanned = false, cueShown = false, othersAsBefore = true, startsOnFirst = false;
+        bool rescued = false;
+        INT_PTR r = RunPrompt(c.type, L"修复完成，需要重启电脑后生效，是否立即重启？", 1.0f, m_backdrop.Get(),
+                              [&](const PromptWindows& w) {
+                                  vt::WaitFor([&] {
+                                      ::SetForegroundWindow(w.content);
+                                      return ::GetForegroundWindow() == w.content;
+                                  }, 2000, 100);
+                                  auto part = [&](const skintest::Pixels& screen, int id) {
+                                      RECT r = vt::ScreenRect(::GetDlgItem(w.content, id));
+                                      return screen.Crop(r);
+                                  };
+                                  const skintest::Pixels before = prompttest::SettledScreen(w.content, w.content);
+                                  // Focused from the start, by no key: no cue (the row that
+                                  // comes back to it shows the difference).
+                                  startsOnFirst = prompttest::FocusOnThreadOf(w.content) ==
+                                                  ::GetDlgItem(w.content, IDC_BTN_PROMPT_FIRST);
+                                  std::vector<INPUT> keys;
+                                  for (int i = 0; i < c.tabs; ++i)
+                                      for (DWORD up : {0ul, static_cast<unsigned long>(KEYEVENTF_KEYUP)}) {
+                                          INPUT in{};
+                                          in.type = INPUT_KEYBOARD;
+                                          in.ki.wVk = VK_TAB;
+                                          in.ki.dwFlags = up;
+                                          keys.push_back(in);
+                                      }
+                                  ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+                                  HWND target = ::GetDlgItem(w.content, c.focused);
+                                  focusedAsPlanned = vt::WaitFor(
+                                      [&] { return prompttest::FocusOnThreadOf(w.content) == target; }, 3000);
+                                  skintest::Pixels after;
+                                  cueShown = vt::WaitFor([&] {
+                                      after = prompttest::Screen();
+                                      return part(after, c.focused) != part(before, c.focused);
+                                  }, 3000, 50);
+                                  for (int id : {IDC_BTN_PROMPT_FIRST, IDC_BTN_PROMPT_SECOND, IDC_BTN_PROMPT_CLOSE})
+                                      if (id != c.focused && ::IsWindowVisible(::GetDlgItem(w.content, id)))
+                                          othersAsBefore = othersAsBefore && part(after, id) == part(before, id);
+                                  INPUT space[2] = {};
+                                  for (int i = 0; i < 2; ++i) {
+                                      space[i].type = INPUT_KEYBOARD;
+                                      space[i].ki.wVk = VK_SPACE;
+                                      space[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+                                  }
+                                  ::SendInput(2, space, sizeof(INPUT));
+                              },
+                              &rescued);
+        EXPECT_TRUE(startsOnFirst);
+        EXPECT_TRUE(focusedAsPlanned);
+        EXPECT_TRUE(cueShown) << "the focused button looks as it did before the keyboard was used";
+        EXPECT_TRUE(othersAsBefore) << "a button without the focus changed";
+        EXPECT_FALSE(rescued) << "Space did not press the focused button";
+        EXPECT_EQ(r, c.result);
+    }
 }

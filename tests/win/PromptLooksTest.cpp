@@ -3,6 +3,7 @@
 // and a screenshot of each is kept in the test's scratch folder.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <vector>
 
 #include "res/resource.h"
@@ -166,4 +167,124 @@ TEST_F(Looks, PleaseWaitCardHasNoBlackCorners)
         EXPECT_GT(Brightness(s.cardCorner), 120) << std::hex << s.cardCorner;
         EXPECT_LT(Brightness(s.card), 80) << std::hex << s.card;
     }
+}
+
+namespace {
+
+// Pixels of r on the screen that are neither the ground nor a blend of one of
+// the inks on it, and how many are ink.
+int Strays(const skintest::Pixels& screen, const RECT& r, uint32_t ground, std::initializer_list<uint32_t> inks,
+           int* ink)
+{
+    int strays = 0;
+    *ink = 0;
+    for (uint32_t p : screen.Crop(r).px) {
+        bool blend = false;
+        for (uint32_t i : inks)
+            blend = blend || skintest::IsBlendOf(p, ground, i);
+        strays += blend ? 0 : 1;
+        *ink += p != ground ? 1 : 0;
+    }
+    return strays;
+}
+
+RECT Inset(const RECT& r, int by)
+{
+    return {r.left + by, r.top + by, r.right - by, r.bottom - by};
+}
+
+}  // namespace
+
+TEST_F(Looks, HighContrastDrawsTheRestartQuestionAndPleaseWaitInTheSystemColours)
+{
+    skintest::CHighContrast hc;
+    ASSERT_TRUE(hc.On());
+    const uint32_t ground = skintest::SysColour(COLOR_WINDOW);
+    const auto inks = {skintest::SysColour(COLOR_WINDOWTEXT), skintest::SysColour(COLOR_BTNTEXT)};
+    const uint32_t backdrop = prompttest::Rgb(prompttest::kBackdrop);
+
+    CPromptDlg prompt(m_backdrop.Get());
+    prompt.SetMessage(L"修复完成，需要重启电脑后生效，是否立即重启？");
+    prompt.SetPromptType(2);
+    int strays = -1, ink = 0, straysAfterOff = 0;
+    uint32_t margin = 0, belowCard = 0;
+    bool rescued = false;
+    prompttest::RunDriven(
+        [&] { return prompt.DoModal(); },
+        [&] {
+            HWND content = nullptr;
+            vt::WaitFor([&] { return (content = FindWithChild(IDC_STATIC_PROMPT)) != nullptr; }, 5000);
+            if (!content)
+                return;
+            HWND box = ::GetWindow(content, GW_OWNER);
+            skintest::Pixels px = prompttest::SettledScreen(box, content);
+            const RECT b = vt::ScreenRect(box), k = vt::ScreenRect(content);
+            prompttest::SaveShot(m_dir, L"prompt-type2-high-contrast", b);
+            // Inside the rounded corners: ground, text, the buttons' edges and texts.
+            strays = Strays(px, Inset(k, 16), ground, inks, &ink);
+            // No card and no shadow around it: the window behind shows.
+            margin = px.At(b.left + 2, b.top + 2);
+            belowCard = px.At((k.left + k.right) / 2, k.bottom + 5);
+            // A Tab: the second button has the focus and shows its cue (kept to be looked at).
+            vt::WaitFor([&] {
+                ::SetForegroundWindow(content);
+                return ::GetForegroundWindow() == content;
+            }, 2000, 100);
+            INPUT tab[2] = {};
+            for (int i = 0; i < 2; ++i) {
+                tab[i].type = INPUT_KEYBOARD;
+                tab[i].ki.wVk = VK_TAB;
+                tab[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+            }
+            ::SendInput(2, tab, sizeof(INPUT));
+            HWND second = ::GetDlgItem(content, IDC_BTN_PROMPT_SECOND);
+            if (vt::WaitFor([&] { return prompttest::FocusOnThreadOf(content) == second; }, 3000)) {
+                int cueStrays = 0, unused = 0;
+                vt::WaitFor([&] { return prompttest::Screen().Crop(vt::ScreenRect(second)) !=
+                                         px.Crop(vt::ScreenRect(second)); }, 3000, 50);
+                cueStrays = Strays(prompttest::Screen(), Inset(k, 16), ground, inks, &unused);
+                EXPECT_EQ(cueStrays, 0) << "the focus cue in none of the system's colours";
+                prompttest::SaveShot(m_dir, L"prompt-type2-high-contrast-focus", b);
+            }
+            // The mode off while it is up: the skin again, the cue with it.
+            hc.Switch(false);
+            ::SendMessageW(box, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+            ::SendMessageW(content, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+            vt::WaitFor([&] {
+                int unused = 0;
+                straysAfterOff = Strays(prompttest::Screen(), Inset(k, 16), ground, inks, &unused);
+                return straysAfterOff > 1000;
+            }, 3000, 100);
+            (void)prompttest::SettledScreen(box, content);
+            prompttest::SaveShot(m_dir, L"prompt-type2-focus", b);
+            vt::Click(::GetDlgItem(content, IDC_BTN_PROMPT_FIRST));
+        },
+        [&] { ::SendMessageW(prompt.m_hWnd, WM_PROMPT_RESULT, 2, 0); }, &rescued);
+    EXPECT_EQ(strays, 0) << "pixels in none of the system's colours";
+    EXPECT_GT(ink, 1500) << "the message, the two buttons' texts and edges";
+    EXPECT_EQ(margin, backdrop) << std::hex << margin;
+    EXPECT_EQ(belowCard, backdrop) << std::hex << belowCard;
+    EXPECT_GT(straysAfterOff, 1000) << "turning the mode off did not bring the skin back";
+
+    hc.Switch(true);
+    CExecutePromptDlg wait(m_backdrop.Get());
+    wait.SetMessage(L"正在修复，请稍等");
+    int waitStrays = -1, waitInk = 0;
+    prompttest::RunDriven(
+        [&] { return wait.DoModal(); },
+        [&] {
+            HWND h = nullptr;
+            vt::WaitFor([&] { return (h = FindWithChild(IDC_STATIC_PLEASE_WAIT)) != nullptr; }, 5000);
+            if (!h)
+                return;
+            skintest::Pixels px = prompttest::SettledScreen(h, h);
+            const RECT b = vt::ScreenRect(h);
+            prompttest::SaveShot(m_dir, L"please-wait-high-contrast", b);
+            const RECT card{b.left + 19 + 16, b.top + 14 + 16, b.right - 19 - 16, b.bottom - 24 - 16};
+            waitStrays = Strays(px, card, ground, inks, &waitInk);
+            wait.RequestClose();
+        },
+        [&] { wait.RequestClose(); }, &rescued);
+    EXPECT_EQ(waitStrays, 0);
+    EXPECT_GT(waitInk, 100) << "the working text";
 }

@@ -1,9 +1,12 @@
 #include "tests/win/SkinTestSupport.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "res/resource.h"
+#include "tests/support/watch/HighContrastSwitch.h"
 #include "ui/PngResource.h"
+#include "ui/SkinnedControl.h"
 
 namespace skintest {
 
@@ -103,6 +106,75 @@ Pixels Capture(HWND hWnd)
     for (auto& v : out.px)
         v &= 0xFFFFFF;
     return out;
+}
+
+bool IsBlendOf(uint32_t px, uint32_t c1, uint32_t c2)
+{
+    auto ch = [](uint32_t c, int i) { return static_cast<int>((c >> (8 * i)) & 0xFF); };
+    int widest = 0;
+    for (int i = 1; i < 3; ++i)
+        if (std::abs(ch(c2, i) - ch(c1, i)) > std::abs(ch(c2, widest) - ch(c1, widest)))
+            widest = i;
+    const int span = ch(c2, widest) - ch(c1, widest);
+    if (span == 0)
+        return px == c1;
+    const double t = static_cast<double>(ch(px, widest) - ch(c1, widest)) / span;
+    if (t < -0.01 || t > 1.01)
+        return false;
+    for (int i = 0; i < 3; ++i)
+        if (std::abs(ch(px, i) - (ch(c1, i) + t * (ch(c2, i) - ch(c1, i)))) > 3)
+            return false;
+    return true;
+}
+
+uint32_t SysColour(int index)
+{
+    const COLORREF c = ::GetSysColor(index);
+    return (static_cast<uint32_t>(GetRValue(c)) << 16) | (static_cast<uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
+}
+
+CHighContrast::CHighContrast()
+{
+    static const bool installed = hcswitch::Install(::GetModuleHandleW(nullptr));
+    (void)installed;   // without it the mode stays off, which On() tells
+    const std::wstring name = L"VelmoraTestHighContrast-" + std::to_wstring(::GetCurrentProcessId());
+    ::SetEnvironmentVariableW(L"VELMORA_HIGH_CONTRAST_EVENT", name.c_str());
+    m_event = ::CreateEventW(nullptr, TRUE, TRUE, name.c_str());
+    const int ids[6] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_GRAYTEXT, COLOR_HIGHLIGHT};
+    const COLORREF scheme[6] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 0), RGB(0, 255, 0),
+                                RGB(0, 255, 255)};
+    for (int i = 0; i < 6; ++i) {
+        m_ids[i] = ids[i];
+        m_saved[i] = ::GetSysColor(ids[i]);
+    }
+    ::SetSysColors(6, m_ids, scheme);
+    const int text[1] = {COLOR_HIGHLIGHTTEXT};
+    const COLORREF black[1] = {RGB(0, 0, 0)};
+    m_savedHighlightText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+    ::SetSysColors(1, text, black);
+}
+
+CHighContrast::~CHighContrast()
+{
+    ::SetSysColors(6, m_ids, m_saved);
+    const int text[1] = {COLOR_HIGHLIGHTTEXT};
+    ::SetSysColors(1, text, &m_savedHighlightText);
+    if (m_event)
+        ::CloseHandle(m_event);
+    ::SetEnvironmentVariableW(L"VELMORA_HIGH_CONTRAST_EVENT", nullptr);
+}
+
+void CHighContrast::Switch(bool on)
+{
+    if (on)
+        ::SetEvent(m_event);
+    else
+        ::ResetEvent(m_event);
+}
+
+bool CHighContrast::On()
+{
+    return HighContrastOn();
 }
 
 namespace {

@@ -34,6 +34,35 @@ struct Pixels {
 // The client area of a window as it is on screen, after its pending paints.
 Pixels Capture(HWND hWnd);
 
+// Whether px is c1, c2 or what anti-aliased drawing of one over the other
+// gives (every channel the same share of the way), within a step or two.
+bool IsBlendOf(uint32_t px, uint32_t c1, uint32_t c2);
+// 0x00RRGGBB of a system colour.
+uint32_t SysColour(int index);
+
+// High contrast for this test program while the object lives: the system
+// reports the mode on to it (HighContrastSwitch.h; wine cannot switch it) and
+// the system colours are a high-contrast scheme: window and button face
+// black, window text white, button text yellow, grey text green, the
+// highlight cyan with black text. Both go back when it goes.
+class CHighContrast {
+public:
+    CHighContrast();
+    ~CHighContrast();
+    CHighContrast(const CHighContrast&) = delete;
+    CHighContrast& operator=(const CHighContrast&) = delete;
+    // Whether the program sees the mode on now.
+    static bool On();
+    // The mode off or on again, the colours kept (windows are told by the test).
+    void Switch(bool on);
+
+private:
+    HANDLE m_event = nullptr;
+    int m_ids[6] = {};
+    COLORREF m_saved[6] = {};
+    COLORREF m_savedHighlightText = 0;
+};
+
 class CHostWnd : public CWnd {
 public:
     ~CHostWnd() override;

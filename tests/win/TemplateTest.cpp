@@ -59,6 +59,8 @@ TEST(Templates, MainWindowHasItsFiveControlsInTabOrder)
         {IDC_BTN_MIN, L"Button", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kTypeMask},
         {IDC_RE_AGREEMENT, L"RichEdit20W", edit, edit},
         {IDC_CHK_AGREE, L"Button", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kTypeMask},
+        // The version as text, out of the tab order.
+        {IDC_STATIC_VERSION, L"Static", WS_CHILD | WS_VISIBLE, WS_CHILD | WS_VISIBLE | WS_TABSTOP},
     });
     HWND re = ::GetDlgItem(dlg, IDC_RE_AGREEMENT);
     EXPECT_TRUE((::GetWindowLongW(re, GWL_STYLE) & WS_BORDER) || (::GetWindowLongW(re, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));

@@ -4,12 +4,15 @@
 // shows when the program's answer is to do nothing. It records the returns of
 // the worker messages (WM_USER + 501 to 503) as "<message>|<wParam>|<result>"
 // lines in the file named by VELMORA_WATCH_JOURNAL in the program's
-// environment. Without that variable it records nothing.
+// environment. Without that variable it records nothing. With
+// VELMORA_HIGH_CONTRAST_EVENT there it also installs the high-contrast switch
+// (HighContrastSwitch.h) in the program.
 #include <windows.h>
 
 #include <cstdio>
 
 #include "framework/Handles.h"
+#include "HighContrastSwitch.h"
 
 namespace {
 const UINT kFirstWatched = WM_USER + 501, kLastWatched = WM_USER + 503;
@@ -33,4 +36,11 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK WatchReturns(int code, WPARAM 
         }
     }
     return ::CallNextHookEx(nullptr, code, w, l);
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH && ::GetEnvironmentVariableW(L"VELMORA_HIGH_CONTRAST_EVENT", nullptr, 0) > 0)
+        (void)hcswitch::Install(::GetModuleHandleW(nullptr));
+    return TRUE;
 }
