@@ -8,12 +8,10 @@
 
 #include "framework/InFolder.h"
 #include "framework/Paths.h"
+#include "framework/RunningImage.h"
 #include "framework/Text.h"
 
 namespace {
-
-CFileHandle g_ownFile;
-std::wstring g_strOwnPath;
 
 const IMAGE_NT_HEADERS* NtHeaders(const BYTE* base, size_t size)
 {
@@ -98,8 +96,8 @@ const std::vector<unsigned char>& OwnSigner()
 {
     static const std::vector<unsigned char> signer = [] {
         std::vector<unsigned char> s;
-        if (g_ownFile)
-            Verify(g_ownFile.Get(), g_strOwnPath, &s);
+        if (RunningImageFile())
+            Verify(RunningImageFile(), RunningImagePath(), &s);
         return s;
     }();
     return signer;
@@ -127,19 +125,6 @@ bool IsSignedRelease()
         return entry && entry->VirtualAddress != 0 && entry->Size != 0;
     }();
     return signedRelease;
-}
-
-void HoldOwnFile()
-{
-    if (!IsSignedRelease() || g_ownFile)
-        return;
-    g_strOwnPath = GetExePath();
-    // Renaming or deleting stays possible (the self-removal needs it); the
-    // certificate is read from this handle, whatever the name later holds.
-    CFileHandle own(::CreateFileW(g_strOwnPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (own && IsOwnImage(own.Get()))
-        g_ownFile = std::move(own);
 }
 
 bool CHeldFile::Hold(const std::wstring& path)

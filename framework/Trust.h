@@ -16,18 +16,11 @@
 // Read from the program's image in memory; costs no file access.
 bool IsSignedRelease();
 
-// In a signed release, opens this program's own file and keeps it open, with
-// nobody allowed to write to it, until the process ends: the certificate
-// that files must share with the program is read from it later. A file that
-// is not the one the program was started from (its headers differ from the
-// image's) is not kept, and then no certificate can match. Called first thing
-// at start-up, before anyone could put another file in the program's place.
-void HoldOwnFile();
-
 // Whether the open file starts with the headers this program was loaded
 // from (same build stamp, checksum, size, entry point and place of the
-// signature): the program's own file, not another put at its name. Reads
-// the file's first 4 KB from the start.
+// signature): a build of this program, not another put at its name (a copy
+// of it passes; see RunningImage.h for the very file). Reads the file's
+// first 4 KB from the start.
 bool IsOwnImage(HANDLE file);
 
 // A file held open for reading: others may read it, nobody may write to it,

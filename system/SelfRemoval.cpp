@@ -10,11 +10,12 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 #include "framework/Handles.h"
 #include "framework/Paths.h"
+#include "framework/RunningImage.h"
 #include "framework/Text.h"
-#include "framework/Trust.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
 
@@ -416,10 +417,12 @@ bool CProgramFolder::HoldsRunningProgram() const
 {
     if (!m_folder)
         return false;
-    CFileHandle program = OpenInFolder(m_folder.Get(), m_programName, FILE_READ_DATA | FILE_READ_ATTRIBUTES,
+    // The very file, by volume and file ID: a copy of the program (alike to
+    // the byte) in a folder put at the program's path is not it.
+    CFileHandle program = OpenInFolder(m_folder.Get(), m_programName, FILE_READ_ATTRIBUTES,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                                        FILE_NON_DIRECTORY_FILE);
-    return program && IsOwnImage(program.Get());
+    return program && IsRunningImageFile(program.Get());
 }
 
 CProgramFolder::EOpened CProgramFolder::OpenOwnFile(HANDLE folder, const std::wstring& name, DWORD access,
@@ -560,7 +563,8 @@ bool CProgramFolder::CarryOut(const SSelfRemovalPlan& plan) const
 
 void NoteProgramFolderAtStart()
 {
-    const std::wstring program = GetExePath(), folder = FolderOf(program);
+    const std::wstring& program = RunningImagePath();
+    const std::wstring folder = FolderOf(program);
     // A folder that cannot be held is never removed, and the end of the run
     // says so. Nor is one that is not where the program runs from: the path
     // is looked up again here, and a user may have put another folder at it

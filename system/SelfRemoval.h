@@ -20,8 +20,9 @@ public:
     // when the folder cannot be held; the removal then takes nothing.
     [[nodiscard]] bool Note(const std::wstring& folder, const std::wstring& programName);
     [[nodiscard]] bool Held() const { return static_cast<bool>(m_folder); }
-    // Whether the held folder's program file is the image this process runs:
-    // false for a folder put at the program's path after it was started.
+    // Whether the held folder's program file is the very file this process
+    // runs (volume and file ID, see RunningImage.h): false for a folder put at
+    // the program's path after it was started, also when it holds a copy.
     [[nodiscard]] bool HoldsRunningProgram() const;
 
     // What the removal knows now, by the held handle.
