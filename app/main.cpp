@@ -3,6 +3,7 @@
 #include "app/VelmoraApp.h"
 #include "framework/RunningImage.h"
 #include "system/SafeLoading.h"
+#include "system/SelfRemoval.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
@@ -12,6 +13,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // the delay-loaded ones are loaded after this, at their first call.
     HoldRunningImage();
     RestrictDllSearchToSystemFolder();
+    // Before any COM call, and before anything could set other security (see
+    // SelfRemoval.h); a shell call later sets it itself if this failed.
+    (void)SecureComAtStart();
     CVelmoraApp app;
     // Always FALSE: there is no message loop of the application's own to enter.
     (void)app.InitInstance();

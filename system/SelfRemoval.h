@@ -59,6 +59,15 @@ void NoteProgramFolderAtStart();
 // Always true.
 bool StartSelfRemoval();
 
+// Sets the process's COM security before any COM call (calls into the
+// process only from Administrators and SYSTEM, no custom marshalling, so no
+// object the shell hands back can have a library of its choice loaded here)
+// and keeps the calling thread in COM until the process ends. Called at
+// start-up on the main thread; a shell call made without it sets the same
+// security first, and is not made where other security was set before.
+// False when the security could not be set.
+bool SecureComAtStart();
+
 // Starts file with params in folder through the desktop's shell, so that it
 // runs as the signed-in user (unelevated when this program was elevated over
 // a standard user's desktop). Waits at most timeoutMs. False when there is no
