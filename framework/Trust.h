@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/Handles.h"
 #include "framework/TrustRules.h"
@@ -43,9 +44,13 @@ private:
     std::wstring m_strPath;
 };
 
-// The system's verdict on the held file's signature: any publisher it trusts.
-ETrust CheckSignature(const CHeldFile& file);
-// The verdict for a file that must carry this program's own signature.
+// The verdict for a file that must be signed by one of the certificates named
+// (their SHA-256, see ParseSignerList; none named: this program's own), with
+// a chain the system trusts and does not know to be revoked (see
+// ListedSignerVerdict).
+ETrust CheckListedSigner(const CHeldFile& file, const std::vector<std::string>& allowed);
+// The verdict for a file that must carry this program's own signature, with
+// a chain the system does not know to be revoked.
 ETrust CheckSameSigner(const CHeldFile& file);
 
 // The log line (UTF-8) that names the refused file at path.
