@@ -12,7 +12,9 @@ public:
     COneRun& operator=(const COneRun&) = delete;
 
     // True when this run now holds the mark of the running run (or it cannot
-    // be made at all, which the log then says); false when another run holds it.
+    // be made at all, or a mark under the global name is not another run's,
+    // which the log then says; see OneRunRules.h); false when another run
+    // holds it.
     [[nodiscard]] bool Take();
 
 private:
@@ -21,6 +23,6 @@ private:
 };
 
 // A second start without switches: the running run's window (or the prompt
-// over it) comes to the front, restored. Nothing happens when no run of this
-// program shows one.
+// over it) comes to the front, restored. Nothing happens when no process
+// running this very program file (see RunningImage.h) shows one.
 void BringRunningWindowToFront();

@@ -28,21 +28,39 @@ bool IsForce(const std::wstring& arg)
     return SameWord(arg, L"/force") || SameWord(arg, L"-force");
 }
 
-// Classes whose devices Windows cannot run without: the machine, its
-// processors, and the path to the disk it boots from.
+// Classes whose devices Windows cannot run without (the machine, its
+// processors, and the path to the disk it boots from), and those without which
+// nobody can work on the PC or reach it (its keyboard, mouse and other input,
+// the USB controllers they hang on, its network).
+const char* const kNeededToRun = "which Windows needs to run";
+const char* const kNeededToUse = "which the PC needs to be used or reached";
 struct VitalClass {
     const wchar_t* guid;
     const char* name;
+    const char* why;
 };
 const VitalClass kVitalClasses[] = {
-    {L"{4d36e97d-e325-11ce-bfc1-08002be10318}", "System"},
-    {L"{4d36e966-e325-11ce-bfc1-08002be10318}", "Computer"},
-    {L"{50127dc3-0f36-415e-a6cc-4cb3be910b65}", "Processor"},
-    {L"{4d36e967-e325-11ce-bfc1-08002be10318}", "DiskDrive"},
-    {L"{4d36e96a-e325-11ce-bfc1-08002be10318}", "HDC"},
-    {L"{4d36e97b-e325-11ce-bfc1-08002be10318}", "SCSIAdapter"},
-    {L"{71a27cdd-812a-11d0-bec7-08002be2092f}", "Volume"},
+    {L"{4d36e97d-e325-11ce-bfc1-08002be10318}", "System", kNeededToRun},
+    {L"{4d36e966-e325-11ce-bfc1-08002be10318}", "Computer", kNeededToRun},
+    {L"{50127dc3-0f36-415e-a6cc-4cb3be910b65}", "Processor", kNeededToRun},
+    {L"{4d36e967-e325-11ce-bfc1-08002be10318}", "DiskDrive", kNeededToRun},
+    {L"{4d36e96a-e325-11ce-bfc1-08002be10318}", "HDC", kNeededToRun},
+    {L"{4d36e97b-e325-11ce-bfc1-08002be10318}", "SCSIAdapter", kNeededToRun},
+    {L"{71a27cdd-812a-11d0-bec7-08002be2092f}", "Volume", kNeededToRun},
+    {L"{4d36e96b-e325-11ce-bfc1-08002be10318}", "Keyboard", kNeededToUse},
+    {L"{4d36e96f-e325-11ce-bfc1-08002be10318}", "Mouse", kNeededToUse},
+    {L"{745a17a0-74d3-11d0-b6fe-00a0c90f57da}", "HIDClass", kNeededToUse},
+    {L"{36fc9e60-c465-11cf-8056-444553540000}", "USB", kNeededToUse},
+    {L"{4d36e972-e325-11ce-bfc1-08002be10318}", "Net", kNeededToUse},
 };
+
+const VitalClass* VitalClassOf(const std::wstring& classGuid)
+{
+    for (const VitalClass& c : kVitalClasses)
+        if (SameWord(classGuid, c.guid))
+            return &c;
+    return nullptr;
+}
 
 // Device IDs are ASCII; anything else shows as '?' so the output stays ASCII.
 std::string Ascii(const std::wstring& s)
@@ -181,18 +199,16 @@ std::string ListFailure(ListResult result)
 
 std::string VitalClassName(const std::wstring& classGuid)
 {
-    for (const VitalClass& c : kVitalClasses)
-        if (SameWord(classGuid, c.guid))
-            return c.name;
-    return {};
+    const VitalClass* vital = VitalClassOf(classGuid);
+    return vital ? vital->name : std::string();
 }
 
 std::vector<std::string> DisableRefusals(const std::vector<Device>& devices, const std::vector<std::wstring>& ids)
 {
     std::vector<std::string> lines;
+    // Written with a star or not: "PCI\CC_0C03" names every USB host
+    // controller as surely as "PCI\*" names every PCI device.
     for (const std::wstring& id : ids) {
-        if (id.find(L'*') == std::wstring::npos)
-            continue;
         size_t named = 0;
         for (const Device& device : devices)
             named += DeviceMatches(device, id);
@@ -202,15 +218,15 @@ std::vector<std::string> DisableRefusals(const std::vector<Device>& devices, con
                             std::to_string(named) + ".");
     }
     for (const Device& device : devices) {
-        const std::string vital = VitalClassName(device.classGuid);
-        if (vital.empty())
+        const VitalClass* vital = VitalClassOf(device.classGuid);
+        if (!vital)
             continue;
         bool named = false;
         for (const std::wstring& id : ids)
             named = named || DeviceMatches(device, id);
         if (named)
-            lines.push_back(Ascii(device.instanceId) + " is a " + vital +
-                            " device, which Windows needs to run: nothing disabled. Add /force to disable it anyway.");
+            lines.push_back(Ascii(device.instanceId) + " is a " + vital->name + " device, " + vital->why +
+                            ": nothing disabled. Add /force to disable it anyway.");
     }
     return lines;
 }
@@ -329,8 +345,9 @@ std::string UsageText(const std::string& version)
            "\r\n"
            "Disable refuses, and changes nothing, when it names a device Windows needs\r\n"
            "to run (class System, Computer, Processor, DiskDrive, HDC, SCSIAdapter or\r\n"
-           "Volume) or when an ID with * names more than one device. /force, or\r\n"
-           "-force, anywhere on the command line disables them all the same.\r\n"
+           "Volume) or one the PC needs to be used or reached (class Keyboard, Mouse,\r\n"
+           "HIDClass, USB or Net), or when an ID names more than one device. /force,\r\n"
+           "or -force, anywhere on the command line disables them all the same.\r\n"
            "\r\n"
            "Exit codes: 0 every matched device done; 1 done once the devices are\r\n"
            "restarted or the system is rebooted; 2 no device matched, a device\r\n"

@@ -50,11 +50,12 @@ bool DeviceMatches(const Device& device, const std::wstring& id);
 std::vector<std::wstring> SplitMultiString(const wchar_t* data, size_t chars);
 
 // The class name of a device class Windows needs to run (System, DiskDrive,
-// ...); empty for any other class.
+// ...) or the PC needs to be used or reached (Keyboard, Net, ...); empty for
+// any other class.
 std::string VitalClassName(const std::wstring& classGuid);
 
 // Without /force a disable is refused whole when a device it names is of a
-// vital class or an ID with '*' names more than one device: one line per
+// vital class or an ID (with '*' or without) names more than one device: one line per
 // refused ID, then per refused device. Empty when the disable may go ahead.
 std::vector<std::string> DisableRefusals(const std::vector<Device>& devices, const std::vector<std::wstring>& ids);
 

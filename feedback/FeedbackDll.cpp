@@ -1,10 +1,37 @@
 #include "feedback/FeedbackDll.h"
 
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "feedback/TimeText.h"
 #include "framework/Paths.h"
 #include "framework/Trust.h"
+
+// The certificates whose library a signed release loads, by their SHA-256,
+// as the release was built with them (scripts/build, VELMORA_FEEDBACK_SIGNERS);
+// none named: the release's own certificate.
+#ifndef VELMORA_FEEDBACK_SIGNERS
+#define VELMORA_FEEDBACK_SIGNERS ""
+#endif
+
+namespace {
+
+// A list that does not parse names nothing that could match: no library is
+// loaded (the build refuses such a list before it gets here).
+const std::vector<std::string>& AllowedSigners(bool& usable)
+{
+    static bool parsed = false;
+    static const std::vector<std::string> allowed = [] {
+        std::vector<std::string> list;
+        parsed = ParseSignerList(VELMORA_FEEDBACK_SIGNERS, list);
+        return list;
+    }();
+    usable = parsed;
+    return allowed;
+}
+
+}  // namespace
 
 const char* const CFeedbackDll::kExportNames[11] = {
     "InitFreedbackDll", "FeedbackQuestion", "OpenUrl", "GetInterNetState", "CustomerFeedback",
@@ -20,10 +47,16 @@ int CFeedbackDll::Load()
     if (!IsSignedRelease()) {
         m_hModule = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     } else {
-        // A signed release loads it only with a signature the system trusts,
-        // checked on the file that is then loaded (see framework/Trust.h).
+        // A signed release loads it only when signed by a certificate the
+        // release names, with a chain the system trusts and does not know to
+        // be revoked, checked on the file that is then loaded (see
+        // framework/Trust.h).
+        bool usable = false;
+        const std::vector<std::string>& allowed = AllowedSigners(usable);
         CHeldFile file;
-        const ETrust trust = file.Hold(path) ? CheckSignature(file) : ETrust::Unreadable;
+        ETrust trust = file.Hold(path) ? CheckListedSigner(file, allowed) : ETrust::Unreadable;
+        if (!usable && trust == ETrust::Trusted)
+            trust = ETrust::UnlistedSigner;
         if (trust != ETrust::Trusted) {
             m_strRefusal = RefusedFileLine(trust, path);
             return 0;

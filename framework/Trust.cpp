@@ -8,12 +8,10 @@
 
 #include "framework/InFolder.h"
 #include "framework/Paths.h"
+#include "framework/RunningImage.h"
 #include "framework/Text.h"
 
 namespace {
-
-CFileHandle g_ownFile;
-std::wstring g_strOwnPath;
 
 const IMAGE_NT_HEADERS* NtHeaders(const BYTE* base, size_t size)
 {
@@ -93,13 +91,52 @@ LONG Verify(HANDLE file, const std::wstring& path, std::vector<unsigned char>* s
     return result;
 }
 
+// Whether the system knows a certificate of the file's chain (its root
+// aside) to be revoked, from the revocation lists it already holds: none is
+// fetched, so the answer never waits on a server, and a chain whose lists
+// are not at hand is not taken for revoked.
+bool KnownRevoked(HANDLE file, const std::wstring& path)
+{
+    WINTRUST_FILE_INFO info = {};
+    info.cbStruct = sizeof(info);
+    info.pcwszFilePath = path.c_str();
+    info.hFile = file;
+    WINTRUST_DATA data = {};
+    data.cbStruct = sizeof(data);
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_WHOLECHAIN;
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &info;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    data.dwProvFlags = WTD_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT | WTD_CACHE_ONLY_URL_RETRIEVAL;
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    const HWND noWindow = static_cast<HWND>(INVALID_HANDLE_VALUE);
+    bool revoked = IsRevokedResult(::WinVerifyTrust(noWindow, &action, &data));
+    // The policy answers with one error; the chain says of each certificate.
+    CRYPT_PROVIDER_DATA* provider = ::WTHelperProvDataFromStateData(data.hWVTStateData);
+    CRYPT_PROVIDER_SGNR* first = provider ? ::WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
+    const CERT_CHAIN_CONTEXT* chain = first ? first->pChainContext : nullptr;
+    for (DWORD i = 0; chain && i < chain->cChain; ++i)
+        for (DWORD j = 0; chain->rgpChain[i] && j < chain->rgpChain[i]->cElement; ++j)
+            revoked = revoked || (chain->rgpChain[i]->rgpElement[j]->TrustStatus.dwErrorStatus & CERT_TRUST_IS_REVOKED);
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    ::WinVerifyTrust(noWindow, &action, &data);
+    return revoked;
+}
+
+// The system's verdict and the file's signing certificate.
+ETrust VerifyWithSigner(const CHeldFile& file, std::vector<unsigned char>& signer)
+{
+    return TrustFromVerifyResult(Verify(file.Get(), file.Path(), &signer));
+}
+
 // The certificate this program is signed with, read once from its held file.
 const std::vector<unsigned char>& OwnSigner()
 {
     static const std::vector<unsigned char> signer = [] {
         std::vector<unsigned char> s;
-        if (g_ownFile)
-            Verify(g_ownFile.Get(), g_strOwnPath, &s);
+        if (RunningImageFile())
+            Verify(RunningImageFile(), RunningImagePath(), &s);
         return s;
     }();
     return signer;
@@ -129,19 +166,6 @@ bool IsSignedRelease()
     return signedRelease;
 }
 
-void HoldOwnFile()
-{
-    if (!IsSignedRelease() || g_ownFile)
-        return;
-    g_strOwnPath = GetExePath();
-    // Renaming or deleting stays possible (the self-removal needs it); the
-    // certificate is read from this handle, whatever the name later holds.
-    CFileHandle own(::CreateFileW(g_strOwnPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (own && IsOwnImage(own.Get()))
-        g_ownFile = std::move(own);
-}
-
 bool CHeldFile::Hold(const std::wstring& path)
 {
     Close();
@@ -165,16 +189,20 @@ std::wstring CHeldFile::Folder() const
     return FolderOf(m_strPath);
 }
 
-ETrust CheckSignature(const CHeldFile& file)
+ETrust CheckListedSigner(const CHeldFile& file, const std::vector<std::string>& allowed)
 {
-    return TrustFromVerifyResult(Verify(file.Get(), file.Path(), nullptr));
+    std::vector<unsigned char> signer;
+    const ETrust trust = VerifyWithSigner(file, signer);
+    const bool revoked = trust == ETrust::Trusted && KnownRevoked(file.Get(), file.Path());
+    return ListedSignerVerdict(trust, revoked, signer, allowed, OwnSigner());
 }
 
 ETrust CheckSameSigner(const CHeldFile& file)
 {
     std::vector<unsigned char> signer;
-    const ETrust trust = TrustFromVerifyResult(Verify(file.Get(), file.Path(), &signer));
-    return SameSignerVerdict(trust, signer, OwnSigner());
+    const ETrust trust = VerifyWithSigner(file, signer);
+    const ETrust same = SameSignerVerdict(trust, signer, OwnSigner());
+    return same == ETrust::Trusted && KnownRevoked(file.Get(), file.Path()) ? ETrust::Revoked : same;
 }
 
 std::string RefusedFileLine(ETrust why, const std::wstring& path)

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/Handles.h"
 #include "framework/TrustRules.h"
@@ -16,18 +17,11 @@
 // Read from the program's image in memory; costs no file access.
 bool IsSignedRelease();
 
-// In a signed release, opens this program's own file and keeps it open, with
-// nobody allowed to write to it, until the process ends: the certificate
-// that files must share with the program is read from it later. A file that
-// is not the one the program was started from (its headers differ from the
-// image's) is not kept, and then no certificate can match. Called first thing
-// at start-up, before anyone could put another file in the program's place.
-void HoldOwnFile();
-
 // Whether the open file starts with the headers this program was loaded
 // from (same build stamp, checksum, size, entry point and place of the
-// signature): the program's own file, not another put at its name. Reads
-// the file's first 4 KB from the start.
+// signature): a build of this program, not another put at its name (a copy
+// of it passes; see RunningImage.h for the very file). Reads the file's
+// first 4 KB from the start.
 bool IsOwnImage(HANDLE file);
 
 // A file held open for reading: others may read it, nobody may write to it,
@@ -50,9 +44,13 @@ private:
     std::wstring m_strPath;
 };
 
-// The system's verdict on the held file's signature: any publisher it trusts.
-ETrust CheckSignature(const CHeldFile& file);
-// The verdict for a file that must carry this program's own signature.
+// The verdict for a file that must be signed by one of the certificates named
+// (their SHA-256, see ParseSignerList; none named: this program's own), with
+// a chain the system trusts and does not know to be revoked (see
+// ListedSignerVerdict).
+ETrust CheckListedSigner(const CHeldFile& file, const std::vector<std::string>& allowed);
+// The verdict for a file that must carry this program's own signature, with
+// a chain the system does not know to be revoked.
 ETrust CheckSameSigner(const CHeldFile& file);
 
 // The log line (UTF-8) that names the refused file at path.

@@ -59,19 +59,18 @@ void CALLBACK CProcessTree::OnInterpreterEnded(void* tree, BOOLEAN)
     ::PostQueuedCompletionStatus(self->m_hPort, kInterpreterEnded, self->m_nKey, nullptr);
 }
 
-bool CProcessTree::Ended(DWORD message) const
+bool CProcessTree::Ended(DWORD) const
 {
-    // Whatever the job reports, a tree whose interpreter still runs has not
-    // ended (wine can count a process that is still starting as none).
-    if (::WaitForSingleObject(m_hProcess, 0) != WAIT_OBJECT_0)
-        return false;
-    if (!m_job || message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO)
-        return true;
-    // The job's messages are notices the system may drop; the count is not.
-    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
-    return ::QueryInformationJobObject(m_job.Get(), JobObjectBasicAccountingInformation, &info, sizeof(info),
-                                       nullptr) &&
-           info.ActiveProcesses == 0;
+    // The job's count is no measure: a process left holding the output would
+    // keep it above zero until the time limit, and wine can count a process
+    // that is still starting as none. The interpreter's own end is certain.
+    return ::WaitForSingleObject(m_hProcess, 0) == WAIT_OBJECT_0;
+}
+
+void CProcessTree::EndLeftovers() const
+{
+    if (m_job)
+        ::TerminateJobObject(m_job.Get(), 1);
 }
 
 void CProcessTree::End()

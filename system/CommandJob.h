@@ -1,6 +1,6 @@
 // The processes one command runs as: the interpreter and everything it
-// starts, held in a job so the run can tell when all of them have ended and
-// end them all at the time limit.
+// starts, held in a job so that what the command leaves running when its
+// interpreter ends, and the whole tree at the time limit, can be ended.
 #pragma once
 #include <windows.h>
 
@@ -21,9 +21,13 @@ public:
     // object lives.
     [[nodiscard]] bool Confine(HANDLE process);
     // After a packet under the tree's key (the job's notices, and one when
-    // the interpreter ends): whether every process has ended, the
-    // interpreter first of all.
+    // the interpreter ends): whether the command has ended, which it has
+    // when its interpreter has. A program it left running in the background
+    // does not count: it is ended with EndLeftovers.
     [[nodiscard]] bool Ended(DWORD message) const;
+    // Once the interpreter has ended: ends whatever the command left running
+    // in the job (nothing can be ended when unconfined).
+    void EndLeftovers() const;
     // Ends every process of the tree (only the interpreter when unconfined)
     // and waits a bounded time for the interpreter to be gone.
     void End();

@@ -108,13 +108,14 @@ void Hand(const CPipeReader& reader, const SPacket& read, const SReadPlan& plan,
     ::Sleep(plan.pauseMs);
 }
 
-// The tree has ended: what it wrote is buffered in the pipe or in the read in
-// flight. Reading stops when a fresh read finds nothing buffered, so a copy
-// of the write end held outside the tree (the pipe then never breaks) does
-// not hold the run.
+// The command has ended: what it wrote is buffered in the pipe or in the read
+// in flight. Reading stops when a fresh read finds nothing buffered, so a
+// copy of the write end held elsewhere (the pipe then never breaks) does not
+// hold the run, nor, past kDrainMs, a writer that never stops.
 void Drain(CPipeReader& reader, const SReadPlan& plan, const ChunkHandler& onChunk)
 {
-    while (MsLeft(plan.deadline) > 0) {
+    const ULONGLONG until = std::min(plan.deadline, ::GetTickCount64() + kDrainMs);
+    while (MsLeft(until) > 0) {
         const bool fresh = !reader.Pending();
         if (fresh) {
             const CPipeReader::EStart start = reader.Start();
@@ -146,7 +147,7 @@ bool ReadUntilTreeEnds(HANDLE pipe, HANDLE port, const CProcessTree& tree, const
             return false;
         if (p.nKey == kTreeKey) {
             if (tree.Ended(p.nValue))
-                break;
+                break;   // the interpreter's end: no job notice is waited for
         } else if (p.nKey == kReadKey) {
             reader.Reported();
             Hand(reader, p, plan, onChunk);
@@ -154,6 +155,9 @@ bool ReadUntilTreeEnds(HANDLE pipe, HANDLE port, const CProcessTree& tree, const
                 reader.Start();
         }
     }
+    // What the command left running (a program started in the background
+    // that holds the output) ends now; the output it gave is kept.
+    tree.EndLeftovers();
     Drain(reader, plan, onChunk);
     return true;
 }

@@ -7,9 +7,12 @@
 // folder unless the caller names another current folder, reads its standard
 // input from the NUL device (a command that asks for input gets end-of-file),
 // and inherits the write end of the output pipe and that input, nothing else.
-// It runs in a job together with everything it starts: the run is over when
-// all of them have ended, even if a process outside the job still holds a
-// copy of the write end. A command that is still running after
+// It runs in a job together with everything it starts. The command has ended
+// when the interpreter has (it waits for the programs it runs, not for those
+// they start in the background): whatever is left in the job is then ended,
+// and what the output pipe still holds is read for at most kDrainMs (see
+// CommandReadLoop.h), even if a process outside the job still holds a copy
+// of the write end. A command that is still running after
 // kCommandTimeLimitMs has its whole process tree ended, and the runner
 // returns false with the output untouched.
 #pragma once

@@ -6,15 +6,17 @@
 #include <servprov.h>
 #include <shldisp.h>
 #include <shlguid.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 #include "framework/Handles.h"
 #include "framework/Paths.h"
+#include "framework/RunningImage.h"
 #include "framework/Text.h"
-#include "framework/Trust.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
 
@@ -287,6 +289,44 @@ private:
     VARIANT m_v;
 };
 
+// Set once for the process: calls into it only from Administrators and
+// SYSTEM, and no custom marshalling (an object the shell hands over cannot
+// make this process load a library to unmarshal it).
+std::atomic<bool> g_comSecured{false};
+
+bool SetComSecurity()
+{
+    static std::vector<BYTE> absolute, dacl, sacl, owner, group;
+    PSECURITY_DESCRIPTOR relative = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAG:BAD:(A;;0x3;;;BA)(A;;0x3;;;SY)",
+                                                                 SDDL_REVISION_1, &relative, nullptr))
+        return false;
+    CLocalMemory relativeMemory(relative);
+    DWORD sizes[5] = {};
+    ::MakeAbsoluteSD(relative, nullptr, &sizes[0], nullptr, &sizes[1], nullptr, &sizes[2], nullptr, &sizes[3],
+                     nullptr, &sizes[4]);
+    absolute.assign(sizes[0] ? sizes[0] : 1, 0);
+    dacl.assign(sizes[1] ? sizes[1] : 1, 0);
+    sacl.assign(sizes[2] ? sizes[2] : 1, 0);
+    owner.assign(sizes[3] ? sizes[3] : 1, 0);
+    group.assign(sizes[4] ? sizes[4] : 1, 0);
+    if (!::MakeAbsoluteSD(relative, absolute.data(), &sizes[0], reinterpret_cast<PACL>(dacl.data()), &sizes[1],
+                          reinterpret_cast<PACL>(sacl.data()), &sizes[2], owner.data(), &sizes[3], group.data(),
+                          &sizes[4]))
+        return false;
+    const HRESULT hr = ::CoInitializeSecurity(absolute.data(), -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                                              RPC_C_IMP_LEVEL_IDENTIFY, nullptr, EOAC_NO_CUSTOM_MARSHAL, nullptr);
+    return SUCCEEDED(hr);
+}
+
+// On a thread in COM: whether the process's COM security is this program's.
+bool ComSecured()
+{
+    if (!g_comSecured && SetComSecurity())
+        g_comSecured = true;
+    return g_comSecured;
+}
+
 struct SShellCall {
     std::wstring file, params, folder;
     std::atomic<bool> abandoned{false};   // the caller stopped waiting: start nothing
@@ -340,6 +380,12 @@ DWORD WINAPI ShellCallThread(LPVOID param)
     const std::unique_ptr<std::shared_ptr<SShellCall>> call(static_cast<std::shared_ptr<SShellCall>*>(param));
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
         return 1;
+    // Security that another part of the process set first (custom
+    // marshalling allowed, perhaps) is not what the shell is asked under.
+    if (!ComSecured()) {
+        ::CoUninitialize();
+        return 1;
+    }
     // A shell that is (re)starting has no desktop window to offer yet: asked
     // again until the caller stops waiting. Once asked to start the command,
     // never again, whatever it answered.
@@ -352,6 +398,13 @@ DWORD WINAPI ShellCallThread(LPVOID param)
 }
 
 }  // namespace
+
+bool SecureComAtStart()
+{
+    // This thread stays in COM until the process ends, so the security set
+    // now holds for every later call.
+    return SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) && ComSecured();
+}
 
 bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& params, const std::wstring& folder,
                               unsigned long timeoutMs)
@@ -416,10 +469,12 @@ bool CProgramFolder::HoldsRunningProgram() const
 {
     if (!m_folder)
         return false;
-    CFileHandle program = OpenInFolder(m_folder.Get(), m_programName, FILE_READ_DATA | FILE_READ_ATTRIBUTES,
+    // The very file, by volume and file ID: a copy of the program (alike to
+    // the byte) in a folder put at the program's path is not it.
+    CFileHandle program = OpenInFolder(m_folder.Get(), m_programName, FILE_READ_ATTRIBUTES,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                                        FILE_NON_DIRECTORY_FILE);
-    return program && IsOwnImage(program.Get());
+    return program && IsRunningImageFile(program.Get());
 }
 
 CProgramFolder::EOpened CProgramFolder::OpenOwnFile(HANDLE folder, const std::wstring& name, DWORD access,
@@ -560,7 +615,8 @@ bool CProgramFolder::CarryOut(const SSelfRemovalPlan& plan) const
 
 void NoteProgramFolderAtStart()
 {
-    const std::wstring program = GetExePath(), folder = FolderOf(program);
+    const std::wstring& program = RunningImagePath();
+    const std::wstring folder = FolderOf(program);
     // A folder that cannot be held is never removed, and the end of the run
     // says so. Nor is one that is not where the program runs from: the path
     // is looked up again here, and a user may have put another folder at it

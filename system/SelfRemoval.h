@@ -20,8 +20,9 @@ public:
     // when the folder cannot be held; the removal then takes nothing.
     [[nodiscard]] bool Note(const std::wstring& folder, const std::wstring& programName);
     [[nodiscard]] bool Held() const { return static_cast<bool>(m_folder); }
-    // Whether the held folder's program file is the image this process runs:
-    // false for a folder put at the program's path after it was started.
+    // Whether the held folder's program file is the very file this process
+    // runs (volume and file ID, see RunningImage.h): false for a folder put at
+    // the program's path after it was started, also when it holds a copy.
     [[nodiscard]] bool HoldsRunningProgram() const;
 
     // What the removal knows now, by the held handle.
@@ -57,6 +58,15 @@ void NoteProgramFolderAtStart();
 // Starts the removal for the program's own folder and returns at once.
 // Always true.
 bool StartSelfRemoval();
+
+// Sets the process's COM security before any COM call (calls into the
+// process only from Administrators and SYSTEM, no custom marshalling, so no
+// object the shell hands back can have a library of its choice loaded here)
+// and keeps the calling thread in COM until the process ends. Called at
+// start-up on the main thread; a shell call made without it sets the same
+// security first, and is not made where other security was set before.
+// False when the security could not be set.
+bool SecureComAtStart();
 
 // Starts file with params in folder through the desktop's shell, so that it
 // runs as the signed-in user (unelevated when this program was elevated over

@@ -60,9 +60,11 @@ void PressAltF4(HWND target)
 
 TEST(Flow, FeedbackLibraryProblemsEndTheStartWithTheInitPrompt)
 {
-    // In a signed release, a library without a signature the system trusts is
-    // not loaded: the designed line, then one that names the file and why.
-    enum What { Missing, Incomplete, InitFails, SignedMissing, SignedUnsigned, SignedAltered };
+    // In a signed release, a library without a signature the system trusts,
+    // or signed by a certificate the release does not name (here: not its
+    // own), is not loaded: the designed line, then one that names the file
+    // and why.
+    enum What { Missing, Incomplete, InitFails, SignedMissing, SignedUnsigned, SignedAltered, SignedOther };
     struct Case { const wchar_t* name; What what; const wchar_t* log; const wchar_t* refusal; } cases[] = {
         {L"flow-lib-missing", Missing, L"加载反馈DLL失败", nullptr},
         {L"flow-lib-incomplete", Incomplete, L"加载反馈DLL失败", nullptr},
@@ -70,6 +72,7 @@ TEST(Flow, FeedbackLibraryProblemsEndTheStartWithTheInitPrompt)
         {L"flow-lib-signed-missing", SignedMissing, L"加载反馈DLL失败", L"文件无法打开"},
         {L"flow-lib-signed-unsigned", SignedUnsigned, L"加载反馈DLL失败", L"没有数字签名"},
         {L"flow-lib-signed-altered", SignedAltered, L"加载反馈DLL失败", L"签名后被改动或签名已损坏"},
+        {L"flow-lib-signed-other", SignedOther, L"加载反馈DLL失败", L"签名者不在本版本认可的签名者之列"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(vt::Utf8(c.name));
@@ -83,10 +86,11 @@ TEST(Flow, FeedbackLibraryProblemsEndTheStartWithTheInitPrompt)
             run.UseIncompleteFeedbackLibrary();
         else if (c.what == InitFails)
             run.SetFeedbackAnswers(0, 0);
-        if (c.what == SignedUnsigned || c.what == SignedAltered) {
-            ASSERT_TRUE(vt::CopyFileTo(c.what == SignedUnsigned ? vt::BinDir() + L"\\TarnexFeedbackInformation.dll"
-                                                                : vt::SignedCopy(L"TarnexFeedbackInformation-altered.dll"),
-                                       library));
+        if (c.what == SignedUnsigned || c.what == SignedAltered || c.what == SignedOther) {
+            const std::wstring copy = c.what == SignedUnsigned ? vt::BinDir() + L"\\TarnexFeedbackInformation.dll"
+                                      : c.what == SignedAltered ? vt::SignedCopy(L"TarnexFeedbackInformation-altered.dll")
+                                                                : vt::SignedCopy(L"TarnexFeedbackInformation-other.dll");
+            ASSERT_TRUE(vt::CopyFileTo(copy, library));
         }
         ASSERT_TRUE(run.Start());
         HWND prompt = run.WaitPrompt();

@@ -189,6 +189,26 @@ TEST(HostCheck, HungModelQueryEndsAtTheLimitWithCode5)
     ConfirmAndExpectExit(run, prompt);
 }
 
+TEST(HostCheck, AModelQueryThatLeavesAProgramHoldingItsOutputEndsAtOnce)
+{
+    // The query answers an accepted model and ends, leaving a program of its
+    // own that holds the output for 60 s: the answer counts at once, and the
+    // leftover goes with the query.
+    CVelmoraRun run(L"host-lingering-query");
+    run.AddListedDevice();
+    vt::WriteFileBytes(run.StandinDir() + L"\\wmic.cfg", "linger=1\r\n");
+    ASSERT_TRUE(run.Start());
+    const ULONGLONG start = ::GetTickCount64();
+    HWND main = run.WaitReady(20000);
+    ASSERT_TRUE(main) << "the host check waited for the program the query left";
+    EXPECT_LT(::GetTickCount64() - start, 20000u);
+    EXPECT_FALSE(run.WaitPrompt(0));
+    EXPECT_TRUE(run.LogLines().empty());
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main, IDC_BTN_START)));
+    EXPECT_TRUE(vt::WaitFor([] { return vt::ProcessesNamed(L"wmic.exe") == 0; }, 5000));
+    EXPECT_TRUE(run.Process().Running());
+}
+
 // ---- the Windows version ---------------------------------------------------------------
 
 TEST(HostCheck, UnlistedVersionGoesByTheOsQuery)

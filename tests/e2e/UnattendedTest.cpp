@@ -497,12 +497,14 @@ TEST(Unattended, OneRunAtATime)
 {
     // Another start while a run is going: it ends at once, shows no window and
     // asks nothing of the library or of wmic. Its exit code.
-    auto startAnother = [](const wchar_t* args) {
+    // from: the program folder whose very program file starts (a copy of its own otherwise).
+    auto startAnother = [](const wchar_t* args, const std::wstring& from = std::wstring()) {
         CVelmoraRun second(L"one-run-second");
         second.SetArguments(args);
         DWORD code = 99;
         bool sawWindow = false;
-        EXPECT_TRUE(second.Start() && WaitExitWithoutWindow(second, 15000, &code, &sawWindow));
+        EXPECT_TRUE((from.empty() ? second.Start() : second.StartFrom(from)) &&
+                    WaitExitWithoutWindow(second, 15000, &code, &sawWindow));
         EXPECT_FALSE(sawWindow);
         EXPECT_TRUE(second.FeedbackCalls().empty());
         EXPECT_TRUE(second.WmicCalls().empty());
@@ -525,13 +527,29 @@ TEST(Unattended, OneRunAtATime)
     EXPECT_EQ(startAnother(L"/detect"), 1618u);
     EXPECT_EQ(startAnother(L"/uninstall"), 1618u);
     EXPECT_EQ(startAnother(L""), 0u);   // no window to bring forward
+    {
+        // Nor another program's: one named Velmora.exe elsewhere, its window
+        // titled as the tool's, stays as it was.
+        const std::wstring dir = vt::ScratchDir(L"one-run-impostor");
+        ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\standins\\impostor.exe", dir + L"\\Velmora.exe"));
+        vt::CProcess impostor;
+        ASSERT_TRUE(impostor.Start(dir + L"\\Velmora.exe", L"", dir));
+        HWND fake = vt::WaitTopLevel(impostor.Pid(), L"Velmora", 10000);
+        ASSERT_TRUE(fake && ::IsIconic(fake));
+        EXPECT_EQ(startAnother(L""), 0u);
+        // A restore asked of that window is handled before this returns.
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(fake, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+        EXPECT_TRUE(::IsIconic(fake)) << "another program's window was brought forward";
+    }
     ASSERT_TRUE(::DeleteFileW((first.StandinDir() + L"\\wmic-hold").c_str()));
     DWORD code = 99;
     ASSERT_TRUE(first.WaitExit(30000, &code));
     EXPECT_EQ(code, 3010u);
 
-    // A window run holds it too; a start without switches brings its window
-    // back to the front instead of showing another.
+    // A window run holds it too; a start of the same program file without
+    // switches brings its window back to the front instead of showing
+    // another (a copy of the program elsewhere does not).
     CVelmoraRun window(L"one-run-window");
     window.AddListedDevice();
     ASSERT_TRUE(window.Start());
@@ -541,6 +559,10 @@ TEST(Unattended, OneRunAtATime)
     ASSERT_TRUE(vt::WaitFor([&] { return ::IsIconic(main) != FALSE; }, 5000));
     EXPECT_EQ(startAnother(L"/detect"), 1618u);
     EXPECT_EQ(startAnother(L""), 0u);
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+    EXPECT_TRUE(::IsIconic(main)) << "a copy elsewhere brought the window forward";
+    EXPECT_EQ(startAnother(L"", window.ProgramDir()), 0u);
     EXPECT_TRUE(vt::WaitFor([&] { return !::IsIconic(main); }, 5000)) << "the running window stayed minimised";
     EXPECT_EQ(vt::TopLevelWindows(window.Process().Pid()).size(), 1u);
 }

@@ -126,7 +126,8 @@ private:
 
 // A copy signed with a throwaway certificate (see tests/CMakeLists.txt):
 // Velmora.exe, TarnexFeedbackInformation.dll and devcon.exe (the stand-in)
-// signed with the test certificate, devcon-other.exe with another one,
+// signed with the test certificate, devcon-other.exe and
+// TarnexFeedbackInformation-other.dll with another one,
 // devcon-altered.exe and TarnexFeedbackInformation-altered.dll changed after signing.
 std::wstring SignedCopy(const std::wstring& name);
 

@@ -107,7 +107,7 @@ TEST(DevicetoolCommandLine, BadOnesGetTheReasonAndUsageWithExit3)
         {{L"/force"}, 3, "No command given.", ""},
         {{L"disable", L"-Force"}, 3, "\"disable\" needs at least one device ID.", ""},
         {{L"disable", L"/FORCE", L"*"}, 3, "\"*\" would disable every device", ""},
-        {{L"-force", L"/?"}, 0, "", "/force, or\r\n-force, anywhere on the command line"},
+        {{L"-force", L"/?"}, 0, "", "/force,\r\nor -force, anywhere on the command line"},
         {{L"/force", L"enable", L"X"}, 2, "", "No matching devices found."},
         {{L"disable", L"--force"}, 2, "", "No matching devices found."},   // an ID like any other
     };
@@ -231,7 +231,12 @@ TEST(DevicetoolRun, EachMixOfAnswersGivesItsLinesAndExitCodeAndVelmoraReadsSucce
             fake.devices.push_back(Gpu(b));
         for (size_t i = 0; i < c.answers.size(); ++i)
             fake.answers[i + 1] = c.answers[i];
-        Report r = RunFake(fake, {L"disable", L"PCI\\VEN_10DE&DEV_1AD8"});
+        // As Velmora asks for one device; two by their instance IDs (one ID
+        // naming both would be refused).
+        const std::vector<std::wstring> args =
+            c.answers.size() > 1 ? std::vector<std::wstring>{L"disable", L"@" + std::wstring(kGpu), L"@" + b}
+                                 : std::vector<std::wstring>{L"disable", L"PCI\\VEN_10DE&DEV_1AD8"};
+        Report r = RunFake(fake, args);
         EXPECT_EQ(r.out, Lines(c.lines));
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.exitCode, c.exit);
@@ -244,15 +249,26 @@ TEST(DevicetoolRun, EachMixOfAnswersGivesItsLinesAndExitCodeAndVelmoraReadsSucce
 
 TEST(DevicetoolRun, DisableRefusesVitalDevicesAndWidePatternsWholeUnlessForced)
 {
+    const std::wstring usb = L"{36FC9E60-C465-11CF-8056-444553540000}";
     std::vector<Device> devices = {
         {L"ACPI\\PNP0A08\\0", {L"ACPI\\PNP0A08"}, {L"*PNP0A03"}, L"{4d36e97d-e325-11ce-bfc1-08002be10318}"},
         {L"PCI\\VEN_8086&DEV_A0A3\\3&11583659&0&FC", {L"PCI\\VEN_8086&DEV_A0A3"}, {L"PCI\\CC_0C05"},
          L"{4D36E97D-E325-11CE-BFC1-08002BE10318}"},   // any case
         Gpu(),
-        Gpu(L"PCI\\VEN_10DE&DEV_1AD8&SUBSYS_87654321&REV_A1\\4&2&0&0010"),
+        {L"PCI\\VEN_10DE&DEV_1ADA&SUBSYS_87654321&REV_A1\\4&2&0&0010",
+         {L"PCI\\VEN_10DE&DEV_1ADA&SUBSYS_87654321&REV_A1", L"PCI\\VEN_10DE&DEV_1ADA"},
+         {L"PCI\\VEN_10DE&CC_030200", L"PCI\\VEN_10DE", L"PCI\\CC_0302"}},
         {L"SCSI\\DISK&VEN_NVME\\5&1&0&000000", {L"SCSI\\DiskNVMe"}, {L"GenDisk"},
          L"{4d36e967-e325-11ce-bfc1-08002be10318}"},
         {L"STORAGE\\VOLUME\\{1}#0000000000100000", {L"STORAGE\\Volume"}, {}, L"{71A27CDD-812A-11D0-BEC7-08002BE2092F}"},
+        // What the PC is worked and reached through: two USB host controllers,
+        // a keyboard, a network adapter.
+        {L"PCI\\VEN_8086&DEV_A0ED\\3&11583659&0&A0", {L"PCI\\VEN_8086&DEV_A0ED"}, {L"PCI\\CC_0C0330", L"PCI\\CC_0C03"}, usb},
+        {L"PCI\\VEN_8086&DEV_9A13\\3&11583659&0&68", {L"PCI\\VEN_8086&DEV_9A13"}, {L"PCI\\CC_0C0330", L"PCI\\CC_0C03"}, usb},
+        {L"HID\\VID_046D&PID_C31C&MI_00\\7&1&0&0000", {L"HID\\VID_046D&PID_C31C&MI_00"},
+         {L"HID_DEVICE_SYSTEM_KEYBOARD", L"HID_DEVICE"}, L"{4d36e96b-e325-11ce-bfc1-08002be10318}"},
+        {L"PCI\\VEN_8086&DEV_15F3\\3&11583659&0&E8", {L"PCI\\VEN_8086&DEV_15F3"}, {L"PCI\\CC_020000", L"PCI\\CC_0200"},
+         L"{4d36e972-e325-11ce-bfc1-08002be10318}"},
     };
     for (size_t gpuIndex : {2, 3})
         devices[gpuIndex].classGuid = L"{4d36e968-e325-11ce-bfc1-08002be10318}";   // Display
@@ -260,25 +276,40 @@ TEST(DevicetoolRun, DisableRefusesVitalDevicesAndWidePatternsWholeUnlessForced)
         return instance + " is a " + className +
                " device, which Windows needs to run: nothing disabled. Add /force to disable it anyway.";
     };
+    auto needed = [](const std::string& instance, const std::string& className) {
+        return instance + " is a " + className +
+               " device, which the PC needs to be used or reached: nothing disabled. Add /force to disable it anyway.";
+    };
     const std::string wide = " devices: nothing disabled. Name one device, or add /force to disable all ";
     const std::string smbus = "PCI\\VEN_8086&DEV_A0A3\\3&11583659&0&FC";
+    const std::string xhci1 = "PCI\\VEN_8086&DEV_A0ED\\3&11583659&0&A0", xhci2 = "PCI\\VEN_8086&DEV_9A13\\3&11583659&0&68";
+    const std::string keyboard = "HID\\VID_046D&PID_C31C&MI_00\\7&1&0&0000", nic = "PCI\\VEN_8086&DEV_15F3\\3&11583659&0&E8";
     struct Case {
         std::vector<std::wstring> args; std::vector<std::string> err; std::vector<size_t> changed;
     } cases[] = {
-        // As Velmora asks, also for two functions at once: no star, not vital.
-        {{L"disable", L"PCI\\VEN_10DE&DEV_1AD8"}, {}, {2, 3}},
-        {{L"disable", L"@PCI\\VEN_10DE&DEV_1AD8&SUBSYS_8765*"}, {}, {3}},
-        {{L"disable", L"PCI\\*"}, {"\"PCI\\*\" names 3" + wide + "3.", vital(smbus, "System")}, {}},
+        // As Velmora asks, also for two functions at once: each ID names one device, not vital.
+        {{L"disable", L"PCI\\VEN_10DE&DEV_1AD8"}, {}, {2}},
+        {{L"disable", L"PCI\\VEN_10DE&DEV_1AD8", L"PCI\\VEN_10DE&DEV_1ADA"}, {}, {2, 3}},
+        {{L"disable", L"@PCI\\VEN_10DE&DEV_1ADA&SUBSYS_8765*"}, {}, {3}},
+        {{L"disable", L"PCI\\*"},
+         {"\"PCI\\*\" names 6" + wide + "6.", vital(smbus, "System"), needed(xhci1, "USB"), needed(xhci2, "USB"),
+          needed(nic, "Net")}, {}},
         {{L"disable", L"pci\\ven_10de*"}, {"\"pci\\ven_10de*\" names 2" + wide + "2."}, {}},
+        // Without a star an ID is as broad as the devices that carry it.
+        {{L"disable", L"PCI\\VEN_10DE"}, {"\"PCI\\VEN_10DE\" names 2" + wide + "2."}, {}},
+        {{L"disable", L"PCI\\CC_0C03"}, {"\"PCI\\CC_0C03\" names 2" + wide + "2.", needed(xhci1, "USB"), needed(xhci2, "USB")}, {}},
+        {{L"disable", L"HID_DEVICE_SYSTEM_KEYBOARD"}, {needed(keyboard, "Keyboard")}, {}},
+        {{L"disable", L"PCI\\CC_0200"}, {needed(nic, "Net")}, {}},
         {{L"disable", L"ACPI\\PNP0A08", L"*PNP0A03"}, {vital("ACPI\\PNP0A08\\0", "System")}, {}},
         {{L"disable", L"GenDisk", L"@STORAGE\\*"},
          {vital("SCSI\\DISK&VEN_NVME\\5&1&0&000000", "DiskDrive"),
           vital("STORAGE\\VOLUME\\{1}#0000000000100000", "Volume")}, {}},
         {{L"disable", L"PCI\\VEN_10DE&DEV_1AD8", L"NO\\SUCH*", L"PCI\\CC_0C05"}, {vital(smbus, "System")}, {}},
-        {{L"disable", L"/force", L"PCI\\*"}, {}, {1, 2, 3}},
+        {{L"disable", L"/force", L"PCI\\*"}, {}, {1, 2, 3, 6, 7, 9}},
+        {{L"disable", L"PCI\\CC_0C03", L"/Force"}, {}, {6, 7}},
         {{L"-FORCE", L"disable", L"ACPI\\PNP0A08", L"GenDisk"}, {}, {0, 4}},
         // Enable and status stay open: they put back and look.
-        {{L"enable", L"PCI\\*", L"ACPI\\PNP0A08"}, {}, {0, 0, 1, 1, 2, 2, 3, 3}},
+        {{L"enable", L"PCI\\*", L"ACPI\\PNP0A08"}, {}, {0, 0, 1, 1, 2, 2, 3, 3, 6, 6, 7, 7, 9, 9}},
         {{L"status", L"*"}, {}, {}},
     };
     for (const auto& c : cases) {

@@ -216,8 +216,6 @@ TEST(CommandRunner, HungCommandTreeIsEndedAtTheLimit)
         std::wstring command;
     } rows[] = {
         {"run by the interpreter", s.Command()},
-        // The interpreter is gone at once; what it started must not be.
-        {"started apart by the interpreter", L"start \"\" /b " + s.Command()},
     };
     for (const auto& row : rows) {
         ASSERT_EQ(vt::ProcessesNamed(L"velmora-hangprobe.exe"), 0) << row.what;
@@ -234,6 +232,47 @@ TEST(CommandRunner, HungCommandTreeIsEndedAtTheLimit)
         // Everything the interpreter started went with it.
         EXPECT_TRUE(vt::WaitFor([] { return vt::ProcessesNamed(L"velmora-hangprobe.exe") == 0; }, 5000))
             << row.what;
+    }
+}
+
+// The command has ended when its interpreter has: what it left running is
+// ended then, and the output it gave is kept, without waiting for the
+// leftover or the time limit.
+TEST(CommandRunner, TheCommandEndsWithItsInterpreterAndWhatItLeftGoesWithIt)
+{
+    CStandin hung(L"runner-apart", L"velmora-apartprobe.exe");
+    hung.Config("hang=1\r\n");
+    CStandin lingering(L"runner-linger", L"velmora-lingerprobe.exe");
+    lingering.Payload("answer\r\n");
+    lingering.Config("linger=1\r\n");
+    const struct {
+        const char* what;
+        const wchar_t* program;
+        std::wstring command;
+        const char* output;   // null: whatever it wrote before it was ended
+    } rows[] = {
+        // The interpreter is gone at once; what it started apart must go too.
+        {"started apart by the interpreter, hung", L"velmora-apartprobe.exe", L"start \"\" /b " + hung.Command(),
+         nullptr},
+        // A query that answered and ended, leaving a program of its own in the
+        // background that holds the output.
+        {"a program left in the background holding the output", L"velmora-lingerprobe.exe", lingering.Command(),
+         "answer\r\n"},
+    };
+    for (const auto& row : rows) {
+        ASSERT_EQ(vt::ProcessesNamed(row.program), 0) << row.what;
+        std::string seen;
+        const ULONGLONG start = ::GetTickCount64();
+        const ECommandRun run = RunCommandChunks(row.command, 1024, 10, 30000,
+                                                 [&](const char* bytes, size_t n) { seen.append(bytes, n); });
+        const ULONGLONG took = ::GetTickCount64() - start;
+        EXPECT_EQ(run, ECommandRun::Ran) << row.what;
+        if (row.output) {
+            EXPECT_EQ(seen, row.output) << row.what;
+        }
+        // The interpreter's end, then at most the drain's bound.
+        EXPECT_LT(took, 10000u) << row.what;
+        EXPECT_TRUE(vt::WaitFor([&] { return vt::ProcessesNamed(row.program) == 0; }, 5000)) << row.what;
     }
 }
 

@@ -137,8 +137,11 @@ TEST_F(Devicetool, ReadsEachDevicesClassAndRefusesAListLongerThanItsLimit)
         {&GUID_DEVCLASS_SYSTEM, "System"},   {&GUID_DEVCLASS_COMPUTER, "Computer"},
         {&GUID_DEVCLASS_PROCESSOR, "Processor"}, {&GUID_DEVCLASS_DISKDRIVE, "DiskDrive"},
         {&GUID_DEVCLASS_HDC, "HDC"},         {&GUID_DEVCLASS_SCSIADAPTER, "SCSIAdapter"},
-        {&GUID_DEVCLASS_VOLUME, "Volume"},   {&GUID_DEVCLASS_DISPLAY, ""},
-        {&GUID_DEVCLASS_MEDIA, ""},          {&GUID_DEVCLASS_NET, ""},
+        {&GUID_DEVCLASS_VOLUME, "Volume"},   {&GUID_DEVCLASS_KEYBOARD, "Keyboard"},
+        {&GUID_DEVCLASS_MOUSE, "Mouse"},     {&GUID_DEVCLASS_HIDCLASS, "HIDClass"},
+        {&GUID_DEVCLASS_USB, "USB"},         {&GUID_DEVCLASS_NET, "Net"},
+        {&GUID_DEVCLASS_DISPLAY, ""},        {&GUID_DEVCLASS_MEDIA, ""},
+        {&GUID_DEVCLASS_MONITOR, ""},        {&GUID_DEVCLASS_BLUETOOTH, ""},
     };
     for (const auto& [guid, name] : classes)
         EXPECT_EQ(devtool::VitalClassName(GuidText(*guid)), name) << vt::Utf8(GuidText(*guid));

@@ -5,6 +5,7 @@
 
 #include "framework/Handles.h"
 #include "framework/InFolder.h"
+#include "framework/Paths.h"
 #include "log/LogSave.h"
 #include "system/SelfRemoval.h"
 #include "tests/support/TestSupport.h"
@@ -231,4 +232,26 @@ TEST(SelfRemovalFolders, TheSystemAndUserFoldersAreProtected)
         EXPECT_TRUE(has(prot, profile + sub)) << vt::Utf8(sub);
     ::GetEnvironmentVariableW(L"ProgramFiles", buf, MAX_PATH);
     EXPECT_TRUE(has(prot, buf));
+}
+
+// The folder is held for the removal only when its program file is the very
+// file this process runs: not a copy alike to the byte (a kept copy reached
+// through a folder put at the program's path), not another program.
+TEST(SelfRemovalProgramFolder, IsHeldOnlyWhenItsProgramFileIsTheVeryFileRunning)
+{
+    const std::wstring self = GetExePath(), name = FileNameOf(self);
+    const std::wstring copy = vt::ScratchDir(L"programfolder-copy"), other = vt::ScratchDir(L"programfolder-other");
+    ASSERT_TRUE(vt::CopyFileTo(self, copy + L"\\" + name));
+    ASSERT_TRUE(vt::CopyFileTo(vt::BinDir() + L"\\standins\\wmic.exe", other + L"\\" + name));
+    const struct { const char* what; std::wstring folder; bool held; } rows[] = {
+        {"the running program's own folder", FolderOf(self), true},
+        {"a copy of the program", copy, false},
+        {"another program under its name", other, false},
+    };
+    for (const auto& row : rows) {
+        CProgramFolder folder;
+        ASSERT_TRUE(folder.Note(row.folder, name)) << row.what;
+        EXPECT_EQ(folder.HoldsRunningProgram(), row.held) << row.what;
+        folder.LetGo();
+    }
 }

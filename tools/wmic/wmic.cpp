@@ -10,6 +10,10 @@
 //                         exit=<n>       exit code (default 0)
 //                         sleep_ms=<n>   wait this long before printing
 //                         hang=1         after printing, sleep for ever
+//                         linger=1       after printing, leave a program of
+//                                        its own running in the background
+//                                        (60 s at most), holding the output,
+//                                        and end at once
 //   wmic-hold           while a file of this name exists (at most 60 s), wait
 //                       before printing: the test decides when the query ends
 //   wmic-calls.txt      each run appends its whole command line (UTF-8) and CR LF
@@ -130,10 +134,40 @@ std::wstring DataFolder()
     return dir.back() == L'\\' ? dir : dir + L"\\";
 }
 
+// A copy of this program that holds the output it inherits and ends only
+// after kLingerMs (or when ended with the command's job).
+const wchar_t* const kLingerArgument = L" --linger-holding-output";
+const DWORD kLingerMs = 60000;
+
+void LeaveLingerer()
+{
+    wchar_t self[MAX_PATH] = {};
+    if (!::GetModuleFileNameW(nullptr, self, MAX_PATH))
+        return;
+    std::wstring line = L"\"" + std::wstring(self) + L"\"" + kLingerArgument;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    for (HANDLE h : {si.hStdInput, si.hStdOutput, si.hStdError})
+        ::SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    PROCESS_INFORMATION pi = {};
+    if (::CreateProcessW(self, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
+}
+
 int main()
 {
-    const std::wstring dir = DataFolder();
     const wchar_t* line = ::GetCommandLineW();
+    if (Arguments(line) == kLingerArgument) {
+        ::Sleep(kLingerMs);
+        return 0;
+    }
+    const std::wstring dir = DataFolder();
     AppendCall(dir + L"wmic-calls.txt", line);
 
     const std::string cfg = ReadAll(dir + L"wmic.cfg");
@@ -151,6 +185,8 @@ int main()
     else if (args.find(L"os") != std::wstring::npos)
         WriteAll(ReadAll(dir + L"wmic-os.bin"));
 
+    if (Setting(cfg, "linger", 0) == 1)
+        LeaveLingerer();
     if (Setting(cfg, "hang", 0) == 1)
         for (;;)
             ::Sleep(INFINITE);
