@@ -54,6 +54,28 @@ const VitalClass kVitalClasses[] = {
     {L"{4d36e972-e325-11ce-bfc1-08002be10318}", "Net", kNeededToUse},
 };
 
+// The functions Velmora ships this tool to disable, as it names them (the
+// listed hardware IDs of the repair). A graphics card may register such a
+// function in a class refused below (its USB controller is one of the USB
+// class): named by its listed ID it is what the tool is for, never refused.
+const wchar_t* const kRepairTargets[] = {
+    L"PCI\\VEN_10DE&DEV_1AD8",
+    L"PCI\\VEN_10DE&DEV_1ADA",
+    L"PCI\\VEN_10DE&DEV_1AEC",
+};
+
+}  // namespace
+
+bool IsRepairTarget(const std::wstring& id)
+{
+    for (const wchar_t* target : kRepairTargets)
+        if (SameWord(id, target))
+            return true;
+    return false;
+}
+
+namespace {
+
 const VitalClass* VitalClassOf(const std::wstring& classGuid)
 {
     for (const VitalClass& c : kVitalClasses)
@@ -209,6 +231,8 @@ std::vector<std::string> DisableRefusals(const std::vector<Device>& devices, con
     // Written with a star or not: "PCI\CC_0C03" names every USB host
     // controller as surely as "PCI\*" names every PCI device.
     for (const std::wstring& id : ids) {
+        if (IsRepairTarget(id))
+            continue;
         size_t named = 0;
         for (const Device& device : devices)
             named += DeviceMatches(device, id);
@@ -223,7 +247,7 @@ std::vector<std::string> DisableRefusals(const std::vector<Device>& devices, con
             continue;
         bool named = false;
         for (const std::wstring& id : ids)
-            named = named || DeviceMatches(device, id);
+            named = named || (!IsRepairTarget(id) && DeviceMatches(device, id));
         if (named)
             lines.push_back(Ascii(device.instanceId) + " is a " + vital->name + " device, " + vital->why +
                             ": nothing disabled. Add /force to disable it anyway.");
@@ -346,8 +370,9 @@ std::string UsageText(const std::string& version)
            "Disable refuses, and changes nothing, when it names a device Windows needs\r\n"
            "to run (class System, Computer, Processor, DiskDrive, HDC, SCSIAdapter or\r\n"
            "Volume) or one the PC needs to be used or reached (class Keyboard, Mouse,\r\n"
-           "HIDClass, USB or Net), or when an ID names more than one device. /force,\r\n"
-           "or -force, anywhere on the command line disables them all the same.\r\n"
+           "HIDClass, USB or Net), or when an ID names more than one device; never for\r\n"
+           "the three IDs Velmora repairs, written whole. /force, or -force, anywhere\r\n"
+           "on the command line disables them all the same.\r\n"
            "\r\n"
            "Exit codes: 0 every matched device done; 1 done once the devices are\r\n"
            "restarted or the system is rebooted; 2 no device matched, a device\r\n"

@@ -54,9 +54,14 @@ std::vector<std::wstring> SplitMultiString(const wchar_t* data, size_t chars);
 // any other class.
 std::string VitalClassName(const std::wstring& classGuid);
 
+// True for the listed hardware IDs of Velmora's repair (any case): the
+// functions this tool ships to disable, never refused by the rules below.
+bool IsRepairTarget(const std::wstring& id);
+
 // Without /force a disable is refused whole when a device it names is of a
 // vital class or an ID (with '*' or without) names more than one device: one line per
-// refused ID, then per refused device. Empty when the disable may go ahead.
+// refused ID, then per refused device. An ID that is a repair target is judged
+// by neither rule. Empty when the disable may go ahead.
 std::vector<std::string> DisableRefusals(const std::vector<Device>& devices, const std::vector<std::wstring>& ids);
 
 // A change is asked of the class installer once per scope: a device disabled

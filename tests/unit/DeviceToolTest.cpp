@@ -249,6 +249,9 @@ TEST(DevicetoolRun, EachMixOfAnswersGivesItsLinesAndExitCodeAndVelmoraReadsSucce
 
 TEST(DevicetoolRun, DisableRefusesVitalDevicesAndWidePatternsWholeUnlessForced)
 {
+    // The tool never refuses what Velmora asks of it.
+    for (const wchar_t* listed : kListedHardwareIdsW)
+        EXPECT_TRUE(IsRepairTarget(listed)) << listed;
     const std::wstring usb = L"{36FC9E60-C465-11CF-8056-444553540000}";
     std::vector<Device> devices = {
         {L"ACPI\\PNP0A08\\0", {L"ACPI\\PNP0A08"}, {L"*PNP0A03"}, L"{4d36e97d-e325-11ce-bfc1-08002be10318}"},
@@ -269,6 +272,11 @@ TEST(DevicetoolRun, DisableRefusesVitalDevicesAndWidePatternsWholeUnlessForced)
          {L"HID_DEVICE_SYSTEM_KEYBOARD", L"HID_DEVICE"}, L"{4d36e96b-e325-11ce-bfc1-08002be10318}"},
         {L"PCI\\VEN_8086&DEV_15F3\\3&11583659&0&E8", {L"PCI\\VEN_8086&DEV_15F3"}, {L"PCI\\CC_020000", L"PCI\\CC_0200"},
          L"{4d36e972-e325-11ce-bfc1-08002be10318}"},
+        // A listed function that the graphics card registers as its USB
+        // controller: what Velmora is for, so its own ID is never refused.
+        {L"PCI\\VEN_10DE&DEV_1AEC&SUBSYS_11111111&REV_A1\\4&3&0&0018",
+         {L"PCI\\VEN_10DE&DEV_1AEC&SUBSYS_11111111&REV_A1", L"PCI\\VEN_10DE&DEV_1AEC"},
+         {L"PCI\\VEN_10DE&CC_0C0330", L"PCI\\VEN_10DE", L"PCI\\CC_0C03"}, usb},
     };
     for (size_t gpuIndex : {2, 3})
         devices[gpuIndex].classGuid = L"{4d36e968-e325-11ce-bfc1-08002be10318}";   // Display
@@ -284,6 +292,7 @@ TEST(DevicetoolRun, DisableRefusesVitalDevicesAndWidePatternsWholeUnlessForced)
     const std::string smbus = "PCI\\VEN_8086&DEV_A0A3\\3&11583659&0&FC";
     const std::string xhci1 = "PCI\\VEN_8086&DEV_A0ED\\3&11583659&0&A0", xhci2 = "PCI\\VEN_8086&DEV_9A13\\3&11583659&0&68";
     const std::string keyboard = "HID\\VID_046D&PID_C31C&MI_00\\7&1&0&0000", nic = "PCI\\VEN_8086&DEV_15F3\\3&11583659&0&E8";
+    const std::string usbGpu = "PCI\\VEN_10DE&DEV_1AEC&SUBSYS_11111111&REV_A1\\4&3&0&0018";
     struct Case {
         std::vector<std::wstring> args; std::vector<std::string> err; std::vector<size_t> changed;
     } cases[] = {
@@ -292,12 +301,20 @@ TEST(DevicetoolRun, DisableRefusesVitalDevicesAndWidePatternsWholeUnlessForced)
         {{L"disable", L"PCI\\VEN_10DE&DEV_1AD8", L"PCI\\VEN_10DE&DEV_1ADA"}, {}, {2, 3}},
         {{L"disable", L"@PCI\\VEN_10DE&DEV_1ADA&SUBSYS_8765*"}, {}, {3}},
         {{L"disable", L"PCI\\*"},
-         {"\"PCI\\*\" names 6" + wide + "6.", vital(smbus, "System"), needed(xhci1, "USB"), needed(xhci2, "USB"),
-          needed(nic, "Net")}, {}},
-        {{L"disable", L"pci\\ven_10de*"}, {"\"pci\\ven_10de*\" names 2" + wide + "2."}, {}},
+         {"\"PCI\\*\" names 7" + wide + "7.", vital(smbus, "System"), needed(xhci1, "USB"), needed(xhci2, "USB"),
+          needed(nic, "Net"), needed(usbGpu, "USB")}, {}},
+        {{L"disable", L"pci\\ven_10de*"}, {"\"pci\\ven_10de*\" names 3" + wide + "3.", needed(usbGpu, "USB")}, {}},
         // Without a star an ID is as broad as the devices that carry it.
-        {{L"disable", L"PCI\\VEN_10DE"}, {"\"PCI\\VEN_10DE\" names 2" + wide + "2."}, {}},
-        {{L"disable", L"PCI\\CC_0C03"}, {"\"PCI\\CC_0C03\" names 2" + wide + "2.", needed(xhci1, "USB"), needed(xhci2, "USB")}, {}},
+        {{L"disable", L"PCI\\VEN_10DE"}, {"\"PCI\\VEN_10DE\" names 3" + wide + "3.", needed(usbGpu, "USB")}, {}},
+        {{L"disable", L"PCI\\CC_0C03"},
+         {"\"PCI\\CC_0C03\" names 3" + wide + "3.", needed(xhci1, "USB"), needed(xhci2, "USB"), needed(usbGpu, "USB")},
+         {}},
+        // The listed function by its listed ID, in any case, whatever class it is in; by a pattern it is a USB
+        // device like any other.
+        {{L"disable", L"PCI\\VEN_10DE&DEV_1AEC"}, {}, {10}},
+        {{L"disable", L"pci\\ven_10de&dev_1aec"}, {}, {10}},
+        {{L"disable", L"PCI\\VEN_10DE&DEV_1AEC*"}, {needed(usbGpu, "USB")}, {}},
+        {{L"disable", L"PCI\\VEN_10DE&DEV_1AEC&SUBSYS_11111111&REV_A1"}, {needed(usbGpu, "USB")}, {}},
         {{L"disable", L"HID_DEVICE_SYSTEM_KEYBOARD"}, {needed(keyboard, "Keyboard")}, {}},
         {{L"disable", L"PCI\\CC_0200"}, {needed(nic, "Net")}, {}},
         {{L"disable", L"ACPI\\PNP0A08", L"*PNP0A03"}, {vital("ACPI\\PNP0A08\\0", "System")}, {}},
@@ -305,11 +322,11 @@ TEST(DevicetoolRun, DisableRefusesVitalDevicesAndWidePatternsWholeUnlessForced)
          {vital("SCSI\\DISK&VEN_NVME\\5&1&0&000000", "DiskDrive"),
           vital("STORAGE\\VOLUME\\{1}#0000000000100000", "Volume")}, {}},
         {{L"disable", L"PCI\\VEN_10DE&DEV_1AD8", L"NO\\SUCH*", L"PCI\\CC_0C05"}, {vital(smbus, "System")}, {}},
-        {{L"disable", L"/force", L"PCI\\*"}, {}, {1, 2, 3, 6, 7, 9}},
-        {{L"disable", L"PCI\\CC_0C03", L"/Force"}, {}, {6, 7}},
+        {{L"disable", L"/force", L"PCI\\*"}, {}, {1, 2, 3, 6, 7, 9, 10}},
+        {{L"disable", L"PCI\\CC_0C03", L"/Force"}, {}, {6, 7, 10}},
         {{L"-FORCE", L"disable", L"ACPI\\PNP0A08", L"GenDisk"}, {}, {0, 4}},
         // Enable and status stay open: they put back and look.
-        {{L"enable", L"PCI\\*", L"ACPI\\PNP0A08"}, {}, {0, 0, 1, 1, 2, 2, 3, 3, 6, 6, 7, 7, 9, 9}},
+        {{L"enable", L"PCI\\*", L"ACPI\\PNP0A08"}, {}, {0, 0, 1, 1, 2, 2, 3, 3, 6, 6, 7, 7, 9, 9, 10, 10}},
         {{L"status", L"*"}, {}, {}},
     };
     for (const auto& c : cases) {
