@@ -107,7 +107,7 @@ TEST(DevicetoolCommandLine, BadOnesGetTheReasonAndUsageWithExit3)
         {{L"/force"}, 3, "No command given.", ""},
         {{L"disable", L"-Force"}, 3, "\"disable\" needs at least one device ID.", ""},
         {{L"disable", L"/FORCE", L"*"}, 3, "\"*\" would disable every device", ""},
-        {{L"-force", L"/?"}, 0, "", "/force,\r\nor -force, anywhere on the command line"},
+        {{L"-force", L"/?"}, 0, "", "/force, or -force, anywhere\r\non the command line"},
         {{L"/force", L"enable", L"X"}, 2, "", "No matching devices found."},
         {{L"disable", L"--force"}, 2, "", "No matching devices found."},   // an ID like any other
     };
