@@ -37,7 +37,8 @@ TEST(HarnessSteps, AFailedStepSaysWhyInItsResultAndOnTheStandardError)
              ::DeleteFileW((missing.ProgramDir() + L"\\Velmora.exe").c_str());
              return missing.Start();
          },
-         {"harness-missing", "Velmora.exe", "CreateProcess error 2"}},
+         {"the start failed twice: first start of ", "; then start of ", "harness-missing", "Velmora.exe",
+          "CreateProcess error 2"}},
         {"output file cannot be made",
          [&] {
              capture.SetArguments(L"/detect");

@@ -65,7 +65,8 @@ public:
 
     // Starts the program with the message watch (tests/support/watch) set on
     // its first thread, the one its windows run on, before it runs a line.
-    // A start that fails says which step failed and why.
+    // A start that fails says which step failed and why; one that failed
+    // before the program ran is tried once more (both reasons are printed).
     CStep Start();
     // Starts the program by another path to its folder (through a link).
     CStep StartFrom(const std::wstring& folder);
@@ -114,6 +115,7 @@ public:
     HWND Main() const { return m_main; }
 
 private:
+    CStep StartOnce(const std::wstring& folder);
     std::wstring WatchJournal() const;
     // Reports, on the standard error, a wait of timeoutMs that did not end as wanted.
     void ReportTimeout(const char* wait, DWORD timeoutMs) const;
