@@ -258,8 +258,10 @@ CStep CVelmoraRun::StartFrom(const std::wstring& folder)
     // Every step of a start comes before the program's first line (it is
     // held until the watch is set), so no fault of the program's can make
     // one fail: a start that failed is tried once more from nothing. Under
-    // wine one start of a full test run once failed and did not again in 400
-    // tries. Both reasons are in the output; a start that fails twice fails.
+    // wine a program's start now and then fails before its first line (a
+    // test program once ended with status 1 at once, printing nothing); 400
+    // starts here in a row did not fail. Both reasons are in the output; a
+    // start that fails twice fails.
     CStep first = StartOnce(folder);
     if (first)
         return first;
