@@ -55,9 +55,15 @@ TEST(HarnessSteps, AFailedStepSaysWhyInItsResultAndOnTheStandardError)
          {"suspended 0 times, not once", " running"}},
         {"wait for the end that times out",
          [&] {
+             // A supported PC, ready: its host check is over, so nothing it
+             // started is left running (and holding this test's output open)
+             // when the run ends it.
+             waited.AddListedDevice();
              vt::CStep started = waited.Start();
              if (!started)
                  return started;
+             if (!waited.WaitReady())
+                 return vt::CStep::Failed("the program did not get ready");
              // The window waits for its user: it does not end by itself.
              return waited.WaitExit(300) ? vt::CStep::Done() : vt::CStep::Failed("the wait timed out");
          },
