@@ -316,20 +316,25 @@ LaunchTimes LaunchVelmora(int index, const Build& build, CStandins& standins)
     return t;
 }
 
-LaunchTimes LaunchBare()
+// A reference program of bin/bench: the bare dialog ("Bare") or the
+// designed floor ("Designed").
+LaunchTimes LaunchReference(const wchar_t* exe, const wchar_t* title)
 {
     LaunchTimes t;
     const std::wstring dir = vt::BinDir() + L"\\bench";
     vt::CProcess p;
     const double start = bench::NowMs();
-    if (p.Start(dir + L"\\BareDialog.exe", L"", dir)) {
+    if (p.Start(dir + L"\\" + exe, L"", dir)) {
         bench::CFirstIdle idle(p.Handle());
-        WatchStart(p, start, L"Bare", &t, nullptr);
+        WatchStart(p, start, title, &t, nullptr);
         TakeIdle(idle, start, &t);
     }
     p.Kill();
     return t;
 }
+
+LaunchTimes LaunchBare() { return LaunchReference(L"BareDialog.exe", L"Bare"); }
+LaunchTimes LaunchDesigned() { return LaunchReference(L"DesignedFloor.exe", L"Designed"); }
 
 // The launches of one build (or of the bare dialog), and of it under the
 // bench as debugger for the loader.
@@ -434,6 +439,28 @@ std::vector<std::string> StartupBreakdown(const Launches& l, const Launches& bar
     return out;
 }
 
+// The program against the designed floor, launched in the same rounds.
+void ReportDesigned(const Launches& l, const std::vector<LaunchTimes>& designed)
+{
+    const std::string name = "startup_ratio_designed" + l.build->nameSuffix;
+    const std::vector<double> v = Values(l.rounds, &LaunchTimes::startupMs), d = Values(designed, &LaunchTimes::startupMs);
+    if (v.size() != kRepeats || d.size() != kRepeats) {
+        Failed(name, "<=1.15", "Velmora painted " + std::to_string(v.size()) + " of 9 times, the designed floor " +
+                                   std::to_string(d.size()));
+        return;
+    }
+    const double ratio = bench::Median(v) / bench::Median(d);
+    Report({name, Num(ratio, 2), "<=1.15", ratio <= 1.15,
+            {"launch to shown and painted, medians of 9: Velmora " + Num(bench::Median(v)) +
+                 " ms, designed floor (bench/DesignedFloor.cpp: the bare dialog's window and picture, winhttp "
+                 "loaded before it shows, the agreement in a read-only rich edit of the agreement box's size and "
+                 "place, a check box, a line of Chinese text) " + Num(bench::Median(d)) + " ms",
+             "window visible " + Pair(Values(l.rounds, &LaunchTimes::visibleMs), Values(designed, &LaunchTimes::visibleMs)) +
+                 ", CPU used by the time it was painted (10 ms ticks) " +
+                 Pair(Values(l.rounds, &LaunchTimes::cpuMs), Values(designed, &LaunchTimes::cpuMs)) +
+                 " ms, Velmora | designed floor"}});
+}
+
 void ReportStartup(const Launches& l, const Launches& bare)
 {
     const std::string name = "startup_ratio" + l.build->nameSuffix;
@@ -497,6 +524,7 @@ void StartupAndHostCheck(CStandins& standins)
     if (Comparing())
         builds.push_back({&g_other, {}, {}});
     Launches bare{nullptr, {}, {}};
+    std::vector<LaunchTimes> designed;
     std::vector<std::function<void(int)>> launches;
     for (Launches& l : builds)
         launches.push_back([&](int i) {
@@ -509,6 +537,12 @@ void StartupAndHostCheck(CStandins& standins)
         if (i > 0)
             bare.rounds.push_back(t);
     });
+    if (Wanted("startup_ratio"))
+        launches.push_back([&](int i) {
+            LaunchTimes t = LaunchDesigned();
+            if (i > 0)
+                designed.push_back(t);
+        });
     Rounds(0, kRepeats, launches);
     if (Wanted("startup_ratio")) {
         std::vector<std::function<void(int)>> loaders;
@@ -518,8 +552,10 @@ void StartupAndHostCheck(CStandins& standins)
         Rounds(1, 5, loaders);
     }
     for (const Launches& l : builds) {
-        if (Wanted("startup_ratio"))
+        if (Wanted("startup_ratio")) {
             ReportStartup(l, bare);
+            ReportDesigned(l, designed);
+        }
         if (Wanted("hostcheck_overhead_ms"))
             ReportHostCheck(l, standins.Why());
     }

@@ -19,6 +19,12 @@ case=' <testcase name="T" status="run" result="completed" classname="S" />'
 failed=' <testcase name="T" status="run" result="completed" classname="S"><failure message="x"/></testcase>'
 skipped=' <testcase name="T" status="run" result="skipped" classname="S" />'
 write() { [ -n "$report" ] && printf '<?xml version="1.0"?>\n<testsuites tests="%s" failures="%s" disabled="0" errors="0" name="AllTests">\n%s\n%s' "$1" "$2" "$3" "$4" >"$report"; }
+# "nostart": a program wine did not start, on its first run only ("nostart-always": every run).
+started=$(dirname "$0")/started
+if [ "$kind" = nostart ]; then
+  if [ -e "$started" ]; then kind=passed; else : >"$started"; exit 1; fi
+fi
+[ "$kind" = nostart-always ] && exit 1
 case $kind in
   passed) write 1 0 "$case" '</testsuites>' ;;
   failed) write 1 1 "$failed" '</testsuites>' ;;
@@ -49,12 +55,14 @@ cases=(
   "failed;127;$fault;1;0"
   "cut;127;$fault;1;0"
   "missing;127;$fault;1;0"
+  "nostart;0;;0;1"
+  "nostart-always;0;;1;0"
 )
 wrong=0
 for c in "${cases[@]}"; do
   IFS=';' read -r kind status line want_rc want_note <<<"$c"
   report=$work/results/unit.S.T.xml notes=$work/notes.txt
-  rm -f "$notes"
+  rm -f "$notes" "$work/started"
   # A report of an earlier, passed run must not stand in for this one.
   mkdir -p "$work/results"
   printf '<testsuites tests="1" failures="0" errors="0">\n%s\n</testsuites>\n' \

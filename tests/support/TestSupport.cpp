@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include <oleacc.h>
 #include <shellapi.h>
@@ -27,6 +28,27 @@ std::wstring Wide(const std::string& s)
     std::wstring out(static_cast<size_t>(n), L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &out[0], n);
     return out;
+}
+
+std::string Win32Error(DWORD code)
+{
+    wchar_t* text = nullptr;
+    DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                               nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = n && text ? std::wstring(text, n) : std::wstring();
+    if (text)
+        ::LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+        message.pop_back();
+    return "error " + std::to_string(code) + (message.empty() ? std::string() : " (" + Utf8(message) + ")");
+}
+
+CStep CStep::Failed(const std::string& why)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "harness: %s\n", why.c_str());
+    std::fflush(stderr);
+    return CStep(false, why);
 }
 
 std::wstring BinDir()
@@ -132,9 +154,9 @@ CProcess::~CProcess()
     Kill();
 }
 
-bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd,
-                     const std::map<std::wstring, std::wstring>& env, bool suspended, const std::wstring& stdoutFile,
-                     const std::wstring& desktop)
+CStep CProcess::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd,
+                      const std::map<std::wstring, std::wstring>& env, bool suspended, const std::wstring& stdoutFile,
+                      const std::wstring& desktop)
 {
     // Environment: ours with the overrides applied, sorted as Windows expects.
     std::map<std::wstring, std::wstring, bool (*)(const std::wstring&, const std::wstring&)> vars(
@@ -171,24 +193,39 @@ bool CProcess::Start(const std::wstring& exe, const std::wstring& args, const st
         out.Reset(::CreateFileW(stdoutFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 &inherited, CREATE_ALWAYS, 0, nullptr));
         if (!out)
-            return false;
+            return CStep::Failed("start of " + Utf8(exe) + ": its output file " + Utf8(stdoutFile) +
+                                 " could not be made: CreateFile " + Win32Error(::GetLastError()));
         si.dwFlags |= STARTF_USESTDHANDLES;
         si.hStdOutput = si.hStdError = out.Get();
     }
     PROCESS_INFORMATION pi{};
     const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (suspended ? CREATE_SUSPENDED : 0);
+    const DWORD began = ::GetTickCount();
     BOOL ok = ::CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, out ? TRUE : FALSE, flags, &block[0],
                                cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
+    const DWORD error = ::GetLastError();
     m_process.Reset(pi.hProcess);
     m_thread.Reset(pi.hThread);
     m_pid = pi.dwProcessId;
     m_tid = pi.dwThreadId;
-    return ok != FALSE;
+    if (!ok)
+        return CStep::Failed("start of " + Utf8(exe) + ": CreateProcess " + Win32Error(error) + " after " +
+                             std::to_string(::GetTickCount() - began) + " ms");
+    return CStep::Done();
 }
 
-bool CProcess::Resume()
+CStep CProcess::Resume()
 {
-    return m_thread && ::ResumeThread(m_thread.Get()) != static_cast<DWORD>(-1);
+    if (!m_thread)
+        return CStep::Failed("resume: no process was started");
+    const DWORD count = ::ResumeThread(m_thread.Get());
+    if (count == static_cast<DWORD>(-1))
+        return CStep::Failed("resume of pid " + std::to_string(m_pid) + ": ResumeThread " +
+                             Win32Error(::GetLastError()) + "; " + State());
+    if (count != 1)
+        return CStep::Failed("resume of pid " + std::to_string(m_pid) + ": its first thread had been suspended " +
+                             std::to_string(count) + " times, not once; " + State());
+    return CStep::Done();
 }
 
 bool CProcess::WaitExit(DWORD timeoutMs, DWORD* exitCode)
@@ -205,6 +242,24 @@ bool CProcess::WaitExit(DWORD timeoutMs, DWORD* exitCode)
 bool CProcess::Running() const
 {
     return m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+std::string CProcess::State() const
+{
+    if (!m_process)
+        return "not started";
+    const std::string pid = "pid " + std::to_string(m_pid);
+    switch (::WaitForSingleObject(m_process.Get(), 0)) {
+    case WAIT_TIMEOUT:
+        return pid + " running";
+    case WAIT_OBJECT_0: {
+        DWORD code = 0;
+        ::GetExitCodeProcess(m_process.Get(), &code);
+        return pid + " ended with exit code " + std::to_string(code);
+    }
+    default:
+        return pid + ": its state could not be read: WaitForSingleObject " + Win32Error(::GetLastError());
+    }
 }
 
 void CProcess::Kill()
@@ -302,6 +357,17 @@ std::vector<HWND> TopLevelWindows(DWORD pid)
         },
         reinterpret_cast<LPARAM>(&ctx));
     return ctx.out;
+}
+
+std::string DescribeWindows(DWORD pid)
+{
+    std::string out;
+    for (HWND h : TopLevelWindows(pid)) {
+        if (!out.empty())
+            out += ", ";
+        out += "\"" + Utf8(Text(h)) + "\" (" + Utf8(ClassOf(h)) + (::IsWindowEnabled(h) ? "" : ", disabled") + ")";
+    }
+    return out.empty() ? "none" : out;
 }
 
 HWND WaitTopLevel(DWORD pid, const std::wstring& title, DWORD timeoutMs)

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <map>
 #include <string>
@@ -14,6 +16,32 @@ namespace vt {
 
 std::string Utf8(const std::wstring& s);
 std::wstring Wide(const std::string& utf8);
+
+// How a Win32 call failed: "error 5 (Access is denied.)".
+std::string Win32Error(DWORD code);
+
+// The outcome of a step of the harness (starting a program, setting the
+// message watch, a wait): done, or not done and why, with the Win32 error or
+// what the wait last saw. It converts to bool; in ASSERT_TRUE/EXPECT_TRUE
+// GoogleTest prints the reason. A failed step also writes its reason to the
+// standard error at once ("harness: ..."), so a caller that only passes
+// bool on still leaves the reason in the test's output.
+class CStep {
+public:
+    static CStep Done() { return CStep(true, {}); }
+    static CStep Failed(const std::string& why);
+    operator bool() const { return m_done; }
+    operator testing::AssertionResult() const
+    {
+        return m_done ? testing::AssertionSuccess() : testing::AssertionFailure() << m_why;
+    }
+    const std::string& Why() const { return m_why; }
+
+private:
+    CStep(bool done, std::string why) : m_done(done), m_why(std::move(why)) {}
+    bool m_done;
+    std::string m_why;
+};
 
 // Folder of the running test program: the win64 build's bin folder, which also
 // holds Velmora.exe, the development feedback library and the stand-ins.
@@ -46,12 +74,14 @@ public:
     // suspended: its first thread waits for Resume().
     // stdoutFile: where the child's standard output goes (none when empty).
     // desktop: "<window station>\\<desktop>" the child starts on (ours when empty).
-    bool Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd,
-               const std::map<std::wstring, std::wstring>& env = {}, bool suspended = false,
-               const std::wstring& stdoutFile = {}, const std::wstring& desktop = {});
-    bool Resume();
+    CStep Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd,
+                const std::map<std::wstring, std::wstring>& env = {}, bool suspended = false,
+                const std::wstring& stdoutFile = {}, const std::wstring& desktop = {});
+    CStep Resume();
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     bool Running() const;
+    // "pid 12 running", "pid 12 ended with exit code 3", "not started".
+    std::string State() const;
     void Kill();
     DWORD Pid() const { return m_pid; }
     DWORD FirstThreadId() const { return m_tid; }
@@ -91,6 +121,9 @@ private:
 
 // Visible top-level windows of a process (any class), in Z order.
 std::vector<HWND> TopLevelWindows(DWORD pid);
+// Those windows as a wait reports its last state: "none", or
+// "\"Velmora\" (#32770, disabled), ...".
+std::string DescribeWindows(DWORD pid);
 // The first visible top-level window of pid whose text is title; waits.
 HWND WaitTopLevel(DWORD pid, const std::wstring& title, DWORD timeoutMs);
 std::vector<HWND> Children(HWND parent);

@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <wincrypt.h>
 
+#include <cstdio>
+
 #include "app/AppMessages.h"
 #include "tests/support/FakeDevices.h"
 
@@ -54,10 +56,19 @@ std::vector<std::string> JournalEntries(const std::wstring& path)
     return out;
 }
 
+// A copy the run cannot do without; one that failed says so (the start
+// then fails on what is missing).
+void CopyForRun(const std::wstring& from, const std::wstring& to)
+{
+    if (!CopyFileTo(from, to))
+        CStep::Failed("preparing the run: CopyFile " + Utf8(from) + " to " + Utf8(to) + " " +
+                      Win32Error(::GetLastError()));
+}
+
 void CopyIfPresent(const std::wstring& from, const std::wstring& to)
 {
     if (PathExists(from))
-        CopyFileTo(from, to);
+        CopyForRun(from, to);
 }
 
 const wchar_t* const kWineKey = L"Software\\Wine";
@@ -184,8 +195,8 @@ CVelmoraRun::CVelmoraRun(const std::wstring& name, const std::wstring& programFo
         ::CreateDirectoryW(d.c_str(), nullptr);
 
     const std::wstring bin = BinDir();
-    CopyFileTo(bin + L"\\Velmora.exe", m_programDir + L"\\Velmora.exe");
-    CopyFileTo(bin + L"\\TarnexFeedbackInformation.dll", m_programDir + L"\\TarnexFeedbackInformation.dll");
+    CopyForRun(bin + L"\\Velmora.exe", m_programDir + L"\\Velmora.exe");
+    CopyForRun(bin + L"\\TarnexFeedbackInformation.dll", m_programDir + L"\\TarnexFeedbackInformation.dll");
     CopyIfPresent(bin + L"\\standins\\devcon.exe", m_programDir + L"\\devcon.exe");
     InstallSystemStandins();
     SetCsproduct(kAcceptedCsproduct);
@@ -216,14 +227,14 @@ void CVelmoraRun::SetFeedbackAnswers(int initResult, int newVersionResult, int w
 
 void CVelmoraRun::UseIncompleteFeedbackLibrary()
 {
-    CopyFileTo(BinDir() + L"\\standins\\incomplete-feedback\\TarnexFeedbackInformation.dll",
+    CopyForRun(BinDir() + L"\\standins\\incomplete-feedback\\TarnexFeedbackInformation.dll",
                m_programDir + L"\\TarnexFeedbackInformation.dll");
 }
 
 void CVelmoraRun::UseSignedRelease()
 {
     for (const wchar_t* name : {L"Velmora.exe", L"TarnexFeedbackInformation.dll", L"devcon.exe"})
-        CopyFileTo(SignedCopy(name), m_programDir + L"\\" + name);
+        CopyForRun(SignedCopy(name), m_programDir + L"\\" + name);
     m_bTrustedRoot = TrustTestRoot(true) || m_bTrustedRoot;
 }
 
@@ -237,12 +248,36 @@ void CVelmoraRun::SetCsproduct(const std::string& bytes)
     WriteFileBytes(m_standinDir + L"\\wmic-csproduct.bin", bytes);
 }
 
-bool CVelmoraRun::Start()
+CStep CVelmoraRun::Start()
 {
     return StartFrom(m_programDir);
 }
 
-bool CVelmoraRun::StartFrom(const std::wstring& folder)
+CStep CVelmoraRun::StartFrom(const std::wstring& folder)
+{
+    // Every step of a start comes before the program's first line (it is
+    // held until the watch is set), so no fault of the program's can make
+    // one fail: a start that failed is tried once more from nothing. Under
+    // wine a program's start now and then fails before its first line (a
+    // test program once ended with status 1 at once, printing nothing); 400
+    // starts here in a row did not fail. Both reasons are in the output; a
+    // start that fails twice fails.
+    CStep first = StartOnce(folder);
+    if (first)
+        return first;
+    m_process.Kill();
+    m_watch.Reset();
+    CStep second = StartOnce(folder);
+    if (second) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "harness: the program started at the second try\n");
+        std::fflush(stderr);
+        return second;
+    }
+    return CStep::Failed("the start failed twice: first " + first.Why() + "; then " + second.Why());
+}
+
+CStep CVelmoraRun::StartOnce(const std::wstring& folder)
 {
     const std::wstring journal = WatchJournal();
     ::DeleteFileW(journal.c_str());
@@ -253,18 +288,25 @@ bool CVelmoraRun::StartFrom(const std::wstring& folder)
         env[name] = value;   // an empty value removes the variable
     // Arguments or another desktop: a run without a window, whose output is kept.
     const bool capture = !m_args.empty() || !m_desktop.empty();
-    if (!m_process.Start(folder + L"\\Velmora.exe", m_args, folder, env, m_bWatched,
-                         capture ? m_root + L"\\stdout.txt" : std::wstring(), m_desktop))
-        return false;
+    if (CStep started = m_process.Start(folder + L"\\Velmora.exe", m_args, folder, env, m_bWatched,
+                                        capture ? m_root + L"\\stdout.txt" : std::wstring(), m_desktop);
+        !started)
+        return started;
     if (!m_bWatched)
-        return true;
-    m_watchLibrary.Reset(::LoadLibraryW((BinDir() + L"\\msgwatch.dll").c_str()));
-    auto proc = m_watchLibrary ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-                                     ::GetProcAddress(m_watchLibrary.Get(), "WatchReturns")))
-                               : nullptr;
-    if (proc)
-        m_watch.Reset(::SetWindowsHookExW(WH_CALLWNDPROCRET, proc, m_watchLibrary.Get(), m_process.FirstThreadId()));
-    return m_process.Resume() && m_watch;
+        return CStep::Done();
+    const std::wstring library = BinDir() + L"\\msgwatch.dll";
+    m_watchLibrary.Reset(::LoadLibraryW(library.c_str()));
+    if (!m_watchLibrary)
+        return CStep::Failed("message watch: LoadLibrary " + Utf8(library) + " " + Win32Error(::GetLastError()));
+    auto proc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(::GetProcAddress(m_watchLibrary.Get(), "WatchReturns")));
+    if (!proc)
+        return CStep::Failed("message watch: GetProcAddress WatchReturns " + Win32Error(::GetLastError()));
+    m_watch.Reset(::SetWindowsHookExW(WH_CALLWNDPROCRET, proc, m_watchLibrary.Get(), m_process.FirstThreadId()));
+    if (!m_watch)
+        return CStep::Failed("message watch: SetWindowsHookEx on thread " + std::to_string(m_process.FirstThreadId()) +
+                             " " + Win32Error(::GetLastError()) + "; " + m_process.State());
+    return m_process.Resume();
 }
 
 std::wstring CVelmoraRun::WatchJournal() const
@@ -286,9 +328,29 @@ std::string CVelmoraRun::Output() const
     return ReadFileBytes(m_root + L"\\stdout.txt");
 }
 
+std::string CVelmoraRun::State() const
+{
+    std::string calls;
+    for (const std::string& c : FeedbackCalls())
+        calls += (calls.empty() ? "" : ", ") + c.substr(0, c.find('|'));
+    return m_process.State() + "; windows: " + DescribeWindows(m_process.Pid()) + "; handled: host check " +
+           std::to_string(CountHandled(WM_HOST_CHECK_RESULT)) + ", repair " +
+           std::to_string(CountHandled(WM_REPAIR_RESULT)) + ", please-wait close " +
+           std::to_string(CountHandled(WM_CLOSE_EXECUTE_PROMPT)) + (m_bWatched ? "" : " (not watched)") +
+           "; feedback calls: " + (calls.empty() ? "none" : calls);
+}
+
+void CVelmoraRun::ReportTimeout(const char* wait, DWORD timeoutMs) const
+{
+    if (timeoutMs > 0)
+        CStep::Failed(std::string(wait) + " not over after " + std::to_string(timeoutMs) + " ms: " + State());
+}
+
 HWND CVelmoraRun::WaitMain(DWORD timeoutMs)
 {
     m_main = WaitTopLevel(m_process.Pid(), L"Velmora", timeoutMs);
+    if (!m_main)
+        ReportTimeout("wait for the main window", timeoutMs);
     return m_main;
 }
 
@@ -305,28 +367,40 @@ HWND CVelmoraRun::WaitReady(DWORD timeoutMs)
                 return true;
         return false;
     };
-    bool ready = WaitFor(checked, timeoutMs) &&
-                 WaitFor([&] { return !WaitPleaseWait(0) && ::IsWindowEnabled(main); }, timeoutMs);
-    return ready ? main : nullptr;
+    if (!WaitFor(checked, timeoutMs)) {
+        ReportTimeout("wait for the host check's result", timeoutMs);
+        return nullptr;
+    }
+    if (!WaitFor([&] { return !WaitPleaseWait(0) && ::IsWindowEnabled(main); }, timeoutMs)) {
+        ReportTimeout("wait for the ready window (no please-wait dialog, input taken)", timeoutMs);
+        return nullptr;
+    }
+    return main;
 }
 
 bool CVelmoraRun::WaitHostCheckOver(DWORD timeoutMs)
 {
-    return WaitFor([&] { return CountHandled(WM_HOST_CHECK_RESULT) > 0 || WaitPrompt(0); }, timeoutMs);
+    if (WaitFor([&] { return CountHandled(WM_HOST_CHECK_RESULT) > 0 || WaitPrompt(0); }, timeoutMs))
+        return true;
+    ReportTimeout("wait for the host check's end", timeoutMs);
+    return false;
 }
 
 HWND CVelmoraRun::WaitPrompt(DWORD timeoutMs)
 {
     HWND found = nullptr;
-    WaitFor([&] { return (found = FindWindowWithChild(m_process.Pid(), kPromptMessageId)) != nullptr; }, timeoutMs);
+    if (!WaitFor([&] { return (found = FindWindowWithChild(m_process.Pid(), kPromptMessageId)) != nullptr; },
+                 timeoutMs))
+        ReportTimeout("wait for a prompt", timeoutMs);
     return found;
 }
 
 HWND CVelmoraRun::WaitPleaseWait(DWORD timeoutMs)
 {
     HWND found = nullptr;
-    WaitFor([&] { return (found = FindWindowWithChild(m_process.Pid(), kPleaseWaitStaticId)) != nullptr; },
-            timeoutMs);
+    if (!WaitFor([&] { return (found = FindWindowWithChild(m_process.Pid(), kPleaseWaitStaticId)) != nullptr; },
+                 timeoutMs))
+        ReportTimeout("wait for the please-wait dialog", timeoutMs);
     return found;
 }
 
@@ -348,17 +422,24 @@ bool CVelmoraRun::Answer(HWND prompt, int buttonId)
     // once, so clicking again while the same box still shows cannot answer twice.
     HWND button = ::GetDlgItem(prompt, buttonId);
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (!Click(button))
+        if (!Click(button)) {
+            CStep::Failed("answer " + std::to_string(buttonId) + ": the button " +
+                          (button ? "is not enabled and visible" : "is not in the box") + "; " + State());
             return false;
+        }
         if (WaitFor([&] { return !::IsWindowVisible(prompt); }, 2000))
             return true;
     }
+    CStep::Failed("answer " + std::to_string(buttonId) + ": the box still shows after three clicks; " + State());
     return false;
 }
 
 bool CVelmoraRun::WaitExit(DWORD timeoutMs, DWORD* exitCode)
 {
-    return m_process.WaitExit(timeoutMs, exitCode);
+    if (m_process.WaitExit(timeoutMs, exitCode))
+        return true;
+    ReportTimeout("wait for the program's end", timeoutMs);
+    return false;
 }
 
 std::vector<std::string> CVelmoraRun::FeedbackCalls() const

@@ -65,9 +65,11 @@ public:
 
     // Starts the program with the message watch (tests/support/watch) set on
     // its first thread, the one its windows run on, before it runs a line.
-    bool Start();
+    // A start that fails says which step failed and why; one that failed
+    // before the program ran is tried once more (both reasons are printed).
+    CStep Start();
     // Starts the program by another path to its folder (through a link).
-    bool StartFrom(const std::wstring& folder);
+    CStep StartFrom(const std::wstring& folder);
     CProcess& Process() { return m_process; }
 
     // How often the window thread has returned from a worker message (the
@@ -100,6 +102,9 @@ public:
     std::string Output() const;
     // Command lines the wmic stand-in was started with, in order.
     std::vector<std::string> WmicCalls() const;
+    // What a wait that timed out last saw: the process, its windows, the
+    // worker messages handled, the feedback calls (for "harness: ..." lines).
+    std::string State() const;
     // Lines of a log file under C:\ProgramData\ToolLog, decoded from code page 936.
     std::vector<std::wstring> LogLines(const std::wstring& file = L"Velmora.txt") const;
 
@@ -110,7 +115,10 @@ public:
     HWND Main() const { return m_main; }
 
 private:
+    CStep StartOnce(const std::wstring& folder);
     std::wstring WatchJournal() const;
+    // Reports, on the standard error, a wait of timeoutMs that did not end as wanted.
+    void ReportTimeout(const char* wait, DWORD timeoutMs) const;
 
     std::wstring m_root, m_programDir, m_standinDir, m_feedbackDir;
     std::map<std::wstring, std::wstring> m_env;
