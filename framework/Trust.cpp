@@ -59,23 +59,33 @@ bool IsOwnImage(HANDLE file)
 
 namespace {
 
-// The system's signature check of the open file, and the certificate that
-// signed it (when the system could tell). Revocation is not asked for and
-// nothing is fetched from the network: the check never waits on a server.
-LONG Verify(HANDLE file, const std::wstring& path, std::vector<unsigned char>* signer)
+// A check of the open file that shows nothing and fetches nothing from the
+// network (only what the system already holds), with the revocation asked for.
+WINTRUST_DATA TrustQuery(WINTRUST_FILE_INFO& info, HANDLE file, const std::wstring& path, DWORD revocation,
+                         DWORD flags)
 {
-    WINTRUST_FILE_INFO info = {};
+    info = {};
     info.cbStruct = sizeof(info);
     info.pcwszFilePath = path.c_str();
     info.hFile = file;
     WINTRUST_DATA data = {};
     data.cbStruct = sizeof(data);
     data.dwUIChoice = WTD_UI_NONE;
-    data.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data.fdwRevocationChecks = revocation;
     data.dwUnionChoice = WTD_CHOICE_FILE;
     data.pFile = &info;
     data.dwStateAction = WTD_STATEACTION_VERIFY;
-    data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
+    data.dwProvFlags = flags | WTD_CACHE_ONLY_URL_RETRIEVAL;
+    return data;
+}
+
+// The system's signature check of the open file, and the certificate that
+// signed it (when the system could tell). Revocation is not asked for and
+// nothing is fetched from the network: the check never waits on a server.
+LONG Verify(HANDLE file, const std::wstring& path, std::vector<unsigned char>* signer)
+{
+    WINTRUST_FILE_INFO info;
+    WINTRUST_DATA data = TrustQuery(info, file, path, WTD_REVOKE_NONE, WTD_REVOCATION_CHECK_NONE);
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
     const HWND noWindow = static_cast<HWND>(INVALID_HANDLE_VALUE);
     const LONG result = ::WinVerifyTrust(noWindow, &action, &data);
@@ -97,18 +107,9 @@ LONG Verify(HANDLE file, const std::wstring& path, std::vector<unsigned char>* s
 // are not at hand is not taken for revoked.
 bool KnownRevoked(HANDLE file, const std::wstring& path)
 {
-    WINTRUST_FILE_INFO info = {};
-    info.cbStruct = sizeof(info);
-    info.pcwszFilePath = path.c_str();
-    info.hFile = file;
-    WINTRUST_DATA data = {};
-    data.cbStruct = sizeof(data);
-    data.dwUIChoice = WTD_UI_NONE;
-    data.fdwRevocationChecks = WTD_REVOKE_WHOLECHAIN;
-    data.dwUnionChoice = WTD_CHOICE_FILE;
-    data.pFile = &info;
-    data.dwStateAction = WTD_STATEACTION_VERIFY;
-    data.dwProvFlags = WTD_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT | WTD_CACHE_ONLY_URL_RETRIEVAL;
+    WINTRUST_FILE_INFO info;
+    WINTRUST_DATA data =
+        TrustQuery(info, file, path, WTD_REVOKE_WHOLECHAIN, WTD_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT);
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
     const HWND noWindow = static_cast<HWND>(INVALID_HANDLE_VALUE);
     bool revoked = IsRevokedResult(::WinVerifyTrust(noWindow, &action, &data));
