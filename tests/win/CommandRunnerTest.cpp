@@ -2,6 +2,8 @@
 // cut, what is bounded, and which interpreter runs.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -220,10 +222,22 @@ TEST(CommandRunner, HungCommandTreeIsEndedAtTheLimit)
     for (const auto& row : rows) {
         ASSERT_EQ(vt::ProcessesNamed(L"velmora-hangprobe.exe"), 0) << row.what;
         std::string seen;
-        ULONGLONG start = ::GetTickCount64();
-        ECommandRun run = RunCommandChunks(row.command, 1024, 10, 3000,
-                                           [&](const char* bytes, size_t n) { seen.append(bytes, n); });
-        ULONGLONG took = ::GetTickCount64() - start;
+        ULONGLONG start = 0, took = 0;
+        ECommandRun run = ECommandRun::NotStarted;
+        // Wine now and then ends a process it has just made before its first
+        // line (status 1 at once, nothing printed): such an interpreter ran
+        // nothing, and the row is tried once more, saying so.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            seen.clear();
+            start = ::GetTickCount64();
+            run = RunCommandChunks(row.command, 1024, 10, 3000,
+                                   [&](const char* bytes, size_t n) { seen.append(bytes, n); });
+            took = ::GetTickCount64() - start;
+            if (!(run == ECommandRun::Ran && seen.empty() && took < 1000))
+                break;
+            std::fprintf(stderr, "harness: wine ended the interpreter before it ran (%llu ms); once more\n",
+                         static_cast<unsigned long long>(took));
+        }
 
         EXPECT_EQ(run, ECommandRun::TimedOut) << row.what;   // told apart from a command that could not start
         EXPECT_EQ(seen, "partial\r\n") << row.what;
