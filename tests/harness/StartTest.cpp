@@ -37,7 +37,7 @@ TEST(HarnessSteps, AFailedStepSaysWhyInItsResultAndOnTheStandardError)
              ::DeleteFileW((missing.ProgramDir() + L"\\Velmora.exe").c_str());
              return missing.Start();
          },
-         {"the start failed twice: first start of ", "; then start of ", "harness-missing", "Velmora.exe",
+         {"Velmora.exe failed twice: first start of ", "; then start of ", "harness-missing", "Velmora.exe",
           "CreateProcess error 2"}},
         {"output file cannot be made",
          [&] {

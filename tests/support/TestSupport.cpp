@@ -51,6 +51,20 @@ CStep CStep::Failed(const std::string& why)
     return CStep(false, why);
 }
 
+CStep TriedTwice(const std::string& what, const std::function<CStep()>& attempt)
+{
+    CStep first = attempt();
+    if (first)
+        return first;
+    std::fflush(stdout);
+    std::fprintf(stderr, "harness: %s: once more\n", what.c_str());
+    std::fflush(stderr);
+    CStep second = attempt();
+    if (second)
+        return second;
+    return CStep::Failed(what + " failed twice: first " + first.Why() + "; then " + second.Why());
+}
+
 std::wstring BinDir()
 {
     wchar_t buf[MAX_PATH + 1] = {};

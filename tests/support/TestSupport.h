@@ -43,6 +43,13 @@ private:
     std::string m_why;
 };
 
+// Wine now and then ends a process it has just made before the process ran
+// a line (status 1 at once, nothing printed). A harness step that such a fault
+// can fail, and nothing of the program under test, is made through this: an
+// attempt that failed (its reason already written) is made once more, saying
+// so ("harness: <what>: once more"), and a second failure gives both reasons.
+CStep TriedTwice(const std::string& what, const std::function<CStep()>& attempt);
+
 // Folder of the running test program: the win64 build's bin folder, which also
 // holds Velmora.exe, the development feedback library and the stand-ins.
 std::wstring BinDir();

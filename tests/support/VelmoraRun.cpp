@@ -257,24 +257,16 @@ CStep CVelmoraRun::StartFrom(const std::wstring& folder)
 {
     // Every step of a start comes before the program's first line (it is
     // held until the watch is set), so no fault of the program's can make
-    // one fail: a start that failed is tried once more from nothing. Under
-    // wine a program's start now and then fails before its first line (a
-    // test program once ended with status 1 at once, printing nothing); 400
-    // starts here in a row did not fail. Both reasons are in the output; a
-    // start that fails twice fails.
-    CStep first = StartOnce(folder);
-    if (first)
-        return first;
-    m_process.Kill();
-    m_watch.Reset();
-    CStep second = StartOnce(folder);
-    if (second) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "harness: the program started at the second try\n");
-        std::fflush(stderr);
-        return second;
-    }
-    return CStep::Failed("the start failed twice: first " + first.Why() + "; then " + second.Why());
+    // one fail; a start that failed is made again from nothing.
+    bool again = false;
+    return vt::TriedTwice("the start of " + Utf8(folder) + "\\Velmora.exe", [&] {
+        if (again) {
+            m_process.Kill();
+            m_watch.Reset();
+        }
+        again = true;
+        return StartOnce(folder);
+    });
 }
 
 CStep CVelmoraRun::StartOnce(const std::wstring& folder)
