@@ -73,6 +73,13 @@ public:
         return m_bPending ? EStart::Pending : EStart::Ended;
     }
     void Cancel() { ::CancelIoEx(m_hPipe, &m_state->ov); }
+    // Bytes the pipe holds that no read has taken yet; 0 when it holds none,
+    // has broken empty, or cannot say.
+    DWORD Buffered() const
+    {
+        DWORD bytes = 0;
+        return ::PeekNamedPipe(m_hPipe, nullptr, 0, nullptr, &bytes, nullptr) ? bytes : 0;
+    }
     // The read's packet, passing over the tree's; false if none came in time.
     bool Await(DWORD waitMs, SPacket& read)
     {
@@ -109,25 +116,24 @@ void Hand(const CPipeReader& reader, const SPacket& read, const SReadPlan& plan,
 }
 
 // The command has ended: what it wrote is buffered in the pipe or in the read
-// in flight. Reading stops when a fresh read finds nothing buffered, so a
-// copy of the write end held elsewhere (the pipe then never breaks) does not
-// hold the run, nor, past kDrainMs, a writer that never stops.
+// in flight. A read is cancelled only when the pipe holds nothing more (a
+// read with bytes waiting may still report pending: under wine it does), and
+// reading stops when nothing more is buffered, so a copy of the write end held
+// elsewhere (the pipe then never breaks) does not hold the run, nor, past
+// kDrainMs, a writer that never stops.
 void Drain(CPipeReader& reader, const SReadPlan& plan, const ChunkHandler& onChunk)
 {
     const ULONGLONG until = std::min(plan.deadline, ::GetTickCount64() + kDrainMs);
     while (MsLeft(until) > 0) {
-        const bool fresh = !reader.Pending();
-        if (fresh) {
-            const CPipeReader::EStart start = reader.Start();
-            if (start == CPipeReader::EStart::Ended)
+        if (!reader.Pending()) {
+            // Bytes are waiting: a new read takes them, however it reports.
+            if (reader.Buffered() == 0 || reader.Start() == CPipeReader::EStart::Ended)
                 return;
-            if (start == CPipeReader::EStart::Pending)
-                reader.Cancel();
-        } else {
-            reader.Cancel();
+        } else if (reader.Buffered() == 0) {
+            reader.Cancel();   // the read from before the end: what it took, it still reports
         }
         SPacket read = {};
-        if (!reader.Await(kSettleMs, read) || (fresh && read.nValue == 0))
+        if (!reader.Await(kSettleMs, read))
             return;
         Hand(reader, read, plan, onChunk);
     }
