@@ -35,5 +35,5 @@ bool NewerVersionExists(const CFeedbackDll& feedback)
 void ReportFeedbackEvent(const CFeedbackDll& feedback)
 {
     // What the library answers does not stop closing or restarting.
-    (void)feedback.ReportCustomerFeedback(kToolId, kToolVersion, 1);
+    feedback.ReportCustomerFeedback(kToolId, kToolVersion, 1);
 }

@@ -10,7 +10,7 @@
 [[nodiscard]] EStartResult StartTool(CRepairWorker& worker, CFeedbackDll& feedback, FeedbackInitInfo& info);
 
 // The update question: true when the library says a newer tool exists.
-[[nodiscard]] bool NewerVersionExists(const CFeedbackDll& feedback);
+bool NewerVersionExists(const CFeedbackDll& feedback);
 
 // The feedback event of an accepted restart and of closing, with the time now.
 void ReportFeedbackEvent(const CFeedbackDll& feedback);

@@ -38,7 +38,7 @@ struct HostResultReaction {
     bool fatal;              // prompt, then the run ends with the folder removed
     FlowText text;           // meaningful only when fatal
 };
-[[nodiscard]] HostResultReaction ReactToHostResult(uintptr_t code);
+HostResultReaction ReactToHostResult(uintptr_t code);
 
 // How a run of the window ends. The main dialog records it when it ends, and
 // the application object acts on it once the dialog has returned, the same
@@ -53,7 +53,7 @@ struct SEndingSteps {
     bool closingFeedback;    // the feedback event of closing
     bool removeFolder;       // the self-removal
 };
-[[nodiscard]] SEndingSteps StepsOfEnding(EWindowEnding ending);
+SEndingSteps StepsOfEnding(EWindowEnding ending);
 
 // How the start-up steps went (the Windows version, then the feedback
 // library's binding and initialisation), each failure after its log line.

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/OneRunRules.h"
-#include "framework/RunningImage.h"
+#include "base/RunningImage.h"
 #include "log/LogSave.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 class COneRun {
 public:

@@ -7,8 +7,8 @@
 #include <sddl.h>
 
 #include "app/FlowSteps.h"
-#include "framework/Handles.h"
-#include "framework/Text.h"
+#include "base/Handles.h"
+#include "base/Text.h"
 #include "log/LogSave.h"
 #include "system/Repair.h"
 

@@ -2,17 +2,10 @@
 
 #include <initializer_list>
 
+#include "base/AsciiRules.h"
 #include "res/version.h"
 
 namespace {
-
-std::wstring LowerAscii(std::wstring s)
-{
-    for (wchar_t& c : s)
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    return s;
-}
 
 EOutcome OutcomeOfHost(EHostResult host)
 {
@@ -61,21 +54,11 @@ const SOutcomeWords kOutcomeWords[] = {
     {EOutcome::Usage, false, "usage shown"},
 };
 
-// Anything outside printable ASCII becomes '?': a detection script reads
-// the line byte for byte.
-std::string Ascii(const std::wstring& text)
-{
-    std::string out;
-    for (wchar_t c : text)
-        out += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
-    return out;
-}
-
 std::string DeviceWords(const SListedDevice& d)
 {
-    std::string s = Ascii(d.hardwareId);
+    std::string s = PrintableAscii(d.hardwareId);   // a detection script reads the line byte for byte
     if (!d.instanceId.empty())
-        s += " (" + Ascii(d.instanceId) + ")";
+        s += " (" + PrintableAscii(d.instanceId) + ")";
     return s;
 }
 

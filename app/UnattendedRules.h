@@ -40,18 +40,18 @@ struct SSwitches {
 // either way). Anything unknown, detect with quiet or uninstall, norestart
 // with forcerestart, or a restart switch without quiet or uninstall is a bad
 // command line.
-[[nodiscard]] SSwitches ParseSwitches(const std::vector<std::wstring>& args);
+SSwitches ParseSwitches(const std::vector<std::wstring>& args);
 
 // The face a start takes. Without switches, a service account runs as Quiet
 // whether or not it can see a desktop (a window of a SYSTEM process that the
 // signed-in user could drive), and so does a start where no desktop can be
 // seen; an administrator's elevated start on a user's desktop keeps its
 // window. Switches are kept as they are.
-[[nodiscard]] SSwitches ChooseFace(SSwitches parsed, bool desktopVisible, bool serviceAccount);
+SSwitches ChooseFace(SSwitches parsed, bool desktopVisible, bool serviceAccount);
 
 // True for the text form (S-1-5-18 and the like) of the SID of SYSTEM,
 // LocalService or NetworkService.
-[[nodiscard]] bool IsServiceAccountSid(const std::wstring& sid);
+bool IsServiceAccountSid(const std::wstring& sid);
 
 // Where an unattended run ended: what it found and what it did.
 enum class EOutcome {
@@ -85,13 +85,13 @@ class IUnattendedSteps {
 public:
     virtual ~IUnattendedSteps() = default;
     [[nodiscard]] virtual EStartResult StartTool() = 0;
-    [[nodiscard]] virtual bool NewerVersionExists() = 0;                   // asks; opens nothing
+    virtual bool NewerVersionExists() = 0;   // asks; opens nothing
     [[nodiscard]] virtual EHostResult CheckHost(SListedDevice& device) = 0;
     [[nodiscard]] virtual ERepairResult Repair() = 0;
     [[nodiscard]] virtual EDeviceChange GiveDeviceBack() = 0;
-    virtual void ReportFeedbackEvent() = 0;                  // as after "是", and on closing
-    [[nodiscard]] virtual bool FirstTimeSetupInProgress() = 0;
-    [[nodiscard]] virtual bool RequestRestart() = 0;         // a planned restart
+    virtual void ReportFeedbackEvent() = 0;   // as after "是", and on closing
+    virtual bool FirstTimeSetupInProgress() = 0;
+    [[nodiscard]] virtual bool RequestRestart() = 0;   // a planned restart
 };
 
 struct SRunResult {
@@ -111,14 +111,14 @@ struct SRunResult {
 
 // The process's exit code for an ending in a mode: codes are chosen here and
 // nowhere else.
-[[nodiscard]] int ExitCodeOf(ERunMode mode, EOutcome outcome);
+int ExitCodeOf(ERunMode mode, EOutcome outcome);
 
 // The record's Done value after a Quiet or Uninstall run, the one value a
 // detection rule reads: true when this PC needs nothing more from the tool
 // (the listed device is disabled, or the PC is not one the fix is for). After
 // an uninstall it is true only when the device tool did not confirm the
 // enabling: the repair may then still be in place.
-[[nodiscard]] bool DoneOf(ERunMode mode, int exitCode);
+bool DoneOf(ERunMode mode, int exitCode);
 
 // One ASCII line for standard output and the log: the version, the mode (and
 // why a start without switches runs as Quiet), what was found and done, and

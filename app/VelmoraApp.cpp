@@ -77,10 +77,13 @@ void CVelmoraApp::RunWindow()
     // Before the feedback library can write anything beside the program.
     NoteProgramFolderAtStart();
 
+    // GDI+ for as long as any image of this run may live: the session is made
+    // first, so it is the last to go, after the preloaded background whether
+    // the dialog took it or not. Without GDI+ the background cannot be
+    // loaded, and the window comes up without the flow, as it does whenever
+    // the background is missing.
     CGdiplusSession gdiplus;
-    // Without GDI+ the background cannot be loaded, and the window comes up
-    // without the flow, as it does whenever the background is missing.
-    (void)gdiplus.Startup();
+    gdiplus.Startup();
 
     // The background, the largest image, is decoded beside the loading of the
     // libraries and the making of the window, which need the other core.
@@ -94,15 +97,14 @@ void CVelmoraApp::RunWindow()
 
     // Template 102 holds a "RichEdit20W" control; without the library the
     // dialog does not come up, and the run ends as one that never did.
-    (void)LoadSystemLibrary(L"riched20.dll");
+    LoadSystemLibrary(L"riched20.dll");
 
     {
         CVelmoraDlg dlg(&background);
         // What ended the dialog is in its recorded ending, not in its result.
-        (void)dlg.DoModal();
+        dlg.DoModal();
         EndWindowRun(dlg);
     }
-    gdiplus.Shutdown();
 }
 
 // Every way the window ends comes here: the steps its ending calls for, and
@@ -113,6 +115,6 @@ void CVelmoraApp::EndWindowRun(CVelmoraDlg& dlg)
     if (steps.closingFeedback)
         dlg.SendClosingFeedback();
     if (steps.removeFolder)
-        (void)dlg.DeleteSelf();   // always true: the removal goes on after the program has ended
+        dlg.DeleteSelf();   // the removal goes on after the program has ended
     m_nExitCode = 0;          // the window's face ends with 0 on every path
 }

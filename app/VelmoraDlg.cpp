@@ -8,9 +8,9 @@
 #include "app/FlowSteps.h"
 #include "app/FlowTexts.h"
 #include "app/MainLayout.h"
-#include "framework/Text.h"
+#include "base/Text.h"
+#include "base/Threads.h"
 #include "log/LogSave.h"
-#include "system/DetachedThread.h"
 #include "system/ResultCodes.h"
 #include "system/SelfRemoval.h"
 #include "ui/ExecutePromptDlg.h"
@@ -91,7 +91,7 @@ INT_PTR CVelmoraDlg::ShowPrompt(HWND hParent, const wchar_t* text, int type)
 void CVelmoraDlg::ShowNotice(HWND hParent, FlowText text)
 {
     // One button: however the prompt was dismissed, the flow goes on the same way.
-    (void)ShowPrompt(hParent, GetFlowText(text), kPromptOk);
+    ShowPrompt(hParent, GetFlowText(text), kPromptOk);
 }
 
 bool CVelmoraDlg::InitTool()
@@ -114,7 +114,7 @@ bool CVelmoraDlg::InitTool()
 void CVelmoraDlg::OnSysCommand(UINT command, LPARAM l)
 {
     if ((command & 0xFFF0) == IDM_ABOUTBOX)
-        (void)CAboutDlg(m_hWnd).DoModal();   // the about box has nothing to answer
+        CAboutDlg(m_hWnd).DoModal();   // the about box has nothing to answer
     else
         CDialog::OnSysCommand(command, l);
 }
@@ -173,28 +173,28 @@ void CVelmoraDlg::OnTimer(UINT_PTR id)
         if (NewerVersionExists(m_feedback)) {
             ShowNotice(m_hWnd, FlowText::NewVersionAvailable);
             // Whether the page opened changes nothing: this tool is not to be used.
-            (void)m_feedback.OpenToolDownUrl();
+            m_feedback.OpenToolDownUrl();
             EndWith(EWindowEnding::Stopped);
             return;
         }
         // A thread that could not be made has shown its prompt; the window stays usable.
-        (void)StartCheckHostThread();
+        StartCheckHostThread();
     }
     CDialog::OnTimer(id);
 }
 
 bool CVelmoraDlg::StartCheckHostThread()
 {
-    if (StartDetachedThread(&CVelmoraDlg::CheckHostThreadProc, this, FlowLog::kHostThreadFailed))
+    if (StartThread([this] { CheckHostThreadProc(this); }))
         return true;
+    LogToolLine(FlowLog::kHostThreadFailed);
     ShowNotice(nullptr, FlowText::HostThreadFailed);
     return false;
 }
 
-DWORD WINAPI CVelmoraDlg::CheckHostThreadProc(LPVOID param)
+void CVelmoraDlg::CheckHostThreadProc(CVelmoraDlg* dlg)
 {
-    static_cast<CVelmoraDlg*>(param)->RunCheckHost();
-    return 0;
+    dlg->RunCheckHost();
 }
 
 // Replaces the current please-wait dialog by a new one (not yet shown), shared
@@ -232,7 +232,7 @@ void CVelmoraDlg::RunCheckHost()
         return;
     }
     // Only the worker's close request ends it: its result says nothing more.
-    (void)dlg->DoModal();
+    dlg->DoModal();
 }
 
 LRESULT CVelmoraDlg::OnCloseExecutePrompt()
@@ -257,20 +257,18 @@ LRESULT CVelmoraDlg::OnHostCheckResult(WPARAM code)
 
 void CVelmoraDlg::OnBnClickedChkAgree()
 {
-    // The thread gets the window's handle, not the dialog: it may run after
-    // the dialog object has gone, and a message to a window that no longer
-    // exists simply fails. A thread that cannot be made changes nothing: the
-    // button keeps the state it has.
-    (void)StartDetachedThread(&CVelmoraDlg::EnableStartThreadProc, m_hWnd);
+    // A thread that cannot be made changes nothing: the button keeps the
+    // state it has.
+    const HWND window = m_hWnd;
+    (void)StartThread([window] { EnableStartThreadProc(window); });
 }
 
 // The thread asks the window: the start button changes on its own thread, from
 // the box's state as it is then, so clicks whose threads finish out of order
 // still leave the button following the box's last state.
-DWORD WINAPI CVelmoraDlg::EnableStartThreadProc(LPVOID param)
+void CVelmoraDlg::EnableStartThreadProc(HWND window)
 {
-    ::SendMessageW(static_cast<HWND>(param), WM_START_FOLLOWS_BOX, 0, 0);
-    return 1;
+    ::SendMessageW(window, WM_START_FOLLOWS_BOX, 0, 0);
 }
 
 LRESULT CVelmoraDlg::OnStartFollowsBox()
@@ -290,7 +288,7 @@ void CVelmoraDlg::OnBnClickedBtnStart()
         return;
     }
     // Only the worker's close request ends it; its result message follows.
-    (void)dlg->DoModal();
+    dlg->DoModal();
 }
 
 LRESULT CVelmoraDlg::OnRepairResult(WPARAM code)
@@ -301,7 +299,7 @@ LRESULT CVelmoraDlg::OnRepairResult(WPARAM code)
             ReportFeedbackEvent(m_feedback);
             // The window stays as it is either way: a refused restart leaves
             // the user where a "否" would.
-            (void)m_repairWorker.RebootSystem();
+            m_repairWorker.RebootSystem();
         }
         ::SetForegroundWindow(m_hWnd);
     } else if (result == ERepairResult::Failed) {
@@ -332,9 +330,9 @@ void CVelmoraDlg::OnDestroy()
     m_pBkImage.reset();
 }
 
-bool CVelmoraDlg::DeleteSelf()
+void CVelmoraDlg::DeleteSelf()
 {
-    return StartSelfRemoval();
+    StartSelfRemoval();
 }
 
 // ---- looks ------------------------------------------------------------------
@@ -466,7 +464,7 @@ BOOL CVelmoraDlg::OnEraseBkgnd(HDC hDC)
 
     if (!m_bVersionFontCreated) {
         // Tried once: without its own font the version is drawn in the DC's.
-        (void)CreateFontFromParent(m_hWnd, 2, 2, m_fontVersion);
+        CreateFontFromParent(m_hWnd, 2, 2, m_fontVersion);
         m_bVersionFontCreated = true;
     }
     ::SetBkMode(hDC, TRANSPARENT);

@@ -2,6 +2,36 @@
 // the automatic checks, the host-check and repair threads, their reports, the
 // prompts, and every way the window ends (recorded for the application
 // object, which ends the run).
+//
+// Threads. Every thread of the program is started through StartThread
+// (base/Threads.h), which owns what it hands over.
+// - The user-interface thread runs the application object, every handler of
+//   this window, every other prompt, and the repair's please-wait dialog. It
+//   never waits for a worker; it waits a bounded time only for the two
+//   helpers at the end of this list.
+// - The host-check thread (CheckHostThreadProc, one per run of the timer) is
+//   handed the dialog: it starts the host-information worker and runs the
+//   host's please-wait dialog (or, when the worker cannot start, its notice),
+//   which the slot m_pExecutePrompt shares with this thread (atomic
+//   operations only). That dialog is modal over this window, so the window
+//   cannot end while the thread runs; the thread ends when the worker's close
+//   request has ended the dialog.
+// - The host-information worker (CRepairWorker::GetHostInfo) and the repair
+//   worker (CRepairWorker::DoRepair) are handed the worker, a member of the
+//   dialog: they run the commands, keep or read the hardware ID (a locked
+//   value; it and the please-wait slot are all that two threads share), and
+//   report by two synchronous sends to this window, the close request and
+//   the result; the window's answer is the whole of their reply. A
+//   please-wait dialog is modal over this window for as long as each runs.
+// - The check-box thread (EnableStartThreadProc, one per click) is handed the
+//   window's handle only, not the dialog: it may run after the dialog has
+//   gone, and a send to a window that no longer exists simply fails. Its one
+//   send asks the window to make the start button follow the box.
+// - The preloaded background's decoder (CPngPreload, ui/) owns its state with
+//   the preload, which waits for it a bounded time.
+// - The self-removal's shell call (system/SelfRemoval.cpp) runs the shell's
+//   automation on a thread of its own, shares its call with the caller, and
+//   is waited for a bounded time.
 #pragma once
 #include <memory>
 
@@ -33,8 +63,8 @@ public:
     EWindowEnding Ending() const { return m_ending; }
     // The feedback event of closing (nothing without the library).
     void SendClosingFeedback();
-    // Starts the removal of the program folder and returns at once. Always true.
-    bool DeleteSelf();
+    // Starts the removal of the program folder and returns at once.
+    void DeleteSelf();
 
 protected:
     // Looks (scale, size, shape, background, version text, drag band, layout);
@@ -54,9 +84,9 @@ protected:
 private:
     // False when a step failed: its prompt has been shown and the window ends.
     [[nodiscard]] bool InitTool();
-    [[nodiscard]] bool StartCheckHostThread();
-    static DWORD WINAPI CheckHostThreadProc(LPVOID param);
-    static DWORD WINAPI EnableStartThreadProc(LPVOID param);
+    bool StartCheckHostThread();
+    static void CheckHostThreadProc(CVelmoraDlg* dlg);
+    static void EnableStartThreadProc(HWND window);
     void RunCheckHost();
     [[nodiscard]] std::shared_ptr<CExecutePromptDlg> NewPleaseWait(const wchar_t* text);
     void DropPleaseWait(const std::shared_ptr<CExecutePromptDlg>& dlg);
@@ -74,11 +104,11 @@ private:
     void LayoutControls(bool first);
     void SetAgreementText();
     // The background image, loaded on first need; false while it cannot be.
-    [[nodiscard]] bool HasBackground();
+    bool HasBackground();
 
     // Shows a prompt box modally and returns its result; what failed as it
     // came up goes to the log.
-    [[nodiscard]] INT_PTR ShowPrompt(HWND hParent, const wchar_t* text, int type);
+    INT_PTR ShowPrompt(HWND hParent, const wchar_t* text, int type);
     // A prompt with the single confirm button: there is nothing to answer.
     void ShowNotice(HWND hParent, FlowText text);
 

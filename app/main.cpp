@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "app/VelmoraApp.h"
-#include "framework/RunningImage.h"
+#include "base/RunningImage.h"
 #include "system/SafeLoading.h"
 #include "system/SelfRemoval.h"
 
@@ -15,9 +15,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     RestrictDllSearchToSystemFolder();
     // Before any COM call, and before anything could set other security (see
     // SelfRemoval.h); a shell call later sets it itself if this failed.
-    (void)SecureComAtStart();
+    SecureComAtStart();
     CVelmoraApp app;
     // Always FALSE: there is no message loop of the application's own to enter.
-    (void)app.InitInstance();
+    app.InitInstance();
     return app.m_nExitCode;
 }

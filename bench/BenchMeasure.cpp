@@ -8,7 +8,7 @@
 #include <map>
 
 #include "system/CommandRunner.h"
-#include "system/HostRules.h"
+#include "system/CommandLines.h"
 #include "tests/support/TestSupport.h"
 
 namespace bench {

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Text.h"
+#include "base/Text.h"
 #include "app/FlowTexts.h"
 #include "bench/BenchMeasure.h"
 #include "log/LogSaveCloseFile.h"

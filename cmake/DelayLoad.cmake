@@ -1,4 +1,6 @@
-# Delay-loaded system libraries.
+# Delay-loaded system libraries: the one way the program loads a library
+# late (the feedback library, a closed library of the tool's maker, is bound
+# at run time by its own rules in feedback/).
 #
 #   velmora_delay_load(<name> <dll> <function>...)
 #
@@ -16,7 +18,9 @@
 # A function of <dll> missing from the list still links, from the usual import
 # library (if one is on the link line), and brings <dll> back into the import
 # table; tests/win/ImportTableTest.cpp names every import that is not one of
-# the system's known libraries.
+# the system's known libraries. A program that sets the target property
+# VELMORA_PLAIN_IMPORTS takes base's system libraries through their usual
+# import libraries instead (see base/CMakeLists.txt).
 if(NOT CMAKE_DLLTOOL)
   string(REGEX REPLACE "g\\+\\+(-posix|-win32)?$" "dlltool" _velmora_dlltool "${CMAKE_CXX_COMPILER}")
   find_program(CMAKE_DLLTOOL NAMES ${_velmora_dlltool} x86_64-w64-mingw32-dlltool REQUIRED)

@@ -63,7 +63,7 @@ Report RunTool(const std::vector<std::wstring>& args, const Environment& env, ID
     size_t failed = 0, onRestart = 0;
     for (size_t i : named) {
         if (command.verb == Verb::Status) {
-            NodeStatus status = devices.ReadStatus(i);
+            SDeviceNodeStatus status = devices.ReadStatus(i);
             failed += StateOf(status) == State::Unknown;
             AddLine(report.out, StatusLine(list[i].instanceId, status));
             continue;

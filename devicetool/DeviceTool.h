@@ -18,8 +18,8 @@ public:
     // scope; true when it accepted the request.
     [[nodiscard]] virtual bool RequestChange(size_t index, Verb verb, Scope scope) = 0;
     // True when the device's install parameters ask for a restart or reboot.
-    [[nodiscard]] virtual bool RestartRequested(size_t index) = 0;
-    [[nodiscard]] virtual NodeStatus ReadStatus(size_t index) = 0;
+    virtual bool RestartRequested(size_t index) = 0;
+    virtual SDeviceNodeStatus ReadStatus(size_t index) = 0;
 };
 
 // What the process knows of itself.

@@ -1,22 +1,10 @@
 #include "devicetool/DeviceToolRules.h"
 
+#include "base/AsciiRules.h"   // device IDs are ASCII; the output stays ASCII
+
 namespace devtool {
 
 namespace {
-
-wchar_t FoldAscii(wchar_t c)
-{
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-bool SameWord(const std::wstring& arg, const wchar_t* word)
-{
-    size_t i = 0;
-    for (; i < arg.size() && word[i]; ++i)
-        if (FoldAscii(arg[i]) != FoldAscii(word[i]))
-            return false;
-    return i == arg.size() && !word[i];
-}
 
 bool OnlyStars(const std::wstring& s)
 {
@@ -25,7 +13,7 @@ bool OnlyStars(const std::wstring& s)
 
 bool IsForce(const std::wstring& arg)
 {
-    return SameWord(arg, L"/force") || SameWord(arg, L"-force");
+    return SameAsciiNoCase(arg, L"/force") || SameAsciiNoCase(arg, L"-force");
 }
 
 // Classes whose devices Windows cannot run without (the machine, its
@@ -69,7 +57,7 @@ const wchar_t* const kRepairTargets[] = {
 bool IsRepairTarget(const std::wstring& id)
 {
     for (const wchar_t* target : kRepairTargets)
-        if (SameWord(id, target))
+        if (SameAsciiNoCase(id, target))
             return true;
     return false;
 }
@@ -79,19 +67,9 @@ namespace {
 const VitalClass* VitalClassOf(const std::wstring& classGuid)
 {
     for (const VitalClass& c : kVitalClasses)
-        if (SameWord(classGuid, c.guid))
+        if (SameAsciiNoCase(classGuid, c.guid))
             return &c;
     return nullptr;
-}
-
-// Device IDs are ASCII; anything else shows as '?' so the output stays ASCII.
-std::string Ascii(const std::wstring& s)
-{
-    std::string out;
-    out.reserve(s.size());
-    for (wchar_t c : s)
-        out += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
-    return out;
 }
 
 const char* Past(Verb verb)
@@ -122,24 +100,24 @@ bool ParseCommandLine(const std::vector<std::wstring>& args, CommandLine& out, s
     }
     const std::wstring& command = words[0];
     for (const wchar_t* help : {L"/?", L"-?", L"/h", L"-h", L"/help", L"--help", L"help"}) {
-        if (SameWord(command, help)) {
+        if (SameAsciiNoCase(command, help)) {
             out.verb = Verb::Help;
             return true;
         }
     }
-    if (SameWord(command, L"disable"))
+    if (SameAsciiNoCase(command, L"disable"))
         out.verb = Verb::Disable;
-    else if (SameWord(command, L"enable"))
+    else if (SameAsciiNoCase(command, L"enable"))
         out.verb = Verb::Enable;
-    else if (SameWord(command, L"status"))
+    else if (SameAsciiNoCase(command, L"status"))
         out.verb = Verb::Status;
     else {
-        error = "Unknown command \"" + Ascii(command) + "\".";
+        error = "Unknown command \"" + PrintableAscii(command) + "\".";
         return false;
     }
     out.ids.assign(words.begin() + 1, words.end());
     if (out.ids.empty()) {
-        error = "\"" + Ascii(command) + "\" needs at least one device ID.";
+        error = "\"" + PrintableAscii(command) + "\" needs at least one device ID.";
         return false;
     }
     for (const std::wstring& id : out.ids) {
@@ -150,7 +128,7 @@ bool ParseCommandLine(const std::vector<std::wstring>& args, CommandLine& out, s
         }
         // Every device of the PC, the disk controllers among them: a slip, not a repair.
         if (out.verb != Verb::Status && OnlyStars(body)) {
-            error = "\"" + Ascii(id) + "\" would " + Infinitive(out.verb) + " every device; name the device.";
+            error = "\"" + PrintableAscii(id) + "\" would " + Infinitive(out.verb) + " every device; name the device.";
             return false;
         }
     }
@@ -165,7 +143,7 @@ bool MatchesPattern(const std::wstring& pattern, const std::wstring& text)
         if (p < pattern.size() && pattern[p] == L'*') {
             star = p++;
             resume = t;
-        } else if (p < pattern.size() && FoldAscii(pattern[p]) == FoldAscii(text[t])) {
+        } else if (p < pattern.size() && LowerAscii(pattern[p]) == LowerAscii(text[t])) {
             ++p;
             ++t;
         } else if (star != std::wstring::npos) {
@@ -237,7 +215,7 @@ std::vector<std::string> DisableRefusals(const std::vector<Device>& devices, con
         for (const Device& device : devices)
             named += DeviceMatches(device, id);
         if (named > 1)
-            lines.push_back("\"" + Ascii(id) + "\" names " + std::to_string(named) +
+            lines.push_back("\"" + PrintableAscii(id) + "\" names " + std::to_string(named) +
                             " devices: nothing disabled. Name one device, or add /force to disable all " +
                             std::to_string(named) + ".");
     }
@@ -249,7 +227,7 @@ std::vector<std::string> DisableRefusals(const std::vector<Device>& devices, con
         for (const std::wstring& id : ids)
             named = named || (!IsRepairTarget(id) && DeviceMatches(device, id));
         if (named)
-            lines.push_back(Ascii(device.instanceId) + " is a " + vital->name + " device, " + vital->why +
+            lines.push_back(PrintableAscii(device.instanceId) + " is a " + vital->name + " device, " + vital->why +
                             ": nothing disabled. Add /force to disable it anyway.");
     }
     return lines;
@@ -267,7 +245,7 @@ std::vector<Scope> ChangeScopes(Verb verb)
     }
 }
 
-State StateOf(const NodeStatus& status)
+State StateOf(const SDeviceNodeStatus& status)
 {
     if (!status.read || status.flags == 0)
         return State::Unknown;
@@ -276,7 +254,7 @@ State StateOf(const NodeStatus& status)
     return (status.flags & kNodeStarted) ? State::Running : State::Stopped;
 }
 
-Outcome ChangeOutcome(Verb verb, bool installerAccepted, bool restartRequested, const NodeStatus& after)
+Outcome ChangeOutcome(Verb verb, bool installerAccepted, bool restartRequested, const SDeviceNodeStatus& after)
 {
     if (!installerAccepted)
         return Outcome::Failed;
@@ -300,10 +278,10 @@ std::string DeviceLine(const std::wstring& instanceId, Verb verb, Outcome outcom
         word += " failed";
         break;
     }
-    return Ascii(instanceId) + ": " + word;
+    return PrintableAscii(instanceId) + ": " + word;
 }
 
-std::string StatusLine(const std::wstring& instanceId, const NodeStatus& status)
+std::string StatusLine(const std::wstring& instanceId, const SDeviceNodeStatus& status)
 {
     std::string word;
     switch (StateOf(status)) {
@@ -323,7 +301,7 @@ std::string StatusLine(const std::wstring& instanceId, const NodeStatus& status)
         word = "Status could not be read";
         break;
     }
-    return Ascii(instanceId) + ": " + word;
+    return PrintableAscii(instanceId) + ": " + word;
 }
 
 std::string ClosingLine(Verb verb, size_t matched, size_t failed, size_t onRestart)

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/DeviceNodeStatus.h"
+
 namespace devtool {
 
 enum class Verb { Help, Disable, Enable, Status };
@@ -70,21 +72,9 @@ std::vector<std::string> DisableRefusals(const std::vector<Device>& devices, con
 enum class Scope { Global, ConfigSpecific };
 std::vector<Scope> ChangeScopes(Verb verb);
 
-// Device node status as the configuration manager reports it. These are the
-// values of DN_STARTED, DN_HAS_PROBLEM and CM_PROB_DISABLED.
-constexpr unsigned long kNodeStarted = 0x00000008;
-constexpr unsigned long kNodeHasProblem = 0x00000400;
-constexpr unsigned long kProblemDisabled = 0x16;
-
-struct NodeStatus {
-    bool read = false;        // the query answered success
-    unsigned long flags = 0;
-    unsigned long problem = 0;
-};
-
 enum class State { Unknown, Running, Disabled, Stopped, Problem };
 // A node that reports no flags at all has said nothing about itself: Unknown.
-State StateOf(const NodeStatus& status);
+State StateOf(const SDeviceNodeStatus& status);
 
 enum class Outcome { Done, OnRestart, Failed };
 
@@ -92,7 +82,7 @@ enum class Outcome { Done, OnRestart, Failed };
 // of its scopes), done once the device or the system restarts (the installer
 // asked for it), done (the node now shows the new state), or failed (it does
 // not).
-Outcome ChangeOutcome(Verb verb, bool installerAccepted, bool restartRequested, const NodeStatus& after);
+Outcome ChangeOutcome(Verb verb, bool installerAccepted, bool restartRequested, const SDeviceNodeStatus& after);
 
 // Everything a run prints, and its exit code: 0 every matched device done,
 // 1 done once restarted, 2 nothing matched or a device failed (or nothing
@@ -110,7 +100,7 @@ constexpr int kExitUsage = 3;
 
 // One line per matched device.
 std::string DeviceLine(const std::wstring& instanceId, Verb verb, Outcome outcome);
-std::string StatusLine(const std::wstring& instanceId, const NodeStatus& status);
+std::string StatusLine(const std::wstring& instanceId, const SDeviceNodeStatus& status);
 
 // The closing line of a run over matched devices, failed of which failed and
 // onRestart of which wait for a restart.

@@ -4,11 +4,7 @@
 
 #include <cwchar>
 
-#include "framework/DeviceProperties.h"
-
-static_assert(devtool::kNodeStarted == DN_STARTED, "DN_STARTED");
-static_assert(devtool::kNodeHasProblem == DN_HAS_PROBLEM, "DN_HAS_PROBLEM");
-static_assert(devtool::kProblemDisabled == CM_PROB_DISABLED, "CM_PROB_DISABLED");
+#include "base/DeviceProperties.h"
 
 namespace {
 
@@ -92,8 +88,7 @@ bool CSetupApiDevices::RestartRequested(size_t index)
     return (params.Flags & (DI_NEEDRESTART | DI_NEEDREBOOT)) != 0;
 }
 
-devtool::NodeStatus CSetupApiDevices::ReadStatus(size_t index)
+SDeviceNodeStatus CSetupApiDevices::ReadStatus(size_t index)
 {
-    const SDeviceNodeStatus node = ReadDeviceNodeStatus(m_infos.at(index));
-    return {node.read, node.flags, node.problem};
+    return ReadDeviceNodeStatus(m_infos.at(index));
 }

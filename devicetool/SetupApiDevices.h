@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "devicetool/DeviceTool.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 // "{4d36e97d-e325-11ce-bfc1-08002be10318}": a class GUID as the rules compare it.
 std::wstring GuidText(const GUID& guid);
@@ -23,7 +23,7 @@ public:
     devtool::ListResult ListDevices(std::vector<devtool::Device>& devices) override;
     bool RequestChange(size_t index, devtool::Verb verb, devtool::Scope scope) override;
     bool RestartRequested(size_t index) override;
-    devtool::NodeStatus ReadStatus(size_t index) override;
+    SDeviceNodeStatus ReadStatus(size_t index) override;
 
 private:
     size_t m_maxDevices;

@@ -6,7 +6,7 @@
 
 #include "devicetool/DeviceTool.h"
 #include "devicetool/SetupApiDevices.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "feedback/TimeText.h"
-#include "framework/Paths.h"
-#include "framework/Trust.h"
+#include "base/Paths.h"
+#include "base/Trust.h"
 
 // The certificates whose library a signed release loads, by their SHA-256,
 // as the release was built with them (scripts/build, VELMORA_FEEDBACK_SIGNERS);
@@ -50,7 +50,7 @@ int CFeedbackDll::Load()
         // A signed release loads it only when signed by a certificate the
         // release names, with a chain the system trusts and does not know to
         // be revoked, checked on the file that is then loaded (see
-        // framework/Trust.h).
+        // base/Trust.h).
         bool usable = false;
         const std::vector<std::string>& allowed = AllowedSigners(usable);
         CHeldFile file;

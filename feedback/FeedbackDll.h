@@ -31,19 +31,19 @@ public:
     // 1 when the library in the program's folder loaded and all eleven entry
     // points resolved, else 0. The library is never unloaded.
     [[nodiscard]] int Load();
-    [[nodiscard]] bool IsBound() const { return m_bBound; }
+    bool IsBound() const { return m_bBound; }
     // After Load returned 0 in a signed release: the log line (UTF-8) that
     // names the library and why it was not loaded; empty otherwise.
     const std::string& Refusal() const { return m_strRefusal; }
 
     [[nodiscard]] int InitFreedbackDll(FeedbackInitInfo* info) const;
-    [[nodiscard]] int CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* version, int kind, wchar_t* timeText) const;
+    int CustomerFeedbackEx(const wchar_t* toolId, const wchar_t* version, int kind, wchar_t* timeText) const;
     // "CustomerFeedbackEx" with the current time as its text, made fresh in a
     // writable buffer of kFeedbackTimeChars wide characters: a library that
     // writes an answer back into it cannot run past its end.
-    [[nodiscard]] int ReportCustomerFeedback(const wchar_t* toolId, const wchar_t* version, int kind) const;
-    [[nodiscard]] int GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version) const;
-    [[nodiscard]] int OpenToolDownUrl() const;
+    int ReportCustomerFeedback(const wchar_t* toolId, const wchar_t* version, int kind) const;
+    int GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* version) const;
+    int OpenToolDownUrl() const;
 
     // Export names in binding order.
     static const char* const kExportNames[11];

@@ -4,7 +4,7 @@
 // The dialog owns the window it makes: the window goes at the end of the
 // modal run, with EndDialog of a modeless dialog, or with the object.
 #pragma once
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "framework/Wnd.h"
 
 class CDialog : public CWnd {
@@ -18,10 +18,9 @@ public:
     ~CDialog() override;
 
     // The result EndDialog gave, or -1 when the window could not be made.
-    [[nodiscard]] INT_PTR DoModal();
+    INT_PTR DoModal();
     [[nodiscard]] bool Create(UINT nIdTemplate, HWND hParent);   // modeless
     void EndDialog(INT_PTR nResult);
-    bool IsRunningModal() const { return m_bInModal; }
 
     virtual BOOL OnInitDialog() { return TRUE; }
     virtual void DoDataExchange() {}

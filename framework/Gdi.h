@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "framework/GdiPlus.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 struct SDeleteObject { void operator()(HGDIOBJ h) const { ::DeleteObject(h); } };
 struct SDeleteDC { void operator()(HDC h) const { ::DeleteDC(h); } };
@@ -109,7 +109,7 @@ public:
     ~CGdiplusSession() { Shutdown(); }
     CGdiplusSession(const CGdiplusSession&) = delete;
     CGdiplusSession& operator=(const CGdiplusSession&) = delete;
-    [[nodiscard]] bool Startup()
+    bool Startup()
     {
         Gdiplus::GdiplusStartupInput input;
         return gp::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;

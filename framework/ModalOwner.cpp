@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "framework/Locks.h"
+#include "base/Locks.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "framework/InFolder.h"
+#include "base/InFolder.h"
 
 const wchar_t kLogFolderSecurityOwned[] = L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 const wchar_t kLogFolderSecurity[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";

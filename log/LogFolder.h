@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "log/LogRules.h"
 
 // The security of a log folder the tool makes: SYSTEM and Administrators have

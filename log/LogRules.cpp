@@ -2,8 +2,9 @@
 
 #include <climits>
 #include <cstdio>
-#include <cwctype>
 #include <iterator>
+
+#include "base/AsciiRules.h"
 
 std::string FormatLogStamp(const LogTime& t)
 {
@@ -80,12 +81,7 @@ namespace {
 
 bool SameSid(const std::wstring& a, const std::wstring& b)
 {
-    if (a.empty() || a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::towupper(a[i]) != std::towupper(b[i]))
-            return false;
-    return true;
+    return !a.empty() && SameAsciiNoCase(a, b);
 }
 
 bool IsTrustedAccount(const std::wstring& sid, const std::wstring& runningAccount)

@@ -23,7 +23,7 @@ std::string FormatLogStamp(const LogTime& t);
 // A log file is moved to its backup once it is larger than this many bytes.
 constexpr uint32_t kLogRotateLimit = 6020000;
 // Only the low 32 bits of the length count, taken as unsigned.
-[[nodiscard]] bool LogNeedsRotation(uint64_t fileLength);
+bool LogNeedsRotation(uint64_t fileLength);
 
 // The profile value is read into a buffer of this many wide characters.
 constexpr size_t kLogIniBufferChars = 100;
@@ -32,7 +32,7 @@ constexpr size_t kLogIniBufferChars = 100;
 int LogIniToInt(const std::wstring& text);
 // The value of key "print" as read (before the buffer cut): cut to what the
 // buffer holds, trimmed, converted; logging is on exactly for 1.
-[[nodiscard]] bool LogPrintSwitchOn(const std::wstring& value);
+bool LogPrintSwitchOn(const std::wstring& value);
 
 // The root a log front end uses for an override: a separator is added when
 // the folder does not end in one. An empty root stays empty.
@@ -54,7 +54,7 @@ std::vector<std::wstring> LogFileNamesWithBackups();
 // A log file is named by one plain name inside the log folder: not empty, not
 // "." or "..", no separator (nothing that reaches into another folder) and no
 // stream separator.
-[[nodiscard]] bool LogFileNameIsPlain(const std::wstring& name);
+bool LogFileNameIsPlain(const std::wstring& name);
 
 // One entry of a folder's access list, as the system gives it.
 struct SLogAccessEntry {
@@ -84,4 +84,4 @@ constexpr uint32_t kLogReadOnlyRights = 0x00000001u | 0x00000008u | 0x00000020u 
 // passed on to what is made in it) grants anything beyond reading to another
 // account or group. Otherwise someone else could put a link or another file
 // under a log file's name, or swap the folder, and have the tool write there.
-[[nodiscard]] bool LogFolderIsSafe(const SLogFolderSecurity& security, const std::wstring& runningAccount);
+bool LogFolderIsSafe(const SLogFolderSecurity& security, const std::wstring& runningAccount);

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "framework/Handles.h"
-#include "framework/Locks.h"
+#include "base/Handles.h"
+#include "base/Locks.h"
 #include "log/LogFolder.h"
 #include "log/LogRules.h"
 #include "log/LogSaveCloseFile.h"

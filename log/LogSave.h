@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/InFolder.h"
+#include "base/InFolder.h"
 
 class CLogBase;
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "framework/Locks.h"
-#include "framework/Text.h"
+#include "base/Locks.h"
+#include "base/Text.h"
 #include "log/LogFolder.h"
 #include "log/LogRules.h"
 
@@ -96,15 +96,7 @@ void MoveToBackup(HANDLE folder, const std::wstring& name, const SFileIdentity& 
 
 }  // namespace
 
-CLogSaveCloseFile::CLogSaveCloseFile(const std::wstring& logDir) : CLogBase(logDir)
-{
-    ::InitializeCriticalSectionAndSpinCount(&m_lock, 0);
-}
-
-CLogSaveCloseFile::~CLogSaveCloseFile()
-{
-    ::DeleteCriticalSection(&m_lock);
-}
+CLogSaveCloseFile::CLogSaveCloseFile(const std::wstring& logDir) : CLogBase(logDir) {}
 
 void CLogSaveCloseFile::SaveText(std::string text, std::string fileName)
 {

@@ -11,14 +11,14 @@
 
 #include <string>
 
-#include "framework/Handles.h"
-#include "framework/InFolder.h"
+#include "base/Handles.h"
+#include "base/InFolder.h"
+#include "base/Locks.h"
 #include "log/LogBase.h"
 
 class CLogSaveCloseFile : public CLogBase {
 public:
     explicit CLogSaveCloseFile(const std::wstring& logDir);
-    ~CLogSaveCloseFile() override;
 
     void SavePacket(const CPacketLog* packet) override;
     void SaveText(std::string text, std::string fileName) override;
@@ -32,7 +32,7 @@ private:
     // entries cannot go in. Called under m_lock.
     [[nodiscard]] bool HoldFolder();
 
-    CRITICAL_SECTION m_lock;
+    CCriticalSection m_lock;
     bool m_bFolderTried = false;
     CFileHandle m_folder;
     SFileIdentity m_folderIdentity;

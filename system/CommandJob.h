@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 class CProcessTree {
 public:
@@ -19,12 +19,12 @@ public:
     // still runs, but only the interpreter itself is watched and ended (what
     // it started may outlive the run). process must stay open while this
     // object lives.
-    [[nodiscard]] bool Confine(HANDLE process);
+    bool Confine(HANDLE process);
     // After a packet under the tree's key (the job's notices, and one when
     // the interpreter ends): whether the command has ended, which it has
     // when its interpreter has. A program it left running in the background
     // does not count: it is ended with EndLeftovers.
-    [[nodiscard]] bool Ended(DWORD message) const;
+    bool Ended(DWORD message) const;
     // Once the interpreter has ended: ends whatever the command left running
     // in the job (nothing can be ended when unconfined).
     void EndLeftovers() const;

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 // The read end is ours: the server end of a pipe that exists only for this
 // run, opened for overlapped reads, so a read can wait beside the end of the

@@ -2,10 +2,11 @@
 
 #include <vector>
 
-#include "framework/Handles.h"
-#include "framework/Text.h"
+#include "base/Handles.h"
+#include "base/Text.h"
 #include "log/LogSave.h"
 #include "system/ChunkDecoder.h"
+#include "system/CommandLines.h"
 #include "system/CommandJob.h"
 #include "system/CommandPipe.h"
 #include "system/CommandReadLoop.h"
@@ -20,31 +21,17 @@ namespace {
 // gets this run's pipe, nor this one that run's.
 class CInheritList {
 public:
-    CInheritList(HANDLE* handles, size_t count)
+    CInheritList(HANDLE* handles, size_t count) : m_list(1)
     {
-        SIZE_T size = 0;
-        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-        m_storage.resize(size);
-        m_bReady = size > 0 && ::InitializeProcThreadAttributeList(List(), 1, 0, &size);
-        if (m_bReady && !::UpdateProcThreadAttribute(List(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles,
-                                                     count * sizeof(HANDLE), nullptr, nullptr)) {
-            ::DeleteProcThreadAttributeList(List());
-            m_bReady = false;
-        }
+        m_bReady = m_list && ::UpdateProcThreadAttribute(m_list.Get(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles,
+                                                         count * sizeof(HANDLE), nullptr, nullptr);
     }
-    ~CInheritList()
-    {
-        if (m_bReady)
-            ::DeleteProcThreadAttributeList(List());
-    }
-    CInheritList(const CInheritList&) = delete;
-    CInheritList& operator=(const CInheritList&) = delete;
 
     bool Ready() const { return m_bReady; }
-    LPPROC_THREAD_ATTRIBUTE_LIST List() { return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_storage.data()); }
+    LPPROC_THREAD_ATTRIBUTE_LIST List() { return m_list.Get(); }
 
 private:
-    std::vector<char> m_storage;
+    CAttributeList m_list;
     bool m_bReady = false;
 };
 
@@ -119,7 +106,7 @@ ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWO
     // Unconfined, the command still runs; only its interpreter is then
     // watched and ended at the limit. If this process dies before the
     // interpreter is in the job, the interpreter stays suspended.
-    (void)tree.Confine(process.Get());
+    tree.Confine(process.Get());
     // The pipe breaks when the command's processes have closed their ends.
     pipe.writeEnd.Reset();
     input.Reset();
@@ -133,8 +120,6 @@ ECommandRun RunCommandChunks(const std::wstring& command, DWORD bufferBytes, DWO
         tree.End();
         return ECommandRun::TimedOut;
     }
-    DWORD exitCode = 0;
-    ::GetExitCodeProcess(process.Get(), &exitCode);   // read, not part of the result
     return ECommandRun::Ran;
 }
 

@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <setupapi.h>
 
-#include "framework/DeviceProperties.h"
-#include "framework/Handles.h"
-#include "framework/Paths.h"
-#include "framework/Text.h"
+#include "base/DeviceProperties.h"
+#include "base/Handles.h"
+#include "base/Paths.h"
+#include "base/Text.h"
 #include "log/LogRules.h"
 #include "log/LogSave.h"
 

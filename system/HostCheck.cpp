@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "log/LogSave.h"
+#include "system/CommandLines.h"
 #include "system/CommandRunner.h"
 #include "system/Devices.h"
 #include "system/HostRules.h"
@@ -43,7 +44,7 @@ CPebVersion ReadPebVersion()
 std::wstring WmicPath()
 {
     const std::wstring system = SystemFolder();
-    return system.empty() ? std::wstring() : system + L"\\wbem\\WMIC.exe";
+    return system.empty() ? std::wstring() : JoinPath(system, kWmicInSystemFolder);
 }
 
 bool WmicAvailable()
@@ -55,7 +56,7 @@ bool WmicAvailable()
 
 std::wstring WmicCommand(const wchar_t* arguments)
 {
-    return L"\"" + WmicPath() + L"\" " + arguments;
+    return Quoted(WmicPath()) + L" " + arguments;
 }
 
 // The raw SMBIOS table from the firmware table service.

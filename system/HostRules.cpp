@@ -158,15 +158,6 @@ EHostResult HostResultOfModelCheck(int code)
 
 // ---- Interpreter command line ----------------------------------------------
 
-std::wstring ComposeCommandLine(const std::wstring& command)
-{
-    // The command is a C string to the formatter: it ends at its first NUL.
-    std::wstring line = L"cmd /D /S /C \"" + command.substr(0, command.find(L'\0')) + L"\"";
-    if (line.size() > kMaxCommandLineChars)
-        line.resize(kMaxCommandLineChars);
-    return line;
-}
-
 std::string CommandTimeoutLogMessage(const std::string& commandUtf8, unsigned long secondsWaited)
 {
     return "命令等待 " + std::to_string(secondsWaited) + " 秒仍未结束，已被终止：" + commandUtf8;

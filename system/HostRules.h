@@ -1,7 +1,7 @@
 // The rules by which the tool decides whether it runs on a PC it was made for:
 // the Windows version classification, the model text parser and matcher, the
-// composition of the interpreter's command line and the reading of the SMBIOS
-// system-information record.
+// line logged for a command that outlived its limit and the reading of the
+// SMBIOS system-information record.
 // No window, no handle: the Win32 side gathers the inputs and acts on the answers.
 #pragma once
 #include <cstddef>
@@ -15,7 +15,7 @@
 enum class EWindowsClass { Supported, Refused, Unlisted };
 
 // Exact match of the (major, minor) pair the system records for the process.
-[[nodiscard]] EWindowsClass ClassifyWindowsVersion(unsigned long major, unsigned long minor);
+EWindowsClass ClassifyWindowsVersion(unsigned long major, unsigned long minor);
 
 // The answer of the OS query names Windows 11 (case-sensitive).
 bool NamesWindows11(const std::wstring& osQueryText);
@@ -29,7 +29,7 @@ std::wstring OsTextFromBuild(unsigned long build);
 
 // The whole version check. runOsQuery is asked only for an unlisted pair; it
 // returns false when the query could not be run, else true with its text.
-[[nodiscard]] bool IsSupportedWindows(unsigned long major, unsigned long minor,
+bool IsSupportedWindows(unsigned long major, unsigned long minor,
                         const std::function<bool(std::wstring& text)>& runOsQuery);
 
 // ---- Result of the host check ----------------------------------------------
@@ -76,28 +76,16 @@ std::string UpperAscii(const std::string& value);
 int FindAcceptedModel(const std::string& upperValue);
 
 // The whole model part: ran is the runner's result, answer what it collected.
-[[nodiscard]] int CheckModelAnswer(bool ran, const std::string& answer);
+int CheckModelAnswer(bool ran, const std::string& answer);
 
 // The log line of a model outcome (UTF-8), or nullptr for kModelAccepted.
 const char* ModelCheckLogMessage(int code);
 
 // What a model outcome other than kModelAccepted comes to as the host check's
 // result; anything else that is no model outcome counts as a query that failed.
-[[nodiscard]] EHostResult HostResultOfModelCheck(int code);
+EHostResult HostResultOfModelCheck(int code);
 
-// ---- Interpreter command line ----------------------------------------------
-
-// Longest command line handed to the interpreter, without its terminating NUL.
-const size_t kMaxCommandLineChars = 1023;
-// What ComposeCommandLine puts around a command: 'cmd /D /S /C "' and '"'.
-const size_t kInterpreterWrapChars = 15;
-
-// The interpreter's line for a command (up to an embedded NUL): "cmd /D /S /C"
-// and the command in quotes, cut at 1023 characters. /D: no AutoRun commands
-// from the registry run with the tool's rights; /S: the interpreter takes off
-// exactly the outer quotes, so a command that quotes its program's path and
-// its arguments reaches it as written.
-std::wstring ComposeCommandLine(const std::wstring& command);
+// ---- A command's time limit -------------------------------------------------
 
 // The line logged after a command's own failure line when the command outlived
 // the runner's limit and was ended, so a support technician can tell a hung
@@ -123,4 +111,4 @@ enum class ESmbiosResult {
 // Version string goes through the same parser as "Version=<text>\r\n".
 // tableRead false (the table could not be read) or a bad table gives
 // kModelQueryFailed; a table without a system-information record kModelNotFound.
-[[nodiscard]] int CheckModelFromSmbios(bool tableRead, const uint8_t* data, size_t size);
+int CheckModelFromSmbios(bool tableRead, const uint8_t* data, size_t size);

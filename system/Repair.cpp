@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include "framework/Handles.h"
-#include "framework/Paths.h"
-#include "framework/Trust.h"
+#include "base/Handles.h"
+#include "base/Paths.h"
+#include "base/Trust.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
-#include "system/SelfRemovalRules.h"
+#include "system/CommandLines.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ EDeviceChange ChangeListedDevice(EDeviceVerb verb, const std::wstring& hardwareI
     CHeldFile tool;
     std::wstring toolDir = exeDir;
     if (IsSignedRelease()) {
-        const std::wstring path = exeDir + L"\\" + kDeviceToolName;
+        const std::wstring path = JoinPath(exeDir, kDeviceToolName);
         const ETrust trust = tool.Hold(path) ? CheckSameSigner(tool) : ETrust::Unreadable;
         if (trust != ETrust::Trusted) {
             LogToolLine(RefusedFileLine(trust, path));

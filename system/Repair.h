@@ -21,4 +21,4 @@ enum class ERestartReason { UserAnswer, Planned };
 
 // True while the PC's first-time setup (the out-of-box experience) has not
 // completed: a management agent then leaves every restart to itself.
-[[nodiscard]] bool FirstTimeSetupInProgress();
+bool FirstTimeSetupInProgress();

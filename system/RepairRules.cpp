@@ -2,8 +2,9 @@
 
 #include <cctype>
 
+#include "base/DeviceNodeStatus.h"
 #include "system/HostRules.h"
-#include "system/SelfRemovalRules.h"
+#include "system/CommandLines.h"
 
 const char* const kListedHardwareIdsA[3] = {
     "PCI\\VEN_10DE&DEV_1AD8",
@@ -62,11 +63,9 @@ bool ChooseListedHardwareId(const CHardwareIdMap& ids, std::wstring& chosen)
 
 EDeviceState DeviceStateOf(bool read, unsigned long flags, unsigned long problem)
 {
-    const unsigned long kHasProblem = 0x00000400;   // DN_HAS_PROBLEM
-    const unsigned long kProblemDisabled = 0x16;    // CM_PROB_DISABLED
     if (!read || flags == 0)
         return EDeviceState::Unknown;
-    return (flags & kHasProblem) && problem == kProblemDisabled ? EDeviceState::Disabled : EDeviceState::NotDisabled;
+    return (flags & kNodeHasProblem) && problem == kProblemDisabled ? EDeviceState::Disabled : EDeviceState::NotDisabled;
 }
 
 EHostResult FindListedDevice(const DeviceListReader& readDevices, SListedDevice& found)
@@ -148,11 +147,6 @@ EDeviceChange ChangeOfLine(EDeviceVerb verb, const std::string& line)
     return EDeviceChange::None;
 }
 
-std::wstring Quoted(const std::wstring& s)
-{
-    return L"\"" + s + L"\"";
-}
-
 }  // namespace
 
 EDeviceChange DevconChangeOf(EDeviceVerb verb, const std::string& output)
@@ -182,11 +176,7 @@ std::wstring DevconCommand(const std::wstring& exeDir, EDeviceVerb verb, const s
 {
     if (exeDir.empty() || UnsafeForInterpreter(exeDir) || hardwareId.empty() || UnsafeForInterpreter(hardwareId))
         return {};
-    const std::wstring tool = exeDir.back() == L'\\' ? exeDir + kDeviceToolName : exeDir + L"\\" + kDeviceToolName;
     const wchar_t* const word = verb == EDeviceVerb::Disable ? L" disable " : L" enable ";
-    const std::wstring command = Quoted(tool) + word + Quoted(hardwareId);
-    // Cut to the interpreter's length, the line would name another path.
-    if (ComposeCommandLine(command).size() != command.size() + kInterpreterWrapChars)
-        return {};
-    return command;
+    const std::wstring command = Quoted(JoinPath(exeDir, kDeviceToolName)) + word + Quoted(hardwareId);
+    return FitsInterpreterLine(command) ? command : std::wstring();
 }

@@ -36,7 +36,7 @@ enum class EDeviceState { Unknown, NotDisabled, Disabled };
 // The configuration manager's node status of a device: read is the query's
 // success; flags and problem as it reports them (DN_*, CM_PROB_*). A node that
 // reports no flags at all has said nothing about itself.
-[[nodiscard]] EDeviceState DeviceStateOf(bool read, unsigned long flags, unsigned long problem);
+EDeviceState DeviceStateOf(bool read, unsigned long flags, unsigned long problem);
 
 struct SPresentDevice {
     std::string firstId;         // first hardware ID, ANSI
@@ -72,15 +72,15 @@ enum class EDeviceVerb { Disable, Enable };
 // ("N device(s) disabled."), or the change at the next restart ("The N
 // device(s) are ready to be disabled. ..."), for at least one device.
 enum class EDeviceChange { None, Now, AtRestart };
-[[nodiscard]] EDeviceChange DevconChangeOf(EDeviceVerb verb, const std::string& output);
+EDeviceChange DevconChangeOf(EDeviceVerb verb, const std::string& output);
 
 // True only when the output confirms the disabling, now or at the next
 // restart. Everything else is a failure.
-[[nodiscard]] bool DevconConfirmsDisable(const std::string& output);
+bool DevconConfirmsDisable(const std::string& output);
 
 // "<folder>\devcon.exe" disable|enable "<hardware ID>": the device tool of the
 // program folder by its full path (run with that folder as the current one).
 // Empty when the folder (or the ID) holds a character the interpreter would
 // expand or that would end the quotes early, or when the interpreter's line
 // would have to be cut: the change is then refused.
-[[nodiscard]] std::wstring DevconCommand(const std::wstring& exeDir, EDeviceVerb verb, const std::wstring& hardwareId);
+std::wstring DevconCommand(const std::wstring& exeDir, EDeviceVerb verb, const std::wstring& hardwareId);

@@ -1,28 +1,10 @@
 #include "system/RepairWorker.h"
 
-#include "framework/Locks.h"
-#include "system/DetachedThread.h"
+#include "base/Threads.h"
+#include "log/LogSave.h"
 #include "system/HostCheck.h"
 #include "system/Repair.h"
 #include "system/ResultCodes.h"
-
-namespace {
-
-DWORD WINAPI HostInfoThreadProc(LPVOID p)
-{
-    // The report has gone to the window; the thread has nobody to tell more.
-    (void)static_cast<CRepairWorker*>(p)->GetHostInfo();
-    return 1;
-}
-
-DWORD WINAPI RepairThreadProc(LPVOID p)
-{
-    // As above: the report is the result.
-    (void)static_cast<CRepairWorker*>(p)->DoRepair();
-    return 1;
-}
-
-}  // namespace
 
 bool CRepairWorker::SetMsgWnd(HWND hWnd, const SWorkerMessages& messages)
 {
@@ -40,14 +22,22 @@ bool CRepairWorker::CheckSystemVersion(std::wstring* timedOutCommand)
     return CheckWindowsVersion(timedOutCommand);
 }
 
+// Each worker's report has gone to the window when it ends: the thread has
+// nobody to tell more.
 bool CRepairWorker::StartHostInfoThread()
 {
-    return StartDetachedThread(HostInfoThreadProc, this, "创建获取本机信息线程失败");
+    if (StartThread([this] { GetHostInfo(); }))
+        return true;
+    LogToolLine("创建获取本机信息线程失败");
+    return false;
 }
 
 bool CRepairWorker::StartRepairThread()
 {
-    return StartDetachedThread(RepairThreadProc, this, "创建修复线程失败");
+    if (StartThread([this] { DoRepair(); }))
+        return true;
+    LogToolLine("创建修复线程失败");
+    return false;
 }
 
 // Runs on its own thread.
@@ -72,7 +62,7 @@ EHostResult CRepairWorker::CheckHost(SListedDevice* device)
     const EHostResult result = CheckModelAndDevice(found);
     if (result != EHostResult::Accepted)
         return result;
-    SetHardwareId(found.hardwareId);
+    m_strHardwareId.Set(found.hardwareId);
     if (device)
         *device = found;
     return result;
@@ -80,13 +70,14 @@ EHostResult CRepairWorker::CheckHost(SListedDevice* device)
 
 ERepairResult CRepairWorker::Repair()
 {
-    return ChangeListedDevice(EDeviceVerb::Disable, HardwareId()) != EDeviceChange::None ? ERepairResult::Done
-                                                                                         : ERepairResult::Failed;
+    return ChangeListedDevice(EDeviceVerb::Disable, m_strHardwareId.Get()) != EDeviceChange::None
+               ? ERepairResult::Done
+               : ERepairResult::Failed;
 }
 
 EDeviceChange CRepairWorker::GiveDeviceBack()
 {
-    return ChangeListedDevice(EDeviceVerb::Enable, HardwareId());
+    return ChangeListedDevice(EDeviceVerb::Enable, m_strHardwareId.Get());
 }
 
 bool CRepairWorker::RebootSystem()
@@ -108,16 +99,4 @@ void CRepairWorker::Report(UINT resultMsg, WPARAM code)
 {
     ::SendMessageW(m_hMsgWnd, m_messages.closePrompt, 0, 0);
     ::SendMessageW(m_hMsgWnd, resultMsg, code, 0);
-}
-
-void CRepairWorker::SetHardwareId(const std::wstring& id)
-{
-    CSrwGuard guard(m_idLock);
-    m_strHardwareId = id;
-}
-
-std::wstring CRepairWorker::HardwareId()
-{
-    CSrwGuard guard(m_idLock, CSrwGuard::kShared);
-    return m_strHardwareId;
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "base/Locks.h"
 #include "system/HostRules.h"
 #include "system/RepairRules.h"
 
@@ -31,14 +32,14 @@ public:
     [[nodiscard]] bool StartHostInfoThread();
     // The host-information worker: CheckHost, then its report. True for an
     // accepted machine.
-    [[nodiscard]] bool GetHostInfo();
+    bool GetHostInfo();
     // Starts DoRepair the same way.
     [[nodiscard]] bool StartRepairThread();
     // The repair worker: Repair, then its report. True when it was done.
-    [[nodiscard]] bool DoRepair();
+    bool DoRepair();
     // True once Windows has taken the forced restart request (the window's,
     // after the user's "是").
-    [[nodiscard]] bool RebootSystem();
+    bool RebootSystem();
 
     // The steps themselves, without a report: the workers above report them
     // to the window, the unattended face takes them on its own thread.
@@ -54,17 +55,13 @@ public:
     void ReportHostResult(EHostResult result);
     void ReportRepairResult(ERepairResult result);
 
-    HWND m_hMsgWnd = nullptr;
-    std::wstring m_strHardwareId;
-
 private:
     void Report(UINT resultMsg, WPARAM code);
 
-    // The host-information worker sets the ID and the repair worker reads it,
-    // on two threads: both go through the lock.
-    void SetHardwareId(const std::wstring& id);
-    [[nodiscard]] std::wstring HardwareId();
-
+    // Set by SetMsgWnd before any worker starts, read by the workers.
+    HWND m_hMsgWnd = nullptr;
     SWorkerMessages m_messages{};
-    SRWLOCK m_idLock = SRWLOCK_INIT;
+    // The host-information worker sets the ID and the repair worker reads it,
+    // on two threads (unattended, both steps run on the one thread of the run).
+    CLocked<std::wstring> m_strHardwareId;
 };

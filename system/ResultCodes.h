@@ -9,9 +9,9 @@
 #include "system/HostRules.h"
 #include "system/RepairRules.h"
 
-[[nodiscard]] uintptr_t MessageCode(EHostResult result);
-[[nodiscard]] uintptr_t MessageCode(ERepairResult result);
+uintptr_t MessageCode(EHostResult result);
+uintptr_t MessageCode(ERepairResult result);
 
 // None for a code no worker sends.
-[[nodiscard]] std::optional<EHostResult> HostResultOfCode(uintptr_t code);
-[[nodiscard]] std::optional<ERepairResult> RepairResultOfCode(uintptr_t code);
+std::optional<EHostResult> HostResultOfCode(uintptr_t code);
+std::optional<ERepairResult> RepairResultOfCode(uintptr_t code);

@@ -18,4 +18,4 @@
 void RestrictDllSearchToSystemFolder();
 
 // A system library by name, from the system folder only.
-[[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name);
+HMODULE LoadSystemLibrary(const wchar_t* name);

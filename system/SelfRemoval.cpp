@@ -13,10 +13,11 @@
 #include <memory>
 #include <vector>
 
-#include "framework/Handles.h"
-#include "framework/Paths.h"
-#include "framework/RunningImage.h"
-#include "framework/Text.h"
+#include "base/Handles.h"
+#include "base/Paths.h"
+#include "base/RunningImage.h"
+#include "base/Text.h"
+#include "base/Threads.h"
 #include "log/LogSave.h"
 #include "system/CommandRunner.h"
 
@@ -243,52 +244,6 @@ void LogKept(const char* reason, const std::wstring& name)
 
 // ---- the desktop's shell ----------------------------------------------------
 
-// One reference to a COM object, released when it goes.
-template <class T>
-class CComRef {
-public:
-    CComRef() = default;
-    ~CComRef()
-    {
-        if (m_p)
-            m_p->Release();
-    }
-    CComRef(const CComRef&) = delete;
-    CComRef& operator=(const CComRef&) = delete;
-    T** Out() { return &m_p; }
-    void** OutVoid() { return reinterpret_cast<void**>(&m_p); }
-    T* operator->() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-
-private:
-    T* m_p = nullptr;
-};
-
-// A VARIANT holding a copy of a text (or an int), cleared when it goes.
-class CVariant {
-public:
-    explicit CVariant(const std::wstring& text)
-    {
-        ::VariantInit(&m_v);
-        m_v.vt = VT_BSTR;
-        m_v.bstrVal = ::SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
-    }
-    explicit CVariant(int value)
-    {
-        ::VariantInit(&m_v);
-        m_v.vt = VT_I4;
-        m_v.lVal = value;
-    }
-    ~CVariant() { ::VariantClear(&m_v); }
-    CVariant(const CVariant&) = delete;
-    CVariant& operator=(const CVariant&) = delete;
-    const VARIANT& Get() const { return m_v; }
-    bool Ok() const { return m_v.vt != VT_BSTR || m_v.bstrVal != nullptr; }
-
-private:
-    VARIANT m_v;
-};
-
 // Set once for the process: calls into it only from Administrators and
 // SYSTEM, and no custom marshalling (an object the shell hands over cannot
 // make this process load a library to unmarshal it).
@@ -339,24 +294,24 @@ enum class EShellAnswer { NoShell, Refused, Started };
 // object, whose ShellExecute runs in the shell's process.
 EShellAnswer ShellExecuteInDesktopShell(SShellCall& call)
 {
-    CComRef<IShellWindows> windows;
+    CComPtr<IShellWindows> windows;
     if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                   windows.OutVoid())) || !windows)
         return EShellAnswer::NoShell;
     VARIANT none;
     ::VariantInit(&none);
     long hwnd = 0;
-    CComRef<IDispatch> desktop;
+    CComPtr<IDispatch> desktop;
     if (windows->FindWindowSW(&none, &none, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, desktop.Out()) != S_OK ||
         !desktop)
         return EShellAnswer::NoShell;
-    CComRef<IServiceProvider> services;
-    CComRef<IShellBrowser> browser;
-    CComRef<IShellView> view;
-    CComRef<IDispatch> background;
-    CComRef<IShellFolderViewDual> folderView;
-    CComRef<IDispatch> application;
-    CComRef<IShellDispatch2> shell;
+    CComPtr<IServiceProvider> services;
+    CComPtr<IShellBrowser> browser;
+    CComPtr<IShellView> view;
+    CComPtr<IDispatch> background;
+    CComPtr<IShellFolderViewDual> folderView;
+    CComPtr<IDispatch> application;
+    CComPtr<IShellDispatch2> shell;
     if (FAILED(desktop->QueryInterface(IID_IServiceProvider, services.OutVoid())) ||
         FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.OutVoid())) ||
         FAILED(browser->QueryActiveShellView(view.Out())) || !view ||
@@ -365,36 +320,33 @@ EShellAnswer ShellExecuteInDesktopShell(SShellCall& call)
         FAILED(folderView->get_Application(application.Out())) || !application ||
         FAILED(application->QueryInterface(IID_IShellDispatch2, shell.OutVoid())))
         return EShellAnswer::NoShell;
-    BSTR file = ::SysAllocStringLen(call.file.c_str(), static_cast<UINT>(call.file.size()));
+    const CBstr file(::SysAllocStringLen(call.file.c_str(), static_cast<UINT>(call.file.size())));
     const CVariant params(call.params), folder(call.folder), verb(std::wstring(L"open")), show(SW_HIDE);
-    EShellAnswer answer = EShellAnswer::Refused;
     if (file && params.Ok() && folder.Ok() && verb.Ok() && !call.abandoned &&
-        SUCCEEDED(shell->ShellExecute(file, params.Get(), folder.Get(), verb.Get(), show.Get())))
-        answer = EShellAnswer::Started;
-    ::SysFreeString(file);
-    return answer;
+        SUCCEEDED(shell->ShellExecute(file.Get(), params.Get(), folder.Get(), verb.Get(), show.Get())))
+        return EShellAnswer::Started;
+    return EShellAnswer::Refused;
 }
 
-DWORD WINAPI ShellCallThread(LPVOID param)
+// The call is shared with the caller, who may have stopped waiting.
+void ShellCallThread(const std::shared_ptr<SShellCall>& call)
 {
-    const std::unique_ptr<std::shared_ptr<SShellCall>> call(static_cast<std::shared_ptr<SShellCall>*>(param));
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
-        return 1;
+        return;
     // Security that another part of the process set first (custom
     // marshalling allowed, perhaps) is not what the shell is asked under.
     if (!ComSecured()) {
         ::CoUninitialize();
-        return 1;
+        return;
     }
     // A shell that is (re)starting has no desktop window to offer yet: asked
     // again until the caller stops waiting. Once asked to start the command,
     // never again, whatever it answered.
     EShellAnswer answer = EShellAnswer::NoShell;
-    while ((answer = ShellExecuteInDesktopShell(**call)) == EShellAnswer::NoShell && !(*call)->abandoned)
+    while ((answer = ShellExecuteInDesktopShell(*call)) == EShellAnswer::NoShell && !call->abandoned)
         ::Sleep(250);
-    (*call)->started = answer == EShellAnswer::Started;
+    call->started = answer == EShellAnswer::Started;
     ::CoUninitialize();
-    return 0;
 }
 
 }  // namespace
@@ -415,12 +367,9 @@ bool StartThroughDesktopShell(const std::wstring& file, const std::wstring& para
     call->file = file;
     call->params = params;
     call->folder = folder;
-    auto* handOver = new std::shared_ptr<SShellCall>(call);
-    CHandle thread(::CreateThread(nullptr, 0, ShellCallThread, handOver, 0, nullptr));
-    if (!thread) {
-        delete handOver;
+    const CHandle thread = StartThread([call] { ShellCallThread(call); });
+    if (!thread)
         return false;
-    }
     if (::WaitForSingleObject(thread.Get(), timeoutMs) != WAIT_OBJECT_0) {
         call->abandoned = true;
         return false;
@@ -510,7 +459,7 @@ SSelfRemovalFacts CProgramFolder::Gather() const
     f.atStart = m_atStart;
     // A folder that cannot be listed now shows nothing to take: the plan then
     // removes nothing from it.
-    (void)ListEntries(m_folder.Get(), f.now);
+    ListEntries(m_folder.Get(), f.now);
     CFileHandle log = OpenMadeLogFolder(m_folder.Get(), 0);
     f.logFolderMadeByRun = log && ListEntries(log.Get(), f.logNow);
     const Profiles profiles = ProfilesBySid();
@@ -577,7 +526,7 @@ bool CProgramFolder::CarryOut(const SSelfRemovalPlan& plan) const
                 DeleteInFolder(log.Get(), e);
             // Only when empty; it goes as the handle closes. One that stays
             // held something else, which is not the tool's to report.
-            (void)DeleteOpened(log.Get());
+            DeleteOpened(log.Get());
         }
     }
 
@@ -626,9 +575,8 @@ void NoteProgramFolderAtStart()
         g_programFolder.LetGo();
 }
 
-bool StartSelfRemoval()
+void StartSelfRemoval()
 {
     // What stays has its line in the log already; nobody else is to be told.
-    (void)g_programFolder.CarryOut(PlanSelfRemoval(g_programFolder.Gather()));
-    return true;
+    g_programFolder.CarryOut(PlanSelfRemoval(g_programFolder.Gather()));
 }

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/InFolder.h"
+#include "base/InFolder.h"
 #include "system/SelfRemovalRules.h"
 
 // The program folder as the program found it, held open from then on: for as
@@ -19,19 +19,19 @@ public:
     // notes its entries and the identities of the tool's files in it. False
     // when the folder cannot be held; the removal then takes nothing.
     [[nodiscard]] bool Note(const std::wstring& folder, const std::wstring& programName);
-    [[nodiscard]] bool Held() const { return static_cast<bool>(m_folder); }
+    bool Held() const { return static_cast<bool>(m_folder); }
     // Whether the held folder's program file is the very file this process
     // runs (volume and file ID, see RunningImage.h): false for a folder put at
     // the program's path after it was started, also when it holds a copy.
-    [[nodiscard]] bool HoldsRunningProgram() const;
+    bool HoldsRunningProgram() const;
 
     // What the removal knows now, by the held handle.
-    [[nodiscard]] SSelfRemovalFacts Gather() const;
+    SSelfRemovalFacts Gather() const;
 
     // Deletes what the plan deletes at once, each by handle and only while it
     // is still what the plan says, and has the shell start the command for
     // the rest; logs what stays. True when that command was started.
-    [[nodiscard]] bool CarryOut(const SSelfRemovalPlan& plan) const;
+    bool CarryOut(const SSelfRemovalPlan& plan) const;
 
     // Closes the folder's handle (the program's closes as the process ends).
     void LetGo() { m_folder.Reset(); }
@@ -56,8 +56,7 @@ private:
 void NoteProgramFolderAtStart();
 
 // Starts the removal for the program's own folder and returns at once.
-// Always true.
-bool StartSelfRemoval();
+void StartSelfRemoval();
 
 // Sets the process's COM security before any COM call (calls into the
 // process only from Administrators and SYSTEM, no custom marshalling, so no

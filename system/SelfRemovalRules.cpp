@@ -1,8 +1,9 @@
 #include "system/SelfRemovalRules.h"
 
+#include "base/AsciiRules.h"
 #include "log/LogRules.h"
+#include "system/CommandLines.h"
 
-const wchar_t* const kDeviceToolName = L"devcon.exe";
 const wchar_t* const kFeedbackLibraryName = L"TarnexFeedbackInformation.dll";
 const wchar_t* const kLogFolderName = L"ToolLog";
 const int kRemovalRetryWaits[5] = {1, 2, 4, 8, 15};
@@ -19,25 +20,10 @@ const char* const kUnsafeForInterpreter = "路径含有命令解释器会改写�
 
 namespace {
 
-wchar_t UpperAscii(wchar_t c)
-{
-    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-}
-
-bool SameName(const std::wstring& a, const std::wstring& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i]))
-            return false;
-    return true;
-}
-
 const SRemovalEntry* Find(const std::vector<SRemovalEntry>& entries, const std::wstring& name)
 {
     for (const SRemovalEntry& e : entries)
-        if (SameName(e.name, name))
+        if (SameAsciiNoCase(e.name, name))
             return &e;
     return nullptr;
 }
@@ -71,9 +57,7 @@ std::wstring Separated(const std::wstring& path)
 // reaches otherwise (\\?\VOLUME{..}, \\?\GLOBALROOT) keep theirs.
 std::wstring Normal(const std::wstring& path)
 {
-    std::wstring p = Separated(path);
-    for (wchar_t& c : p)
-        c = UpperAscii(c);
+    std::wstring p = UpperAscii(Separated(path));
     if (StartsWith(p, L"\\\\?\\") || StartsWith(p, L"\\\\.\\")) {
         const std::wstring rest = p.substr(4);
         if (StartsWith(rest, L"UNC\\"))
@@ -102,16 +86,6 @@ std::wstring Parent(const std::wstring& p)
     return slash == std::wstring::npos ? std::wstring() : p.substr(0, slash);
 }
 
-std::wstring Quoted(const std::wstring& s)
-{
-    return L"\"" + s + L"\"";
-}
-
-std::wstring Join(const std::wstring& folder, const std::wstring& name)
-{
-    return !folder.empty() && folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
-}
-
 // The path as the interpreter must be given it so that every name is taken
 // exactly (no trailing dots or blanks dropped): \\?\ in front.
 std::wstring ExactPath(const std::wstring& path)
@@ -135,7 +109,8 @@ bool PlainFileName(const std::wstring& name)
 
 bool IsShippedName(const std::wstring& name, const std::wstring& programName)
 {
-    return SameName(name, programName) || SameName(name, kDeviceToolName) || SameName(name, kFeedbackLibraryName);
+    return SameAsciiNoCase(name, programName) || SameAsciiNoCase(name, kDeviceToolName) ||
+           SameAsciiNoCase(name, kFeedbackLibraryName);
 }
 
 // Nothing but the tool's own plain files: no other file, no folder, no link.
@@ -150,7 +125,7 @@ bool HeldOnlyTheTool(const std::vector<SRemovalEntry>& atStart, const std::wstri
 bool WasThereAtStart(const std::vector<SRemovalEntry>& atStart, const SRemovalEntry& e)
 {
     for (const SRemovalEntry& s : atStart)
-        if (SameName(s.name, e.name) || s.id == e.id)
+        if (SameAsciiNoCase(s.name, e.name) || s.id == e.id)
             return true;
     return false;
 }
@@ -175,13 +150,6 @@ bool IsProtectedFolder(const std::wstring& folder, const std::vector<std::wstrin
     return false;
 }
 
-bool UnsafeForInterpreter(const std::wstring& path)
-{
-    for (wchar_t c : path)
-        if (c == L'%' || c == L'!' || c == L'"' || c < 0x20)
-            return true;
-    return false;
-}
 
 SSelfRemovalPlan PlanSelfRemoval(const SSelfRemovalFacts& facts)
 {
@@ -218,10 +186,10 @@ SSelfRemovalPlan PlanSelfRemoval(const SSelfRemovalFacts& facts)
         const SRemovalEntry* start = Find(facts.atStart, name);
         if (!start || !start->plainFile || !now->plainFile || start->id != now->id)
             plan.kept.push_back({RemovalLog::kChangedSinceStart, now->name});
-        else if (SameName(name, kDeviceToolName))
+        else if (SameAsciiNoCase(name, kDeviceToolName))
             plan.removeNow.push_back(*now);
         else
-            plan.removeLater.push_back(Join(exactFolder, now->name));
+            plan.removeLater.push_back(JoinPath(exactFolder, now->name));
     }
 
     // What this run wrote: the files of a log folder it made ...
@@ -229,7 +197,7 @@ SSelfRemovalPlan PlanSelfRemoval(const SSelfRemovalFacts& facts)
         const std::vector<std::wstring> logFiles = LogFileNamesWithBackups();
         for (const SRemovalEntry& e : facts.logNow)
             for (const std::wstring& name : logFiles)
-                if (e.plainFile && SameName(e.name, name))
+                if (e.plainFile && SameAsciiNoCase(e.name, name))
                     plan.logFilesNow.push_back(e);
         plan.logFolderNow = true;
     }
@@ -237,7 +205,7 @@ SSelfRemovalPlan PlanSelfRemoval(const SSelfRemovalFacts& facts)
     if (plan.dedicated && !plan.folderProtected) {
         for (const SRemovalEntry& e : facts.now) {
             if (WasThereAtStart(facts.atStart, e) || IsShippedName(e.name, facts.programName) ||
-                (facts.logFolderMadeByRun && SameName(e.name, kLogFolderName)))
+                (facts.logFolderMadeByRun && SameAsciiNoCase(e.name, kLogFolderName)))
                 continue;
             if (e.plainFile)
                 plan.removeNow.push_back(e);
@@ -259,13 +227,13 @@ std::wstring SelfRemovalParameters(const SSelfRemovalPlan& plan, const std::wstr
         if (f.empty() || UnsafeForInterpreter(f))
             return {};
 
-    const std::wstring timeout = Quoted(Join(systemFolder, L"timeout.exe"));
+    const std::wstring timeout = Quoted(JoinPath(systemFolder, kWaitToolName));
     auto wait = [&](int seconds) { return timeout + L" /t " + std::to_wstring(seconds) + L" /nobreak >nul"; };
     // del handed a folder, or a link to one, deletes the files inside it: each
     // name goes only while "<name>\*" finds nothing, which is so for a file.
     std::wstring attempt;
     for (const std::wstring& f : plan.removeLater)
-        attempt += (attempt.empty() ? L"" : L" & ") + std::wstring(L"(if not exist ") + Quoted(Join(f, L"*")) +
+        attempt += (attempt.empty() ? L"" : L" & ") + std::wstring(L"(if not exist ") + Quoted(JoinPath(f, L"*")) +
                    L" del /f /q " + Quoted(f) + L" >nul 2>&1)";
     if (!plan.folderLater.empty())
         attempt += (attempt.empty() ? L"" : L" & ") + std::wstring(L"rmdir ") + Quoted(plan.folderLater) + L" >nul 2>&1";

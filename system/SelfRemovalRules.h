@@ -16,8 +16,10 @@
 #include <string>
 #include <vector>
 
-// The files shipped beside the program.
-extern const wchar_t* const kDeviceToolName;        // devcon.exe
+#include "system/CommandLines.h"
+
+// The files shipped beside the program: the device tool (kDeviceToolName,
+// CommandLines.h) and the feedback library.
 extern const wchar_t* const kFeedbackLibraryName;   // TarnexFeedbackInformation.dll
 // The log folder a log front end makes under its root (the files it writes
 // there are named in log/LogRules.h).
@@ -30,13 +32,8 @@ extern const wchar_t* const kLogFolderName;          // ToolLog
 // any account, a folder that holds one, or a first-level folder of one
 // (another account's Desktop, whatever it is called). Paths may be spelled
 // plainly or with \\?\, \\.\ or \\?\UNC\ in front.
-[[nodiscard]] bool IsProtectedFolder(const std::wstring& folder, const std::vector<std::wstring>& protectedFolders,
+bool IsProtectedFolder(const std::wstring& folder, const std::vector<std::wstring>& protectedFolders,
                        const std::vector<std::wstring>& profileFolders);
-
-// A path the interpreter would read as something else: it expands %NAME%
-// (and !NAME! with delayed expansion) even inside quotes, and a quote or a
-// control character would end the quoted text early.
-[[nodiscard]] bool UnsafeForInterpreter(const std::wstring& path);
 
 // One entry of a folder as its handle lists it.
 struct SRemovalEntry {
@@ -85,7 +82,7 @@ struct SSelfRemovalPlan {
 
 // Names compare without regard to ASCII case, as the file system does, and
 // otherwise exactly: "payroll.xlsx." is not "payroll.xlsx".
-[[nodiscard]] SSelfRemovalPlan PlanSelfRemoval(const SSelfRemovalFacts& facts);
+SSelfRemovalPlan PlanSelfRemoval(const SSelfRemovalFacts& facts);
 
 // The log lines (UTF-8) for what the removal leaves behind; the name follows.
 namespace RemovalLog {
@@ -110,4 +107,4 @@ extern const int kRemovalRetryWaits[5];
 // Empty when the plan leaves nothing for later or is not safe, or when the
 // text would be longer than the interpreter takes (kMaxRemovalParameterChars).
 const size_t kMaxRemovalParameterChars = 8000;
-[[nodiscard]] std::wstring SelfRemovalParameters(const SSelfRemovalPlan& plan, const std::wstring& systemFolder);
+std::wstring SelfRemovalParameters(const SSelfRemovalPlan& plan, const std::wstring& systemFolder);

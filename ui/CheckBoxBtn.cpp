@@ -8,7 +8,7 @@ void CCheckBoxBtn::InitFont()
 {
     // Skin errors are silent: without a font of its own the caption is drawn
     // in the DC's.
-    (void)CreateFontFromParent(::GetParent(m_hWnd), 0, 0, m_font);
+    CreateFontFromParent(::GetParent(m_hWnd), 0, 0, m_font);
 }
 
 void CCheckBoxBtn::Repaint()
@@ -58,7 +58,7 @@ void CCheckBoxBtn::OnPaint()
     if (HighContrastOn()) {
         const skin::PlainColours c = skin::PlainTextColours(::IsWindowEnabled(m_hWnd) != FALSE);
         const COLORREF text = ::GetSysColor(c.text);
-        (void)PaintPlainSkin(paint.Get(), ::GetSysColor(c.ground), [&](HDC hDC, const RECT& rc) {
+        PaintPlainSkin(paint.Get(), ::GetSysColor(c.ground), [&](HDC hDC, const RECT& rc) {
             const skin::Rect b = skin::CheckBoxRect(rc.left, rc.bottom, m_fScale);
             RECT box{b.left, b.top, b.right, b.bottom};
             CBrushObj edge(::CreateSolidBrush(text));
@@ -81,7 +81,7 @@ void CCheckBoxBtn::OnPaint()
     if (!m_strip)
         m_strip = SharedPng(IDB_PNG_CHECK_STRIP);
     // Skin errors are silent: a paint that could not be made leaves the box as it was.
-    (void)PaintSkin(
+    PaintSkin(
         paint.Get(),
         [&](Gdiplus::GpGraphics* g, const RECT& rc) {
             if (!m_strip)
@@ -113,7 +113,7 @@ void CCheckBoxBtn::OnLButtonUp(POINT)
 
 LRESULT CCheckBoxBtn::OnMessage(UINT msg, WPARAM w, LPARAM)
 {
-    (void)m_focusCue.OnMessage(msg, w);   // repainted below either way
+    m_focusCue.OnMessage(msg, w);   // repainted below either way
     switch (msg) {
     case WM_MBUTTONDOWN:
         Invalidate(TRUE);

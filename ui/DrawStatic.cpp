@@ -56,9 +56,9 @@ void CDrawnStatic::OnPaint()
     };
     // Skin errors are silent: a paint that could not be made leaves the static as it was.
     if (plain)
-        (void)PaintPlainSkin(paint.Get(), ::GetSysColor(c.ground), draw);
+        PaintPlainSkin(paint.Get(), ::GetSysColor(c.ground), draw);
     else
-        (void)PaintSkin(paint.Get(), nullptr, draw);
+        PaintSkin(paint.Get(), nullptr, draw);
 }
 
 LRESULT CDrawnStatic::OnMessage(UINT msg, WPARAM, LPARAM)

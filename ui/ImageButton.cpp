@@ -105,7 +105,7 @@ void CSkinButton::DrawItem(LPDRAWITEMSTRUCT dis)
     if (erased && dis->itemAction == ODA_DRAWENTIRE && m_erasedFace == CurrentFace())
         return;
     // Skin errors are silent: a face that could not be painted stays as it was.
-    (void)Compose(dis->hDC);
+    Compose(dis->hDC);
 }
 
 void CSkinButton::OnMouseMove(POINT)

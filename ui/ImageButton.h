@@ -40,7 +40,7 @@ public:
 protected:
     // Paints the whole button into hTarget through one memory bitmap; false
     // when nothing was painted.
-    [[nodiscard]] bool Compose(HDC hTarget);
+    bool Compose(HDC hTarget);
     // The face the button shows now: state image index and size.
     struct SFace {
         int index = -1;

@@ -4,7 +4,8 @@
 #include <map>
 #include <utility>
 
-#include "framework/Locks.h"
+#include "base/Locks.h"
+#include "base/Threads.h"
 #include "ui/SkinRect.h"
 
 bool LoadPngResource(CPngImage& out, UINT id)
@@ -27,12 +28,12 @@ bool LoadPngResource(CPngImage& out, UINT id)
     std::memcpy(dst, bytes, size);
     ::GlobalUnlock(png.block.Get());
 
-    IStream* stream = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(png.block.Get(), FALSE, &stream)) || !stream)
+    CComPtr<IStream> stream;
+    if (FAILED(::CreateStreamOnHGlobal(png.block.Get(), FALSE, stream.Out())) || !stream)
         return false;
     Gdiplus::GpImage* image = nullptr;
-    gp::GdipLoadImageFromStream(stream, &image);
-    stream->Release();
+    gp::GdipLoadImageFromStream(stream.Get(), &image);
+    stream.Reset();
     if (!image)
         return false;
     png.image.reset(image);
@@ -48,10 +49,7 @@ struct CPngPreload::SState {
 CPngPreload::CPngPreload(UINT id) : m_state(std::make_shared<SState>())
 {
     m_state->id = id;
-    auto* handOver = new std::shared_ptr<SState>(m_state);
-    m_thread.Reset(::CreateThread(nullptr, 0, &CPngPreload::Decode, handOver, 0, nullptr));
-    if (!m_thread)
-        delete handOver;
+    m_thread = StartThread([state = m_state] { Decode(*state); });
 }
 
 CPngPreload::~CPngPreload()
@@ -60,13 +58,11 @@ CPngPreload::~CPngPreload()
         ::WaitForSingleObject(m_thread.Get(), kWaitMs);
 }
 
-DWORD WINAPI CPngPreload::Decode(void* param)
+void CPngPreload::Decode(SState& state)
 {
-    std::unique_ptr<std::shared_ptr<SState>> state(static_cast<std::shared_ptr<SState>*>(param));
     auto image = std::make_unique<CPngImage>();
-    if (LoadPngResource(*image, (*state)->id))
-        (*state)->image = std::move(image);
-    return 0;
+    if (LoadPngResource(*image, state.id))
+        state.image = std::move(image);
 }
 
 std::unique_ptr<CPngImage> CPngPreload::Take()

@@ -40,7 +40,7 @@ public:
 
 private:
     struct SState;
-    static DWORD WINAPI Decode(void* state);
+    static void Decode(SState& state);
     std::shared_ptr<SState> m_state;   // shared with the thread, which may outlive a timed-out wait
     CHandle m_thread;
 };
@@ -51,7 +51,7 @@ bool PngResourceExists(UINT id);
 // The skin's images, decoded once per process on first use and kept (with
 // their blocks) until it ends: every control and dialog that draws PNG `id`
 // borrows the same image. Null when it cannot be decoded.
-[[nodiscard]] CImageRef SharedPng(UINT id);
+CImageRef SharedPng(UINT id);
 
 // Width and height of an image; 0 for a null or undecodable one.
 UINT PngImageWidth(CImageRef image);
@@ -67,11 +67,11 @@ void SetWindowRegion(HWND hWnd, HRGN region);
 // else the stock variable font). A non-zero size delta enlarges the height by
 // that many pixels and, with weight > 0, sets the weight; delta 0 copies the
 // font unchanged.
-[[nodiscard]] bool CreateFontFromParent(HWND parent, int sizeDelta, int weight, CFontObj& out);
+bool CreateFontFromParent(HWND parent, int sizeDelta, int weight, CFontObj& out);
 
 // Width in pixels of `text` on one line in a font derived from hWnd's font as
 // above; −1 without a window or a DC.
-[[nodiscard]] int MeasureTextWidth(HWND hWnd, HDC hDC, const std::wstring& text, int sizeDelta, int weight);
+int MeasureTextWidth(HWND hWnd, HDC hDC, const std::wstring& text, int sizeDelta, int weight);
 
 // Draws the part (src: left, top, right, bottom in image pixels, not scaled)
 // of a parent's background image stretched over dest (client coordinates).

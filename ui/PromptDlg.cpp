@@ -129,7 +129,7 @@ LRESULT CPromptDlg::OnMessage(UINT msg, WPARAM w, LPARAM l)
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE: {
         const RECT rc = GetWindowRect();
-        (void)PaintLayered(rc.right - rc.left, rc.bottom - rc.top);   // a box that cannot be painted stays as it was
+        PaintLayered(rc.right - rc.left, rc.bottom - rc.top);   // a box that cannot be painted stays as it was
         return CDialog::OnMessage(msg, w, l);
     }
     case WM_PROMPT_CONTENT_MOVED:

@@ -53,15 +53,14 @@ using CDrawText = std::function<void(HDC hDC, const RECT& client)>;
 // the images, the text, then one SRCCOPY blit of the client size from
 // (0, 0) to (0, 0). False when nothing was painted (no target, an empty
 // client, no memory bitmap).
-[[nodiscard]] bool PaintSkinned(HDC target, const RECT& client, CBackgroundPart& part, CPaintBuffer& buffer,
-                                const CDrawImages& drawImages, const CDrawText& drawText);
+bool PaintSkinned(HDC target, const RECT& client, CBackgroundPart& part, CPaintBuffer& buffer,
+                  const CDrawImages& drawImages, const CDrawText& drawText);
 
 using CPenObj = CUniqueHandle<SHandleTraits<HPEN, SDeleteObject>>;
 
 // Paints client into target through buffer on a plain ground of the colour
 // given: no background part and no images, only drawText, then one blit.
-[[nodiscard]] bool PaintPlain(HDC target, const RECT& client, CPaintBuffer& buffer, COLORREF ground,
-                              const CDrawText& drawText);
+bool PaintPlain(HDC target, const RECT& client, CPaintBuffer& buffer, COLORREF ground, const CDrawText& drawText);
 
 // Whether the system's high-contrast mode is on now.
 bool HighContrastOn();
@@ -108,12 +107,12 @@ protected:
     explicit CSkinnedControl(CPaintBuffer::Life life = CPaintBuffer::kPerPaint) : m_buffer(life) {}
 
     // The whole control painted into target (PaintSkinned).
-    [[nodiscard]] bool PaintSkin(HDC target, const CDrawImages& drawImages, const CDrawText& drawText)
+    bool PaintSkin(HDC target, const CDrawImages& drawImages, const CDrawText& drawText)
     {
         return PaintSkinned(target, this->GetClientRect(), m_backgroundPart, m_buffer, drawImages, drawText);
     }
     // The whole control painted into target on a plain ground (PaintPlain).
-    [[nodiscard]] bool PaintPlainSkin(HDC target, COLORREF ground, const CDrawText& drawText)
+    bool PaintPlainSkin(HDC target, COLORREF ground, const CDrawText& drawText)
     {
         return PaintPlain(target, this->GetClientRect(), m_buffer, ground, drawText);
     }

@@ -8,7 +8,7 @@
 #include "app/AppMessages.h"
 #include "res/resource.h"
 #include "system/CommandRunner.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "system/RepairRules.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/RestartLogger.h"

@@ -6,7 +6,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "res/resource.h"
 #include "system/SelfRemovalRules.h"
 #include "tests/support/FakeDevices.h"

@@ -5,7 +5,7 @@
 
 #include <cwctype>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 #include "res/resource.h"
 #include "tests/support/VelmoraRun.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/UnattendedRules.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/RestartLogger.h"
 #include "tests/support/VelmoraRun.h"

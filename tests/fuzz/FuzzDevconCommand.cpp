@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "system/HostRules.h"
+#include "system/CommandLines.h"
 #include "system/RepairRules.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/Oracles.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "system/HostRules.h"
+#include "system/CommandLines.h"
 
 TEST(CommandLine, InterpreterLineRunsNoAutoRunKeepsTheCommandAsWrittenAndIsCutAt1023)
 {

@@ -23,18 +23,18 @@ Device Gpu(const std::wstring& instance = kGpu)
             {L"PCI\\VEN_10DE&CC_030200", L"PCI\\VEN_10DE", L"PCI\\CC_0302"}};
 }
 
-NodeStatus Node(unsigned long flags, unsigned long problem = 0)
+SDeviceNodeStatus Node(unsigned long flags, unsigned long problem = 0)
 {
-    NodeStatus s;
+    SDeviceNodeStatus s;
     s.read = true;
     s.flags = flags;
     s.problem = problem;
     return s;
 }
 
-const NodeStatus kRunning = Node(kNodeStarted | 0x2);
-const NodeStatus kDisabled = Node(kNodeHasProblem | 0x2, kProblemDisabled);
-const NodeStatus kNothingWritten = Node(0);   // what wine answers
+const SDeviceNodeStatus kRunning = Node(kNodeStarted | 0x2);
+const SDeviceNodeStatus kDisabled = Node(kNodeHasProblem | 0x2, kProblemDisabled);
+const SDeviceNodeStatus kNothingWritten = Node(0);   // what wine answers
 
 // How one device answers: the class installer accepts or refuses (a request
 // for the current profile, and one for all profiles), asks for a restart or
@@ -42,7 +42,7 @@ const NodeStatus kNothingWritten = Node(0);   // what wine answers
 struct Answer {
     bool accepted = true;
     bool restart = false;
-    NodeStatus after = kDisabled;
+    SDeviceNodeStatus after = kDisabled;
     bool globalAccepted = true;
 };
 
@@ -66,7 +66,7 @@ public:
         return scope == Scope::Global ? answers[i].globalAccepted : answers[i].accepted;
     }
     bool RestartRequested(size_t i) override { return answers[i].restart; }
-    NodeStatus ReadStatus(size_t i) override { return answers[i].after; }
+    SDeviceNodeStatus ReadStatus(size_t i) override { return answers[i].after; }
 };
 
 Report RunFake(CFakeDevices& fake, const std::vector<std::wstring>& args, bool elevated = true, bool wow64 = false)

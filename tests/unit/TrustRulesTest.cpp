@@ -3,7 +3,7 @@
 // answers about an untrusted signer are shown here, not under wine.
 #include <gtest/gtest.h>
 
-#include "framework/TrustRules.h"
+#include "base/TrustRules.h"
 
 TEST(TrustRules, OnlyTheSystemsSuccessIsTrusted)
 {

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "system/ChunkDecoder.h"
 #include "system/CommandJob.h"
 #include "system/CommandReadLoop.h"

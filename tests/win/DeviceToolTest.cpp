@@ -11,7 +11,7 @@
 #include <devguid.h>
 
 #include "devicetool/SetupApiDevices.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "tests/support/FakeDevices.h"
 #include "tests/support/TestSupport.h"
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "framework/InFolder.h"
+#include "base/InFolder.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
-#include "framework/InFolder.h"
+#include "base/Handles.h"
+#include "base/InFolder.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

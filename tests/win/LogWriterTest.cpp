@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "framework/Handles.h"
-#include "framework/Text.h"
+#include "base/Handles.h"
+#include "base/Text.h"
 #include "log/LogFolder.h"
 #include "log/LogSaveCloseFile.h"
 #include "tests/support/TestSupport.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/OneRun.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/VelmoraRun.h"
 

@@ -3,9 +3,9 @@
 // (retrying while a file is still in use), and what always stays.
 #include <gtest/gtest.h>
 
-#include "framework/Handles.h"
-#include "framework/InFolder.h"
-#include "framework/Paths.h"
+#include "base/Handles.h"
+#include "base/InFolder.h"
+#include "base/Paths.h"
 #include "log/LogSave.h"
 #include "system/SelfRemoval.h"
 #include "tests/support/TestSupport.h"

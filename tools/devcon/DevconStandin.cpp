@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include <string>
 
 #include "feedback/FeedbackDll.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

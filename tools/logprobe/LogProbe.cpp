@@ -14,7 +14,7 @@
 
 #include <string>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "log/LogSave.h"
 
 namespace {

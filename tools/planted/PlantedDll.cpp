@@ -6,7 +6,7 @@
 // library would go on to run it rather than fail before it could record.
 #include <windows.h>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID)
 {

@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 int main()
 {

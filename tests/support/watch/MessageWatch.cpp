@@ -11,7 +11,7 @@
 
 #include <cstdio>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "HighContrastSwitch.h"
 
 namespace {

@@ -8,21 +8,17 @@
 
 #include <string>
 
+#include "base/DeviceNodeStatus.h"
+
 // The device's instance ID; empty when it cannot be read.
-[[nodiscard]] std::wstring ReadDeviceInstanceId(HDEVINFO set, SP_DEVINFO_DATA& info);
+std::wstring ReadDeviceInstanceId(HDEVINFO set, SP_DEVINFO_DATA& info);
 
 // A string-list property (REG_MULTI_SZ, or REG_SZ as a list of one): the
 // characters the system reports, NULs included; a list that lacks its closing
 // NULs simply ends with the text. Empty when the device has no such property,
 // when it is of another type, or when the driver keeps asking for a larger
 // buffer: it is asked a bounded number of times.
-[[nodiscard]] std::wstring ReadDeviceStringList(HDEVINFO set, SP_DEVINFO_DATA& info, DWORD property);
+std::wstring ReadDeviceStringList(HDEVINFO set, SP_DEVINFO_DATA& info, DWORD property);
 
-// The configuration manager's node status of a device: read is the query's
-// success; flags (DN_*) and problem (CM_PROB_*) as it reports them.
-struct SDeviceNodeStatus {
-    bool read = false;
-    unsigned long flags = 0;
-    unsigned long problem = 0;
-};
-[[nodiscard]] SDeviceNodeStatus ReadDeviceNodeStatus(const SP_DEVINFO_DATA& info);
+// The configuration manager's node status of a device.
+SDeviceNodeStatus ReadDeviceNodeStatus(const SP_DEVINFO_DATA& info);

@@ -1,4 +1,4 @@
-#include "framework/Trust.h"
+#include "base/Trust.h"
 
 #include <wincrypt.h>
 #include <wintrust.h>
@@ -6,10 +6,10 @@
 
 #include <vector>
 
-#include "framework/InFolder.h"
-#include "framework/Paths.h"
-#include "framework/RunningImage.h"
-#include "framework/Text.h"
+#include "base/InFolder.h"
+#include "base/Paths.h"
+#include "base/RunningImage.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/Paths.h"
+#include "base/Paths.h"
 
 #include <windows.h>
 

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "framework/InFolder.h"
+#include "base/InFolder.h"
 
 // Opens and holds the running image's file. Called first thing at start-up;
 // a later call (or a first use of the functions below) does nothing more.

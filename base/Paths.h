@@ -3,16 +3,16 @@
 #include <string>
 
 // The full path of the running program's file (empty if it cannot be read).
-[[nodiscard]] std::wstring GetExePath();
+std::wstring GetExePath();
 // The folder of that path without a trailing backslash (empty for a path
 // without one).
-[[nodiscard]] std::wstring GetExeDir();
+std::wstring GetExeDir();
 
 // A path's folder, before its last backslash (empty for a path without one),
 // and its name, after it (the whole path for one without).
-[[nodiscard]] std::wstring FolderOf(const std::wstring& path);
-[[nodiscard]] std::wstring FileNameOf(const std::wstring& path);
+std::wstring FolderOf(const std::wstring& path);
+std::wstring FileNameOf(const std::wstring& path);
 
 // True when path (trailing backslashes allowed) names a junction, a symbolic
 // link or any other reparse point: something that leads elsewhere.
-[[nodiscard]] bool IsLink(std::wstring path);
+bool IsLink(std::wstring path);

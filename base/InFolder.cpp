@@ -1,9 +1,10 @@
-#include "framework/InFolder.h"
+#include "base/InFolder.h"
 
 #include <winternl.h>
 
 #include <cstring>
 
+#include "base/AsciiRules.h"
 namespace {
 
 bool Failed(NTSTATUS status)
@@ -22,10 +23,7 @@ std::wstring Comparable(std::wstring path)
         path.erase(0, 4);
     while (!path.empty() && path.back() == L'\\')
         path.pop_back();
-    for (wchar_t& c : path)
-        if (c >= L'a' && c <= L'z')
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-    return path;
+    return UpperAscii(path);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <utility>
+
 // A slim reader/writer lock held exclusively (the default) or shared.
 class CSrwGuard {
 public:
@@ -29,14 +31,52 @@ private:
     EMode m_mode;
 };
 
+// A critical section, owned: made with the object and deleted with it.
+class CCriticalSection {
+public:
+    CCriticalSection() { ::InitializeCriticalSectionAndSpinCount(&m_cs, 0); }
+    ~CCriticalSection() { ::DeleteCriticalSection(&m_cs); }
+    CCriticalSection(const CCriticalSection&) = delete;
+    CCriticalSection& operator=(const CCriticalSection&) = delete;
+
+private:
+    friend class CCriticalSectionGuard;
+    CRITICAL_SECTION m_cs;
+};
+
 // A critical section, entered for the guard's lifetime.
 class CCriticalSectionGuard {
 public:
-    explicit CCriticalSectionGuard(CRITICAL_SECTION& cs) : m_cs(cs) { ::EnterCriticalSection(&m_cs); }
+    explicit CCriticalSectionGuard(CCriticalSection& cs) : m_cs(cs.m_cs) { ::EnterCriticalSection(&m_cs); }
     ~CCriticalSectionGuard() { ::LeaveCriticalSection(&m_cs); }
     CCriticalSectionGuard(const CCriticalSectionGuard&) = delete;
     CCriticalSectionGuard& operator=(const CCriticalSectionGuard&) = delete;
 
 private:
     CRITICAL_SECTION& m_cs;
+};
+
+// A value that several threads read and write, bound to its lock: it is
+// reached only through Get (a copy, read under the shared lock) and Set.
+template <class T>
+class CLocked {
+public:
+    CLocked() = default;
+    CLocked(const CLocked&) = delete;
+    CLocked& operator=(const CLocked&) = delete;
+
+    T Get() const
+    {
+        CSrwGuard guard(m_lock, CSrwGuard::kShared);
+        return m_value;
+    }
+    void Set(T value)
+    {
+        CSrwGuard guard(m_lock);
+        m_value = std::move(value);
+    }
+
+private:
+    mutable SRWLOCK m_lock = SRWLOCK_INIT;
+    T m_value{};
 };

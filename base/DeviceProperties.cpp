@@ -1,9 +1,13 @@
-#include "framework/DeviceProperties.h"
+#include "base/DeviceProperties.h"
 
 #include <cfgmgr32.h>
 
 #include <algorithm>
 #include <vector>
+
+static_assert(kNodeStarted == DN_STARTED, "DN_STARTED");
+static_assert(kNodeHasProblem == DN_HAS_PROBLEM, "DN_HAS_PROBLEM");
+static_assert(kProblemDisabled == CM_PROB_DISABLED, "CM_PROB_DISABLED");
 
 namespace {
 // A driver that keeps asking for a larger buffer is not asked forever.

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 // What a handle is: which file (volume and index name it for as long as it
 // exists), of what kind, under how many names.

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
-#include "framework/TrustRules.h"
+#include "base/Handles.h"
+#include "base/TrustRules.h"
 
 // True when this program's own file carries a signature: a signed release.
 // Read from the program's image in memory; costs no file access.

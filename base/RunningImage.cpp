@@ -1,8 +1,8 @@
-#include "framework/RunningImage.h"
+#include "base/RunningImage.h"
 
-#include "framework/Handles.h"
-#include "framework/Paths.h"
-#include "framework/Trust.h"
+#include "base/Handles.h"
+#include "base/Paths.h"
+#include "base/Trust.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ const SRunningImage& Held()
 
 void HoldRunningImage()
 {
-    (void)Held();
+    Held();
 }
 
 HANDLE RunningImageFile()

@@ -1,6 +1,8 @@
-#include "framework/TrustRules.h"
+#include "base/TrustRules.h"
 
 #include <cstdint>
+
+#include "base/AsciiRules.h"
 
 namespace {
 // WinVerifyTrust's answers, by what they say about the file.
@@ -147,7 +149,7 @@ bool ParseSignerList(const std::string& text, std::vector<std::string>& out)
             }
             if (!IsHexDigit(c))
                 return false;
-            digest += (c >= 'A' && c <= 'F') ? static_cast<char>(c - 'A' + 'a') : c;
+            digest += LowerAscii(c);
         }
         if (digest.size() != 64)
             return false;
