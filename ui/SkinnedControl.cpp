@@ -1,5 +1,7 @@
 #include "ui/SkinnedControl.h"
 
+#include <functional>
+
 #include "ui/SkinRules.h"
 
 static_assert(skin::SC_WINDOW == COLOR_WINDOW && skin::SC_WINDOWTEXT == COLOR_WINDOWTEXT &&
@@ -30,8 +32,11 @@ void CPaintBuffer::PaintDone()
     m_size = {0, 0};
 }
 
-bool PaintSkinned(HDC target, const RECT& client, CBackgroundPart& part, CPaintBuffer& buffer,
-                  const CDrawImages& drawImages, const CDrawText& drawText)
+namespace {
+
+// The control painted by paint into the buffer, then copied to target in one
+// blit; false when there is nothing to paint or no buffer.
+bool PaintThroughBuffer(HDC target, const RECT& client, CPaintBuffer& buffer, const std::function<void(HDC)>& paint)
 {
     const int w = client.right - client.left, h = client.bottom - client.top;
     if (!target || w <= 0 || h <= 0)
@@ -39,6 +44,19 @@ bool PaintSkinned(HDC target, const RECT& client, CBackgroundPart& part, CPaintB
     HDC mem = buffer.Prepare(target, w, h);
     if (mem) {
         CSelectObject selBitmap(mem, buffer.Bitmap());
+        paint(mem);
+        ::BitBlt(target, 0, 0, w, h, mem, 0, 0, SRCCOPY);
+    }
+    buffer.PaintDone();
+    return mem != nullptr;
+}
+
+}  // namespace
+
+bool PaintSkinned(HDC target, const RECT& client, CBackgroundPart& part, CPaintBuffer& buffer,
+                  const CDrawImages& drawImages, const CDrawText& drawText)
+{
+    return PaintThroughBuffer(target, client, buffer, [&](HDC mem) {
         // Under whatever the background part leaves uncovered.
         ::FillRect(mem, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
         ::SetBkMode(mem, TRANSPARENT);
@@ -53,29 +71,18 @@ bool PaintSkinned(HDC target, const RECT& client, CBackgroundPart& part, CPaintB
         }
         if (drawText)
             drawText(mem, client);
-        ::BitBlt(target, 0, 0, w, h, mem, 0, 0, SRCCOPY);
-    }
-    buffer.PaintDone();
-    return mem != nullptr;
+    });
 }
 
 bool PaintPlain(HDC target, const RECT& client, CPaintBuffer& buffer, COLORREF ground, const CDrawText& drawText)
 {
-    const int w = client.right - client.left, h = client.bottom - client.top;
-    if (!target || w <= 0 || h <= 0)
-        return false;
-    HDC mem = buffer.Prepare(target, w, h);
-    if (mem) {
-        CSelectObject selBitmap(mem, buffer.Bitmap());
+    return PaintThroughBuffer(target, client, buffer, [&](HDC mem) {
         CBrushObj brush(::CreateSolidBrush(ground));
         ::FillRect(mem, &client, brush.Get());
         ::SetBkMode(mem, TRANSPARENT);
         if (drawText)
             drawText(mem, client);
-        ::BitBlt(target, 0, 0, w, h, mem, 0, 0, SRCCOPY);
-    }
-    buffer.PaintDone();
-    return mem != nullptr;
+    });
 }
 
 bool HighContrastOn()
