@@ -316,16 +316,7 @@ TEST_F(Prompt, TabShowsTheFocusCueAndSpacePressesTheFocusedButton)
                                   // comes back to it shows the difference).
                                   startsOnFirst = prompttest::FocusOnThreadOf(w.content) ==
                                                   ::GetDlgItem(w.content, IDC_BTN_PROMPT_FIRST);
-                                  std::vector<INPUT> keys;
-                                  for (int i = 0; i < c.tabs; ++i)
-                                      for (DWORD up : {0ul, static_cast<unsigned long>(KEYEVENTF_KEYUP)}) {
-                                          INPUT in{};
-                                          in.type = INPUT_KEYBOARD;
-                                          in.ki.wVk = VK_TAB;
-                                          in.ki.dwFlags = up;
-                                          keys.push_back(in);
-                                      }
-                                  ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+                                  prompttest::PressTab(c.tabs);
                                   HWND target = ::GetDlgItem(w.content, c.focused);
                                   focusedAsPlanned = vt::WaitFor(
                                       [&] { return prompttest::FocusOnThreadOf(w.content) == target; }, 3000);

@@ -18,14 +18,19 @@ using prompttest::CBackdrop;
 
 namespace {
 
-HWND FindWithChild(int id)
+// This process's window that shows child id, once it does (null after 5 s).
+HWND AwaitWithChild(int id)
 {
-    for (HWND h : vt::TopLevelWindows(::GetCurrentProcessId())) {
-        HWND c = ::GetDlgItem(h, id);
-        if (c && ::IsWindowVisible(c))
-            return h;
-    }
-    return nullptr;
+    HWND found = nullptr;
+    vt::WaitFor([&] {
+        for (HWND h : vt::TopLevelWindows(::GetCurrentProcessId())) {
+            HWND c = ::GetDlgItem(h, id);
+            if (c && ::IsWindowVisible(c))
+                return (found = h) != nullptr;
+        }
+        return false;
+    }, 5000);
+    return found;
 }
 
 struct Sample {
@@ -80,8 +85,7 @@ std::vector<Shown> ShowPrompts(HWND backdrop, const std::wstring& dir)
         prompttest::RunDriven(
             [&] { return dlg.DoModal(); },
             [&] {
-                HWND content = nullptr;
-                vt::WaitFor([&] { return (content = FindWithChild(IDC_STATIC_PROMPT)) != nullptr; }, 5000);
+                HWND content = AwaitWithChild(IDC_STATIC_PROMPT);
                 if (!content)
                     return;
                 HWND box = ::GetWindow(content, GW_OWNER);
@@ -146,8 +150,7 @@ TEST_F(Looks, PleaseWaitCardHasNoBlackCorners)
         prompttest::RunDriven(
             [&] { return dlg.DoModal(); },
             [&] {
-                HWND h = nullptr;
-                vt::WaitFor([&] { return (h = FindWithChild(IDC_STATIC_PLEASE_WAIT)) != nullptr; }, 5000);
+                HWND h = AwaitWithChild(IDC_STATIC_PLEASE_WAIT);
                 if (!h)
                     return;
                 skintest::Pixels px = prompttest::SettledScreen(h, h);
@@ -212,8 +215,7 @@ TEST_F(Looks, HighContrastDrawsTheRestartQuestionAndPleaseWaitInTheSystemColours
     prompttest::RunDriven(
         [&] { return prompt.DoModal(); },
         [&] {
-            HWND content = nullptr;
-            vt::WaitFor([&] { return (content = FindWithChild(IDC_STATIC_PROMPT)) != nullptr; }, 5000);
+            HWND content = AwaitWithChild(IDC_STATIC_PROMPT);
             if (!content)
                 return;
             HWND box = ::GetWindow(content, GW_OWNER);
@@ -230,13 +232,7 @@ TEST_F(Looks, HighContrastDrawsTheRestartQuestionAndPleaseWaitInTheSystemColours
                 ::SetForegroundWindow(content);
                 return ::GetForegroundWindow() == content;
             }, 2000, 100);
-            INPUT tab[2] = {};
-            for (int i = 0; i < 2; ++i) {
-                tab[i].type = INPUT_KEYBOARD;
-                tab[i].ki.wVk = VK_TAB;
-                tab[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
-            }
-            ::SendInput(2, tab, sizeof(INPUT));
+            prompttest::PressTab();
             HWND second = ::GetDlgItem(content, IDC_BTN_PROMPT_SECOND);
             if (vt::WaitFor([&] { return prompttest::FocusOnThreadOf(content) == second; }, 3000)) {
                 int cueStrays = 0, unused = 0;
@@ -273,8 +269,7 @@ TEST_F(Looks, HighContrastDrawsTheRestartQuestionAndPleaseWaitInTheSystemColours
     prompttest::RunDriven(
         [&] { return wait.DoModal(); },
         [&] {
-            HWND h = nullptr;
-            vt::WaitFor([&] { return (h = FindWithChild(IDC_STATIC_PLEASE_WAIT)) != nullptr; }, 5000);
+            HWND h = AwaitWithChild(IDC_STATIC_PLEASE_WAIT);
             if (!h)
                 return;
             skintest::Pixels px = prompttest::SettledScreen(h, h);

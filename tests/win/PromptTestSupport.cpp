@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <vector>
 #include <thread>
 
 namespace prompttest {
@@ -84,14 +85,22 @@ bool Drag(POINT from, POINT to, HWND dialog)
         ::Sleep(40);
     }
     MouseButton(false);
-    INPUT tab[2] = {};
-    for (int i = 0; i < 2; ++i) {
-        tab[i].type = INPUT_KEYBOARD;
-        tab[i].ki.wVk = VK_TAB;
-        tab[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
-    }
-    ::SendInput(2, tab, sizeof(INPUT));
+    PressTab();
     return vt::WaitFor([&] { return FocusOnThreadOf(dialog) != before; }, 3000);
+}
+
+void PressTab(int count)
+{
+    std::vector<INPUT> keys;
+    for (int i = 0; i < count; ++i)
+        for (DWORD up : {0ul, static_cast<unsigned long>(KEYEVENTF_KEYUP)}) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = VK_TAB;
+            in.ki.dwFlags = up;
+            keys.push_back(in);
+        }
+    ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
 }
 
 skintest::Pixels Screen()

@@ -31,6 +31,9 @@ private:
 // did not move within 3 s.
 bool Drag(POINT from, POINT to, HWND dialog);
 
+// Presses and lets go of Tab count times, as typed on the keyboard.
+void PressTab(int count = 1);
+
 // The window with the keyboard focus on the thread of w.
 HWND FocusOnThreadOf(HWND w);
 
